@@ -1,0 +1,386 @@
+#include "commandRunner.h"
+
+#include <fcntl.h>
+#include <glob.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+
+#include "linkLog.h"
+#include "pathResolver.h"
+
+extern char** environ;
+
+namespace platform {
+
+namespace {
+
+constexpr const char* kCategory = "zek.cmd";
+
+std::mutex g_logMutex;
+
+void recordCommand(const std::string& command) {
+    std::lock_guard<std::mutex> lock(g_logMutex);
+    const std::string path = commandLogPath();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        linkLog(kCategory, "cannot record command in " + path + ": " + std::strerror(errno));
+        return;
+    }
+    const std::string line = command + "\n";
+    const ssize_t written = ::write(fd, line.data(), line.size());
+    (void)written;
+    ::close(fd);
+}
+
+// Splits a command line into words and the separators "&&" and ";". Single and double quotes
+// group words; a backslash escapes the next character. Characters that would make the shell do
+// more than run programs in turn mark the command as unsafe.
+bool tokenize(const std::string& command, std::vector<std::string>& tokens, std::string& reason) {
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        const char c = command[i];
+        if (c == '\'' || c == '"') {
+            const std::size_t end = command.find(c, i + 1);
+            if (end == std::string::npos) {
+                reason = "unbalanced quote";
+                return false;
+            }
+            const std::string quoted = command.substr(i + 1, end - i - 1);
+            if (c == '"' && quoted.find_first_of("$`\\") != std::string::npos) {
+                reason = "expansion inside double quotes";
+                return false;
+            }
+            word += quoted;
+            inWord = true;
+            i = end;
+            continue;
+        }
+        if (c == '\\' && i + 1 < command.size()) {
+            word += command[++i];
+            inWord = true;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) {
+                tokens.push_back(word);
+                word.clear();
+                inWord = false;
+            }
+            continue;
+        }
+        if (c == ';' || (c == '&' && i + 1 < command.size() && command[i + 1] == '&')) {
+            if (inWord) {
+                tokens.push_back(word);
+                word.clear();
+                inWord = false;
+            }
+            tokens.push_back(c == ';' ? ";" : "&&");
+            if (c == '&') {
+                ++i;
+            }
+            continue;
+        }
+        if (std::strchr("|&<>`$(){}~", c) != nullptr) {
+            reason = std::string("shell operator '") + c + "'";
+            return false;
+        }
+        word += c;
+        inWord = true;
+    }
+    if (inWord) {
+        tokens.push_back(word);
+    }
+    return true;
+}
+
+bool isOption(const std::string& word) {
+    return !word.empty() && word.front() == '-';
+}
+
+bool isChmodMode(const std::string& word) {
+    if (word.empty()) {
+        return false;
+    }
+    return word.find_first_not_of("0123456789ugoarwxXst+-=,") == std::string::npos;
+}
+
+std::string realDirectory(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) {
+        return {};
+    }
+    return resolved;
+}
+
+// The deepest existing ancestor of a path must lie inside the root, seen through symbolic links;
+// so must the target of a link the command would write through.
+bool pathStaysInsideRoot(const std::string& path, bool actsOnLinkItself) {
+    if (!isInsideRoot(path)) {
+        return false;
+    }
+    const std::string root = rootDirectory();
+    if (root.empty()) {
+        return true;
+    }
+    const std::string realRoot = realDirectory(root);
+    if (realRoot.empty()) {
+        return false;
+    }
+    auto inside = [&realRoot](const std::string& real) {
+        return real == realRoot || real.rfind(realRoot + "/", 0) == 0;
+    };
+    std::string ancestor = normalisePath(path);
+    struct stat info {};
+    if (::lstat(ancestor.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && !actsOnLinkItself) {
+        const std::string target = realDirectory(ancestor);
+        if (!target.empty() && !inside(target)) {
+            return false;
+        }
+    }
+    do {
+        const std::size_t slash = ancestor.rfind('/');
+        ancestor = slash == 0 ? "/" : ancestor.substr(0, slash);
+    } while (ancestor != "/" && ::access(ancestor.c_str(), F_OK) != 0);
+    const std::string real = realDirectory(ancestor);
+    return !real.empty() && inside(real);
+}
+
+std::vector<std::string> expandGlob(const std::string& word) {
+    if (word.find_first_of("*?[") == std::string::npos) {
+        return {word};
+    }
+    glob_t found{};
+    std::vector<std::string> out;
+    if (::glob(word.c_str(), GLOB_NOCHECK, nullptr, &found) == 0) {
+        for (std::size_t i = 0; i < found.gl_pathc; ++i) {
+            out.emplace_back(found.gl_pathv[i]);
+        }
+    }
+    ::globfree(&found);
+    return out;
+}
+
+// Checks one program and its arguments; expands wildcards in the arguments.
+bool judgeStep(std::vector<std::string>& argv, std::string& reason) {
+    static const std::set<std::string> kFileCommands{"cp",   "mv",    "rm",   "mkdir", "chmod",
+                                                     "sync", "unzip", "bash", "sh"};
+    const std::string program = argv.front();
+    if (kFileCommands.count(program) == 0) {
+        reason = "'" + program + "' is not a file command";
+        return false;
+    }
+    std::vector<std::string> expanded{program};
+    bool modeSeen = false;
+    bool scriptSeen = false;
+    for (std::size_t i = 1; i < argv.size(); ++i) {
+        const std::string& word = argv[i];
+        if (scriptSeen) {
+            expanded.push_back(word);  // arguments of the script itself
+            continue;
+        }
+        if (isOption(word)) {
+            expanded.push_back(word);
+            if ((program == "bash" || program == "sh") && word == "-c") {
+                reason = "inline shell script";
+                return false;
+            }
+            continue;
+        }
+        if (program == "chmod" && !modeSeen && isChmodMode(word)) {
+            modeSeen = true;
+            expanded.push_back(word);
+            continue;
+        }
+        if (word.front() != '/') {
+            reason = "relative path '" + word + "'";
+            return false;
+        }
+        const bool onLinkItself = program == "rm" || program == "mv";
+        for (const std::string& path : expandGlob(word)) {
+            if (!pathStaysInsideRoot(path, onLinkItself)) {
+                reason = "path '" + path + "' is outside the root";
+                return false;
+            }
+            expanded.push_back(path);
+        }
+        if (program == "bash" || program == "sh") {
+            scriptSeen = true;
+        }
+    }
+    if ((program == "bash" || program == "sh") && !scriptSeen) {
+        reason = "shell without a script";
+        return false;
+    }
+    argv = std::move(expanded);
+    return true;
+}
+
+// Runs one argument vector; its standard output goes to *output when given.
+int spawnStep(const std::vector<std::string>& argv, std::string* output) {
+    std::vector<char*> args;
+    for (const std::string& word : argv) {
+        args.push_back(const_cast<char*>(word.c_str()));
+    }
+    args.push_back(nullptr);
+
+    int pipeFds[2] = {-1, -1};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (output != nullptr) {
+        if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+            posix_spawn_file_actions_destroy(&actions);
+            return -1;
+        }
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    }
+    pid_t pid = -1;
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (output != nullptr) {
+        ::close(pipeFds[1]);
+        if (spawned == 0) {
+            char piece[128];
+            ssize_t got = 0;
+            while ((got = ::read(pipeFds[0], piece, sizeof piece)) > 0 ||
+                   (got < 0 && errno == EINTR)) {
+                if (got > 0) {
+                    output->append(piece, static_cast<std::size_t>(got));
+                }
+            }
+        }
+        ::close(pipeFds[0]);
+    }
+    if (spawned != 0) {
+        return -1;
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runSimulated(const std::string& command, std::string* output) {
+    recordCommand(command);
+    const CommandVerdict verdict = judgeSimulatedCommand(command);
+    if (!verdict.allowed) {
+        linkLog(kCategory, "simulation: recorded, not run (" + verdict.reason + "): " + command);
+        return 0;
+    }
+    int status = 0;
+    for (std::size_t i = 0; i < verdict.steps.size(); ++i) {
+        if (verdict.needsSuccess[i] && status != 0) {
+            continue;
+        }
+        status = spawnStep(verdict.steps[i], output);
+    }
+    return status;
+}
+
+}  // namespace
+
+bool simulationMode() {
+    const char* value = std::getenv(kSimulationVariable);
+    return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0;
+}
+
+std::string commandLogPath() {
+    return rootDirectory() + "/commands.log";
+}
+
+CommandVerdict judgeSimulatedCommand(const std::string& command) {
+    CommandVerdict verdict;
+    if (rootDirectory().empty()) {
+        verdict.reason = "no root directory";
+        return verdict;
+    }
+    std::vector<std::string> tokens;
+    if (!tokenize(command, tokens, verdict.reason)) {
+        return verdict;
+    }
+    std::vector<std::string> current;
+    bool nextNeedsSuccess = false;
+    auto closeStep = [&](bool followedByAnd) -> bool {
+        if (current.empty()) {
+            if (followedByAnd) {
+                verdict.reason = "empty command before &&";
+                return false;
+            }
+            return true;  // "a ;" or a trailing ";"
+        }
+        if (!judgeStep(current, verdict.reason)) {
+            return false;
+        }
+        verdict.steps.push_back(current);
+        verdict.needsSuccess.push_back(nextNeedsSuccess);
+        nextNeedsSuccess = followedByAnd;
+        current.clear();
+        return true;
+    };
+    for (const std::string& token : tokens) {
+        if (token == "&&" || token == ";") {
+            if (!closeStep(token == "&&")) {
+                verdict.steps.clear();
+                return verdict;
+            }
+            continue;
+        }
+        current.push_back(token);
+    }
+    if (!current.empty() && !closeStep(false)) {
+        verdict.steps.clear();
+        return verdict;
+    }
+    if (verdict.steps.empty()) {
+        verdict.reason = "empty command";
+        return verdict;
+    }
+    verdict.allowed = true;
+    return verdict;
+}
+
+int runCommand(const std::string& command) {
+    if (simulationMode()) {
+        return runSimulated(command, nullptr);
+    }
+    const int status = std::system(command.c_str());
+    if (status == -1) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string runCommandOutput(const std::string& command) {
+    std::string output;
+    if (simulationMode()) {
+        runSimulated(command, &output);
+        return output;
+    }
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        throw std::runtime_error("popen failed!");
+    }
+    char piece[128];
+    std::size_t got = 0;
+    while ((got = std::fread(piece, 1, sizeof piece, pipe)) > 0) {
+        output.append(piece, got);
+    }
+    ::pclose(pipe);
+    return output;
+}
+
+}  // namespace platform
+
+std::string exec(const char* cmd) {
+    return platform::runCommandOutput(cmd);
+}

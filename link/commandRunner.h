@@ -1,0 +1,46 @@
+// Every shell command of the system goes through this runner.
+//
+// On the panel a command runs in the shell as written. In simulation mode (environment variable
+// ZEK_SIMULATION set to anything but "" or "0", as tests and the demo do) the runner appends the
+// command text to "<root>/commands.log" and runs it only when it is a harmless file command
+// acting inside the root: cp, mv, rm, mkdir, chmod, sync, unzip, or bash/sh of a script inside
+// the root, chained with "&&" or ";". Everything else (reboot, shutdown, mount, umount, kill,
+// i2cset, sudo, echo into sysfs, pipes, redirections) is recorded and not run, and reports
+// success, as the command would have on the board.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+constexpr const char* kSimulationVariable = "ZEK_SIMULATION";
+
+bool simulationMode();
+
+// Where simulation mode records command texts, one per line.
+std::string commandLogPath();
+
+// The system() form: the command's exit status (0 for success; -1 when it could not be started).
+int runCommand(const std::string& command);
+
+// The popen() form: everything the command printed on standard output, read in pieces of up to
+// 128 bytes. Throws std::runtime_error("popen failed!") when the pipe cannot be opened. In
+// simulation mode a command that is not run prints nothing.
+std::string runCommandOutput(const std::string& command);
+
+// How simulation mode judges a command, for tests and for the log line it writes.
+struct CommandVerdict {
+    bool allowed = false;
+    std::string reason;  // why not, when not allowed
+    // The argument vectors to run in turn, and whether each one runs only after the previous
+    // one succeeded ("&&") or regardless (";").
+    std::vector<std::vector<std::string>> steps;
+    std::vector<bool> needsSuccess;
+};
+CommandVerdict judgeSimulatedCommand(const std::string& command);
+
+}  // namespace platform
+
+// Runs cmd through a shell pipe and returns everything it printed (see runCommandOutput).
+std::string exec(const char* cmd);

@@ -1,0 +1,187 @@
+#include "mcuModel.h"
+
+namespace {
+
+constexpr unsigned char kAck = 0x06;
+constexpr unsigned char kNack = 0x15;
+constexpr char kGarbageByte = 0x3C;  // never 0x55 or 0xAA
+constexpr char kTrailingByte = 0x7E;
+
+std::string reply(unsigned char type, const std::string& payload) {
+    std::string out;
+    out += '\x55';
+    out += '\xAA';
+    out += static_cast<char>(type);
+    out += static_cast<char>(payload.size() + 1);
+    return out + payload;
+}
+
+std::string word(int value) {
+    return {static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
+}
+
+}  // namespace
+
+McuModel::McuModel() : ledMap_(20, '\0') {}
+
+int McuModel::ledColour(int key) const {
+    const auto byte = static_cast<unsigned char>(ledMap_[key / 2]);
+    return key % 2 == 0 ? byte >> 4 : byte & 0x0F;
+}
+
+std::string McuModel::statusPayload() const {
+    std::string p;
+    p += static_cast<char>(controls.lock ? 1 : 0);
+    for (int a = 0; a < 3; ++a) {
+        const int v = controls.axis[a] & 0x0FFF;
+        p += static_cast<char>((controls.axisDir[a] ? 0x10 : 0x00) | (v >> 8));
+        p += static_cast<char>(v & 0xFF);
+    }
+    p += static_cast<char>((controls.shuttleDir ? 0x80 : 0x00) | (controls.shuttle & 0x7F));
+    p += static_cast<char>((controls.jogDir ? 0x80 : 0x00) | (controls.jog & 0x7F));
+    p += word(controls.tbar);
+    for (int s : controls.slider) {
+        p += static_cast<char>(s & 0xFF);
+    }
+    std::string keys(5, '\0');
+    for (int k = 0; k < 40; ++k) {
+        if (controls.key[k]) {
+            keys[k / 8] =
+                static_cast<char>(static_cast<unsigned char>(keys[k / 8]) | (0x80 >> (k % 8)));
+        }
+    }
+    return p + keys;
+}
+
+std::vector<std::string> McuModel::feed(const std::string& bytes) {
+    pending_ += bytes;
+    std::vector<std::string> answers;
+    while (true) {
+        // Everything before a sync pair is noise.
+        std::size_t sync = pending_.find("\x55\xAA");
+        if (sync == std::string::npos) {
+            const bool keepLast = !pending_.empty() && pending_.back() == '\x55';
+            droppedBytes += static_cast<long>(pending_.size()) - (keepLast ? 1 : 0);
+            pending_ = keepLast ? std::string("\x55") : std::string();
+            break;
+        }
+        droppedBytes += static_cast<long>(sync);
+        pending_.erase(0, sync);
+        if (pending_.size() < 4) {
+            break;
+        }
+        const auto type = static_cast<unsigned char>(pending_[2]);
+        const auto length = static_cast<unsigned char>(pending_[3]);
+        if (length < 1) {
+            ++rejectedFrames;
+            pending_.erase(0, 2);
+            continue;
+        }
+        if (pending_.size() < static_cast<std::size_t>(length) + 3) {
+            break;
+        }
+        const std::string payload = pending_.substr(4, length - 1);
+        pending_.erase(0, static_cast<std::size_t>(length) + 3);
+        ++framesByType[type];
+        std::string answer = answerFor(type, payload);
+        if (answer.empty()) {
+            ++rejectedFrames;
+            continue;
+        }
+        if (!faults.silent) {
+            answers.push_back(applyFaults(answer));
+        }
+    }
+    return answers;
+}
+
+std::string McuModel::answerFor(std::uint8_t type, const std::string& payload) {
+    switch (type) {
+        case 0x80:
+            if (payload != "ver") {
+                return {};
+            }
+            return reply(0x80, word(versionMajor) + word(versionMinor));
+        case 0x81:
+            if (payload.size() != 20) {
+                return {};
+            }
+            ledMap_ = payload;
+            return reply(0x81, statusPayload());
+        case 0x82:
+            if (payload != "tbar") {
+                return {};
+            }
+            return reply(0x82, word(tbarMax) + word(tbarMin));
+        case 0x86: {
+            if (payload.size() != 12 || payload.compare(0, 11, "settingtbar") != 0) {
+                return reply(0x86, std::string(1, static_cast<char>(kNack)));
+            }
+            const auto selector = static_cast<unsigned char>(payload[11]);
+            if (selector == 0x02) {
+                tbarMax = controls.tbar;
+            } else if (selector == 0x03) {
+                tbarMin = controls.tbar;
+            } else {
+                return reply(0x86, std::string(1, static_cast<char>(kNack)));
+            }
+            return reply(0x86, std::string(1, static_cast<char>(kAck)));
+        }
+        case 0x87:
+            if (payload.compare(0, 7, "INITZEK") != 0 || payload.size() != 7 + 98) {
+                return reply(0x87, std::string(1, static_cast<char>(kNack)));
+            }
+            colourTable_ = payload.substr(7);
+            return reply(0x87, std::string(1, static_cast<char>(kAck)));
+        default:
+            return {};  // upgrade commands and unknown types: no answer
+    }
+}
+
+std::string McuModel::applyFaults(std::string answer) const {
+    if (faults.wrongType) {
+        answer[2] = static_cast<char>(static_cast<unsigned char>(answer[2]) ^ 0x08);
+    }
+    if (faults.truncateTo >= 0 && static_cast<std::size_t>(faults.truncateTo) < answer.size()) {
+        answer.resize(static_cast<std::size_t>(faults.truncateTo));
+    }
+    answer.insert(0, static_cast<std::size_t>(faults.garbageBytes), kGarbageByte);
+    answer.append(static_cast<std::size_t>(faults.trailingBytes), kTrailingByte);
+    return answer;
+}
+
+std::string mcuHex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        out += digits[b >> 4];
+        out += digits[b & 0x0F];
+    }
+    return out;
+}
+
+bool mcuUnhex(const std::string& text, std::string& bytes) {
+    auto value = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    bytes.clear();
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int hi = value(text[i]);
+        const int lo = value(text[i + 1]);
+        if (hi < 0 || lo < 0) {
+            return false;
+        }
+        bytes += static_cast<char>(hi * 16 + lo);
+    }
+    return true;
+}
