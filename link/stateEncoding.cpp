@@ -57,15 +57,15 @@ std::string genHardwareStateTableToStr(const hardwareState& state) {
     data += makeOneByteValueStr(state.sliderValue3);
     data += makeOneByteValueStr(state.sliderValue4);
     data += state.keyPressTable;
-    return makeResponseString(link::kHardwareStateTableLength, link::TYPECODE,
-                              link::kResponseHardwareStateTable, 0, data);
+    return makeResponseString(response::kHardwareStateTableLength, response::TYPECODE,
+                              response::kResponseHardwareStateTable, 0, data);
 }
 
 std::string fwUpgradeState(int progress) {
-    if (progress < 0 || progress > link::kMaxUpgradeProgress) {
+    if (progress < 0 || progress > response::kMaxUpgradeProgress) {
         progress = 0;
     }
-    return makeResponseString(15, link::TYPECODE, link::kResponseFirmwareUpgradeState, 0,
+    return makeResponseString(15, response::TYPECODE, response::kResponseFirmwareUpgradeState, 0,
                               "FWUPDSTATE" + makeOneByteValueStr(progress));
 }
 

@@ -8,7 +8,7 @@
 
 #include "defs.h"
 
-namespace link {
+namespace response {
 
 // Type code of every response message, and the base of the response codes.
 constexpr std::uint8_t TYPECODE = 0x82;
@@ -21,7 +21,7 @@ constexpr int kHardwareStateTableLength = 24;
 // Highest upgrade progress value sent as it is; anything outside 0..115 is sent as 0.
 constexpr int kMaxUpgradeProgress = 115;
 
-}  // namespace link
+}  // namespace response
 
 // 2 bytes: (n / 256) & 0xFF, n & 0xFF.
 std::string makeHighByteLowByteStr(int n);

@@ -1,0 +1,115 @@
+#include "simProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+bool SimProcess::start(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& readyWord, std::chrono::milliseconds timeout) {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return false;
+    }
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    const int spawned = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    stdoutFd_ = pipeFds[0];
+    if (spawned != 0) {
+        pid_ = -1;
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::string buffer;
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd p{stdoutFd_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) {
+            continue;
+        }
+        char chunk[512];
+        const ssize_t n = ::read(stdoutFd_, chunk, sizeof chunk);
+        if (n <= 0) {
+            break;
+        }
+        buffer.append(chunk, static_cast<std::size_t>(n));
+        std::size_t newline = 0;
+        while ((newline = buffer.find('\n')) != std::string::npos) {
+            const std::string line = buffer.substr(0, newline);
+            buffer.erase(0, newline + 1);
+            if (line.find(readyWord) != std::string::npos) {
+                readyLine_ = line;
+                return true;
+            }
+        }
+    }
+    stop();
+    return false;
+}
+
+void SimProcess::stop() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        int status = 0;
+        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        pid_ = -1;
+    }
+    if (stdoutFd_ >= 0) {
+        ::close(stdoutFd_);
+        stdoutFd_ = -1;
+    }
+}
+
+std::string simCommand(const std::string& socketPath, const std::string& command) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return {};
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        timeval timeout{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        const std::string line = command + "\n";
+        if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+            char c = 0;
+            while (::recv(fd, &c, 1, 0) == 1 && c != '\n') {
+                answer += c;
+            }
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
+VirtualMcu::VirtualMcu(const std::string& root)
+    : root_(root), controlPath_(root + "/run/mcu.sock") {
+    started_ = process_.start(ZEK_VIRTUAL_MCU_PATH,
+                              {"--link", linePath(), "--control", controlPath_});
+}

@@ -1,0 +1,51 @@
+// Starts a simulator, waits for its ready line, talks to its control channel, and stops it by
+// process id (SIGTERM, then SIGKILL after a grace period).
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+class SimProcess {
+public:
+    SimProcess() = default;
+    ~SimProcess() { stop(); }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // Starts program with args and waits up to timeout for a stdout line containing readyWord.
+    // Returns false (and stops the process) when the line does not come.
+    bool start(const std::string& program, const std::vector<std::string>& args,
+               const std::string& readyWord = "ready",
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    void stop();
+
+    const std::string& readyLine() const { return readyLine_; }
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int stdoutFd_ = -1;
+    std::string readyLine_;
+};
+
+// One command on a simulator's control channel; returns the answer line ("" when unreachable).
+std::string simCommand(const std::string& socketPath, const std::string& command);
+
+// The virtual panel MCU in a root: line at <root>/dev/ttyAMA0, control at <root>/run/mcu.sock.
+class VirtualMcu {
+public:
+    explicit VirtualMcu(const std::string& root);
+    bool started() const { return started_; }
+    std::string linePath() const { return root_ + "/dev/ttyAMA0"; }
+    // Sends a control command and returns the answer.
+    std::string command(const std::string& text) const { return simCommand(controlPath_, text); }
+
+private:
+    std::string root_;
+    std::string controlPath_;
+    SimProcess process_;
+    bool started_ = false;
+};
