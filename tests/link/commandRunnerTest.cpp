@@ -102,8 +102,9 @@ TEST_F(CommandRunnerTest, LinksOutOfTheRootAreNotFollowed) {
     std::filesystem::create_directories(under("mnt"));
     ASSERT_EQ(::symlink("/tmp", under("mnt/outside").c_str()), 0);
     root_.writeFile("a", "x");
-    EXPECT_FALSE(platform::judgeSimulatedCommand("cp " + under("a") + " " + under("mnt/outside/zek-x"))
-                     .allowed);
+    EXPECT_FALSE(
+        platform::judgeSimulatedCommand("cp " + under("a") + " " + under("mnt/outside/zek-x"))
+            .allowed);
     // Removing the link itself stays inside.
     EXPECT_TRUE(platform::judgeSimulatedCommand("rm " + under("mnt/outside")).allowed);
 }

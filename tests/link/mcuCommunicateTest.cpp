@@ -22,20 +22,21 @@ TEST_P(McuBuilderTest, BuildsExactFrame) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, McuBuilderTest,
-    ::testing::Values(
-        BuilderCase{"version", protocol.askVersion(), "55 AA 80 04 76 65 72"},
-        BuilderCase{"tbarRead", protocol.calibrateTbar(), "55 AA 82 05 74 62 61 72"},
-        BuilderCase{"tbarStoreMax", protocol.settingTbar(mcu::kTbarStoreMaximum),
-                    "55 AA 86 0D 73 65 74 74 69 6E 67 74 62 61 72 02"},
-        BuilderCase{"tbarStoreMin", protocol.settingTbar(mcu::kTbarStoreMinimum),
-                    "55 AA 86 0D 73 65 74 74 69 6E 67 74 62 61 72 03"},
-        BuilderCase{"statusWithInitialMap", protocol.updateKeyBoardStatus(std::string(20, '\x11')),
-                    "55 AA 81 15 1111111111 1111111111 1111111111 1111111111"},
-        // The length byte is fixed at 0x15, so the map is always sent as 20 bytes.
-        BuilderCase{"statusShortMapPadded", protocol.updateKeyBoardStatus(bytes("9a")),
-                    "55 AA 81 15 9a00000000 0000000000 0000000000 0000000000"},
-        BuilderCase{"initShortTable", protocol.initZEK(bytes("0102")),
-                    "55 AA 87 0A 49 4E 49 54 5A 45 4B 01 02"}),
+    ::testing::Values(BuilderCase{"version", protocol.askVersion(), "55 AA 80 04 76 65 72"},
+                      BuilderCase{"tbarRead", protocol.calibrateTbar(), "55 AA 82 05 74 62 61 72"},
+                      BuilderCase{"tbarStoreMax", protocol.settingTbar(mcu::kTbarStoreMaximum),
+                                  "55 AA 86 0D 73 65 74 74 69 6E 67 74 62 61 72 02"},
+                      BuilderCase{"tbarStoreMin", protocol.settingTbar(mcu::kTbarStoreMinimum),
+                                  "55 AA 86 0D 73 65 74 74 69 6E 67 74 62 61 72 03"},
+                      BuilderCase{"statusWithInitialMap",
+                                  protocol.updateKeyBoardStatus(std::string(20, '\x11')),
+                                  "55 AA 81 15 1111111111 1111111111 1111111111 1111111111"},
+                      // The length byte is fixed at 0x15, so the map is always sent as 20 bytes.
+                      BuilderCase{"statusShortMapPadded",
+                                  protocol.updateKeyBoardStatus(bytes("9a")),
+                                  "55 AA 81 15 9a00000000 0000000000 0000000000 0000000000"},
+                      BuilderCase{"initShortTable", protocol.initZEK(bytes("0102")),
+                                  "55 AA 87 0A 49 4E 49 54 5A 45 4B 01 02"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(McuInitFrame, CarriesThePanelColourTable) {
@@ -167,7 +168,8 @@ TEST(McuStatusAnswer, InvalidAnswersGiveAnAllZeroRecord) {
 
 TEST(McuTbarAnswer, BytesAreUnsigned) {
     bool isSync = false;
-    const calibrateTbarPar par = protocol.getTbarCalibratePar(bytes("55 AA 82 05 03 F4 00 17"), isSync);
+    const calibrateTbarPar par =
+        protocol.getTbarCalibratePar(bytes("55 AA 82 05 03 F4 00 17"), isSync);
     EXPECT_TRUE(isSync);
     EXPECT_EQ(par.maxValue, 1012);
     EXPECT_EQ(par.minValue, 23);
@@ -175,7 +177,8 @@ TEST(McuTbarAnswer, BytesAreUnsigned) {
 }
 
 TEST(McuTbarAnswer, InvalidAnswerIsUnknown) {
-    for (const char* hex : {"", "55 AA 82 05 03 F4", "55 AA 86 05 03 F4 00 17", "55 AA 82 04 03 F4 00"}) {
+    for (const char* hex :
+         {"", "55 AA 82 05 03 F4", "55 AA 86 05 03 F4 00 17", "55 AA 82 04 03 F4 00"}) {
         bool isSync = false;
         const calibrateTbarPar par = protocol.getTbarCalibratePar(bytes(hex), isSync);
         EXPECT_FALSE(par.isKnown()) << hex;

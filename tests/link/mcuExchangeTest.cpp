@@ -26,7 +26,8 @@ std::string hexOfBytes(const std::string& data) {
 TEST_F(McuLineTest, VersionExchange) {
     bool isSync = false;
     int major = -1;
-    EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major), 7);
+    EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major),
+              7);
     EXPECT_EQ(major, 1);
     sim("version 515 65296");
     EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major),
@@ -76,7 +77,8 @@ TEST_F(McuLineTest, LedMapReachesTheMcu) {
 
 TEST_F(McuLineTest, InitialisationWithTheColourTable) {
     EXPECT_EQ(simValue("get colours"), "none");
-    EXPECT_TRUE(protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK(panelColourTable()), line_)));
+    EXPECT_TRUE(
+        protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK(panelColourTable()), line_)));
     EXPECT_EQ(simValue("get colours"), hexOfBytes(panelColourTable()));
     // A table of another size is refused by the MCU.
     EXPECT_FALSE(protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK("\x01\x02"), line_)));
@@ -113,7 +115,8 @@ TEST_F(McuLineTest, EvenGarbageIsSkippedOddGarbageHidesTheFrame) {
     sim("fault garbage 4");
     bool isSync = false;
     int major = -1;
-    EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major), 7);
+    EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major),
+              7);
 }
 
 TEST_F(McuLineTest, TrailingBytesDoNotSpoilAnswers) {
@@ -123,14 +126,16 @@ TEST_F(McuLineTest, TrailingBytesDoNotSpoilAnswers) {
     EXPECT_EQ(s.keyPressTable.size(), 8u);
     EXPECT_TRUE(isKeyPressed(s.keyPressTable, 39));
     EXPECT_FALSE(isKeyPressed(s.keyPressTable, 38));
-    EXPECT_TRUE(protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK(panelColourTable()), line_)));
+    EXPECT_TRUE(
+        protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK(panelColourTable()), line_)));
     EXPECT_FALSE(protocol.isSettingTbarOk(
         sendCommandtoMcu(protocol.settingTbar(mcu::kTbarStoreMaximum), line_)));
 }
 
 TEST_F(McuLineTest, SilentMcuGivesAnEmptyAnswerWithinThePollBudget) {
     sim("fault silent");
-    EXPECT_EQ(sendStatusCommandtoMcu(protocol.updateKeyBoardStatus(genKeyInitialedTable()), line_), "");
+    EXPECT_EQ(sendStatusCommandtoMcu(protocol.updateKeyBoardStatus(genKeyInitialedTable()), line_),
+              "");
     EXPECT_EQ(sendCommandtoMcu(protocol.askVersion(), line_), "");
     EXPECT_TRUE(logged("no data from mcu~, timeout!\n"));
 
@@ -151,12 +156,14 @@ TEST_F(McuLineTest, SlowMcu) {
 
     // 300 ms is too slow for a status exchange but well within a command exchange.
     sim("fault delay 300");
-    EXPECT_EQ(sendStatusCommandtoMcu(protocol.updateKeyBoardStatus(genKeyInitialedTable()), line_), "");
+    EXPECT_EQ(sendStatusCommandtoMcu(protocol.updateKeyBoardStatus(genKeyInitialedTable()), line_),
+              "");
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     line_.FlushInputBuffer();  // the late status answer
     bool isSync = false;
     int major = -1;
-    EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major), 7);
+    EXPECT_EQ(protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), line_), isSync, major),
+              7);
 }
 
 TEST_F(McuLineTest, AnswerArrivingInPiecesIsCollectedWhole) {
@@ -179,7 +186,8 @@ TEST_F(McuLineTest, BrokenAndMistypedAnswersAreRejectedAndLogged) {
     EXPECT_TRUE(isSync);
     EXPECT_EQ(why, mcu::AnswerError::truncated);
     readHardwareState(&line_, genKeyInitialedTable());
-    EXPECT_TRUE(logged("status answer rejected: fewer payload bytes than the length byte promises\n"));
+    EXPECT_TRUE(
+        logged("status answer rejected: fewer payload bytes than the length byte promises\n"));
 
     sim("fault none");
     sim("fault wrongtype");

@@ -73,7 +73,8 @@ TEST_F(ParserRobustness, ValidHeadersOverPayloadsOfAnyLength) {
     for (int type = 0x80; type <= 0x87; ++type) {
         for (int length = 0; length <= 0x20; ++length) {
             for (std::size_t payload = 0; payload <= 40; ++payload) {
-                std::string input{'\x55', '\xAA', static_cast<char>(type), static_cast<char>(length)};
+                std::string input{'\x55', '\xAA', static_cast<char>(type),
+                                  static_cast<char>(length)};
                 parseEverything(input + randomBytes(random, payload));
             }
         }

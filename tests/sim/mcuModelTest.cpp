@@ -33,8 +33,17 @@ TEST(VirtualMcuModel, AnswersEachCommandFromTheTables) {
                                   unhex("55AA820574626172"));
     ASSERT_EQ(answers.size(), 3u);
     EXPECT_EQ(mcuHex(answers[0]), "55aa800500010007");
-    EXPECT_EQ(mcuHex(answers[1]), "55aa8115" "00" "1a2b" "0000" "0000" "85" "00" "03f4" "00000000"
-                                  "1000000001");
+    EXPECT_EQ(mcuHex(answers[1]),
+              "55aa8115"
+              "00"
+              "1a2b"
+              "0000"
+              "0000"
+              "85"
+              "00"
+              "03f4"
+              "00000000"
+              "1000000001");
     EXPECT_EQ(mcuHex(answers[2]), "55aa820503f40017");
     EXPECT_EQ(mcu.ledColour(0), 9);
     EXPECT_EQ(mcu.ledColour(1), 2);

@@ -28,7 +28,8 @@ bool SimProcess::start(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    const int spawned = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     stdoutFd_ = pipeFds[0];
@@ -97,7 +98,8 @@ std::string simCommand(const std::string& socketPath, const std::string& command
         timeval timeout{5, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
         const std::string line = command + "\n";
-        if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+        if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(line.size())) {
             char c = 0;
             while (::recv(fd, &c, 1, 0) == 1 && c != '\n') {
                 answer += c;
@@ -110,6 +112,6 @@ std::string simCommand(const std::string& socketPath, const std::string& command
 
 VirtualMcu::VirtualMcu(const std::string& root)
     : root_(root), controlPath_(root + "/run/mcu.sock") {
-    started_ = process_.start(ZEK_VIRTUAL_MCU_PATH,
-                              {"--link", linePath(), "--control", controlPath_});
+    started_ =
+        process_.start(ZEK_VIRTUAL_MCU_PATH, {"--link", linePath(), "--control", controlPath_});
 }

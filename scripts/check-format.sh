@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Fails when a C++ file differs from what clang-format makes of it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+[ -z "$files" ] && exit 0
+# shellcheck disable=SC2086
+clang-format --dry-run --Werror $files
+echo "format: clean"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what is needed, checks formatting, then builds and runs every test three times:
+# a plain build with warnings as errors, AddressSanitizer + UndefinedBehaviorSanitizer, and
+# ThreadSanitizer. Build directories: build-test, build-asan, build-tsan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+bash scripts/check-format.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+run_suite() {
+  local dir=$1
+  shift
+  echo "== $dir"
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && ctest --output-on-failure) | tee "$dir/ctest.log"
+  local summary
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$dir/ctest.log" | tail -n 1)
+  local failed total
+  failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+)/\1/' <<<"$summary")
+  total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+)/\2/' <<<"$summary")
+  passed_all=$((passed_all + total - failed))
+  failed_all=$((failed_all + failed))
+}
+passed_all=0
+failed_all=0
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEK_WERROR=ON
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=address
+run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=thread
+echo "tests: $passed_all passed, $failed_all failed"
