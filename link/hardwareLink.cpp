@@ -66,6 +66,14 @@ calibrateTbarPar readTBarCaliState(LibSerial::SerialStream* stream) {
     return par;
 }
 
+std::unique_ptr<workItem> makeHardwarePollItem(LibSerial::SerialStream* stream,
+                                               std::function<std::string()> currentLedMap,
+                                               std::chrono::nanoseconds period) {
+    return std::make_unique<workItem>(
+        workItem::clock::now(), period,
+        [stream, ledMap = std::move(currentLedMap)] { readHardware(stream, ledMap()); });
+}
+
 void outputMsgToSerialUntil(LibSerial::SerialStream& stream,
                             const std::atomic<bool>& stopRequested) {
     using namespace std::chrono_literals;

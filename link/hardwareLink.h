@@ -2,12 +2,16 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include <libserial/SerialStream.h>
 
 #include "defs.h"
+#include "workItem.h"
 
 // Holds the latest snapshot of the panel controls. The key thread (or the daemon's polling item)
 // writes it after every status exchange; the GUI thread and the network server read it. Every
@@ -53,6 +57,14 @@ void writeKeyBoard(LibSerial::SerialStream* stream, const std::string& ledMap);
 
 // Reads the T-bar end positions stored in the MCU, under writeMutex.
 calibrateTbarPar readTBarCaliState(LibSerial::SerialStream* stream);
+
+// The periodic MCU poll: every period, readHardware with the LED map currentLedMap gives at that
+// moment. The item starts paused; its owner starts a worker thread on it and opens the gate when
+// the MCU is to be polled.
+constexpr std::chrono::seconds kHardwarePollPeriod{2};
+std::unique_ptr<workItem> makeHardwarePollItem(
+    LibSerial::SerialStream* stream, std::function<std::string()> currentLedMap,
+    std::chrono::nanoseconds period = kHardwarePollPeriod);
 
 // Echo loop of the link daemon's second serial port: every byte that arrives is printed and sent
 // back unchanged. Runs for the life of the process.

@@ -168,7 +168,7 @@ TEST_F(McuLineTest, SlowMcu) {
 
 TEST_F(McuLineTest, AnswerArrivingInPiecesIsCollectedWhole) {
     sim("press 33");
-    sim("fault bytedelay 40");
+    sim("fault bytedelay 10");
     const hardwareState s = readHardwareState(&line_, genKeyInitialedTable());
     EXPECT_EQ(s.keyPressTable.size(), 5u);
     EXPECT_TRUE(isKeyPressed(s.keyPressTable, 33));
@@ -219,6 +219,29 @@ TEST_F(McuLineTest, SnapshotIsSharedSafelyBetweenThreads) {
     poller.join();
     EXPECT_GT(seenDeflected, 0);
     EXPECT_EQ(g_HardwareState.get().joyStickX, 2603);
+}
+
+TEST_F(McuLineTest, PollingItemRefreshesTheSnapshotOnlyWhileStarted) {
+    sim("joy x 2603 1");
+    hardwareState marker;
+    marker.jogValue = 77;
+    g_HardwareState.set(marker);
+    auto item = makeHardwarePollItem(
+        &line_, [] { return genKeyInitialedTable(); }, std::chrono::milliseconds(50));
+    std::thread thread = startWorkerThread(*item);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(g_HardwareState.get(), marker) << "a new polling item is paused";
+    EXPECT_NE(simValue("get counts").find(" 81=0 "), std::string::npos);
+
+    item->startRunningThread();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (g_HardwareState.get().joyStickX != 2603 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(g_HardwareState.get().joyStickX, 2603);
+    EXPECT_EQ(g_HardwareState.get().jogValue, 0);
+    item->stop();
+    thread.join();
 }
 
 }  // namespace
