@@ -8,20 +8,11 @@
 #include "mcuCommunicate.h"
 #include "mcuLineFixture.h"
 #include "stateEncoding.h"
+#include "testBytes.h"
 
 namespace {
 
 const mcuCommunicate protocol;
-
-std::string hexOfBytes(const std::string& data) {
-    std::string out;
-    for (char c : string_to_hex(data, LinkProgram::panel)) {
-        if (c != ':') {
-            out += c;
-        }
-    }
-    return out;
-}
 
 TEST_F(McuLineTest, VersionExchange) {
     bool isSync = false;
@@ -62,7 +53,7 @@ TEST_F(McuLineTest, StatusExchangeReportsPressedKeysAndDeflections) {
     sim("release all");
     sim("joy x 0 0");
     const hardwareState released = readHardwareState(&line_, genKeyInitialedTable());
-    EXPECT_EQ(hexOfBytes(released.keyPressTable), "0000000000");
+    EXPECT_EQ(hexOf(released.keyPressTable), "0000000000");
     EXPECT_EQ(released.joyStickX, 0);
 }
 
@@ -71,7 +62,7 @@ TEST_F(McuLineTest, LedMapReachesTheMcu) {
     map[0] = '\x92';   // key 0 colour 9, key 1 colour 2
     map[19] = '\xAF';  // key 38 colour 10, key 39 colour 15
     readHardwareState(&line_, map);
-    EXPECT_EQ(simValue("get ledmap"), hexOfBytes(map));
+    EXPECT_EQ(simValue("get ledmap"), hexOf(map));
     EXPECT_EQ(simValue("get leds"), "92" + std::string(36, '1') + "af");
 }
 
@@ -79,7 +70,7 @@ TEST_F(McuLineTest, InitialisationWithTheColourTable) {
     EXPECT_EQ(simValue("get colours"), "none");
     EXPECT_TRUE(
         protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK(panelColourTable()), line_)));
-    EXPECT_EQ(simValue("get colours"), hexOfBytes(panelColourTable()));
+    EXPECT_EQ(simValue("get colours"), hexOf(panelColourTable()));
     // A table of another size is refused by the MCU.
     EXPECT_FALSE(protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK("\x01\x02"), line_)));
 }
