@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev libqt5serialport5-dev
-  libserial-dev libfmt-dev libgtest-dev libgmock-dev
+  qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-window2
+  qml-module-qtquick-templates2
+  libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2
 )
 
 missing=()

@@ -1,0 +1,113 @@
+#include "cameraLines.h"
+
+#include <QDebug>
+
+#include <exception>
+
+#include "cameraRules.h"
+#include "pathResolver.h"
+
+namespace {
+
+LibSerial::BaudRate baudFromCode(int code) {
+    switch (code) {
+        case 13:
+            return LibSerial::BaudRate::BAUD_9600;
+        case 14:
+            return LibSerial::BaudRate::BAUD_19200;
+        case 4097:
+            return LibSerial::BaudRate::BAUD_57600;
+        case 4098:
+            return LibSerial::BaudRate::BAUD_115200;
+        default:
+            return LibSerial::BaudRate::BAUD_38400;
+    }
+}
+
+LibSerial::CharacterSize charSizeFromCode(int code) {
+    switch (code) {
+        case 0:
+            return LibSerial::CharacterSize::CHAR_SIZE_5;
+        case 16:
+            return LibSerial::CharacterSize::CHAR_SIZE_6;
+        case 32:
+            return LibSerial::CharacterSize::CHAR_SIZE_7;
+        default:
+            return LibSerial::CharacterSize::CHAR_SIZE_8;
+    }
+}
+
+}  // namespace
+
+bool openCameraLine(LibSerial::SerialStream& line, int cameraNumber) {
+    return openCameraLine(line, cameraNumber, serial_port_info{});
+}
+
+bool openCameraLine(LibSerial::SerialStream& line, int cameraNumber, const serial_port_info& info) {
+    closeCameraLine(line);
+    const std::string device =
+        platform::resolvePath(serialCameraDevice(cameraNumber).toStdString());
+    try {
+        line.Open(device);
+        line.SetBaudRate(baudFromCode(info.baudRate));
+        line.SetCharacterSize(charSizeFromCode(info.charSize));
+        line.SetStopBits(info.stopBits == 2 ? LibSerial::StopBits::STOP_BITS_2
+                                            : LibSerial::StopBits::STOP_BITS_1);
+        line.SetParity(info.parity == 0   ? LibSerial::Parity::PARITY_EVEN
+                       : info.parity == 1 ? LibSerial::Parity::PARITY_ODD
+                                          : LibSerial::Parity::PARITY_NONE);
+        line.SetFlowControl(info.flowControl == 0   ? LibSerial::FlowControl::FLOW_CONTROL_HARDWARE
+                            : info.flowControl == 1 ? LibSerial::FlowControl::FLOW_CONTROL_SOFTWARE
+                                                    : LibSerial::FlowControl::FLOW_CONTROL_NONE);
+    } catch (const std::exception& error) {
+        qDebug().noquote() << "camera line" << QString::fromStdString(device)
+                           << "cannot be opened:" << error.what();
+        closeCameraLine(line);
+        return false;
+    }
+    return line.IsOpen();
+}
+
+void closeCameraLine(LibSerial::SerialStream& line) {
+    try {
+        if (line.IsOpen()) {
+            line.Close();
+        }
+    } catch (const std::exception&) {
+        // A line that vanished is closed as far as we are concerned.
+    }
+    line.clear();
+}
+
+bool writeCameraLine(LibSerial::SerialStream& line, const QByteArray& message) {
+    if (!line.IsOpen()) {
+        return false;
+    }
+    try {
+        line.write(message.constData(), message.size());
+        line.flush();
+    } catch (const std::exception&) {
+    }
+    const bool ok = line.good();
+    line.clear();
+    return ok;
+}
+
+QByteArray readAvailable(LibSerial::SerialStream& line) {
+    QByteArray answer;
+    if (!line.IsOpen()) {
+        return answer;
+    }
+    try {
+        for (int count = line.GetNumberOfBytesAvailable(); count > 0; --count) {
+            char byte = 0;
+            if (!line.get(byte)) {
+                break;
+            }
+            answer.append(byte);
+        }
+    } catch (const std::exception&) {
+    }
+    line.clear();
+    return answer;
+}

@@ -1,0 +1,615 @@
+// Sending to cameras from the GUI thread: network steps of the round robin, direct sends to the
+// on-screen camera and to a given camera, the serial mode switch, the serial scan, hand entry.
+#include <QDebug>
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+#include <QThread>
+#include <QUdpSocket>
+
+#include <algorithm>
+
+#include "cameraLines.h"
+#include "cameraRules.h"
+#include "hardwareLink.h"
+#include "mainControl.h"
+#include "panelState.h"
+#include "viscaCommands.h"
+
+namespace {
+
+constexpr quint16 kHcipPort = 5002;
+constexpr quint16 kViscaPort = 52381;
+constexpr int kWriteWaitMs = 1000;
+constexpr int kAnswerWaitMs = 1000;
+constexpr int kAnswerSettleMs = 50;
+
+void sleepMs(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+int slotOf(int cameraNumber) {
+    return std::max(0, cameraNumber - 1);
+}
+
+// Reads what the socket has now and what arrives within the wait.
+QByteArray readAnswer(QAbstractSocket* socket, bool waitForData) {
+    if (waitForData && socket->bytesAvailable() == 0) {
+        socket->waitForReadyRead(kAnswerWaitMs);
+    }
+    return socket->readAll();
+}
+
+}  // namespace
+
+void mainControl::routeToOnScreen(const QByteArray& message) {
+    if (currentStatusOnScreen == currentControl) {
+        cameraCommandRingBuf.append(message);
+    } else {
+        sendOnScreenCommand(message);
+    }
+}
+
+void mainControl::raiseUnreachable(int cameraNumber) {
+    const QString address = cameraDevice.camera(slotOf(cameraNumber)).hcipnetwork.ipadd;
+    const QString message =
+        unreachableMessage(cameraNumber, address, udpsocketBindAddress.toString());
+    camStatusCounter = 0;
+    runRobin = false;
+    emit cameraConnectState(cameraNumber, message, 10);
+}
+
+QByteArray mainControl::hcipExchange(int slot, const QByteArray& message, int minimumAnswer) {
+    QTcpSocket* socket = zek710aTcpsocket[slot];
+    socket->readAll();  // an answer that came too late to its own request
+    socket->write(visca::hcipEnvelope(message));
+    socket->waitForBytesWritten(kWriteWaitMs);
+    sleepMs(kAnswerSettleMs);
+    QByteArray answer = readAnswer(socket, true);
+    // The answer may still be on its way in pieces.
+    while (answer.size() < minimumAnswer && socket->waitForReadyRead(kAnswerSettleMs)) {
+        answer += socket->readAll();
+    }
+    return answer;
+}
+
+void mainControl::tcpCommand() {
+    const int control = currentControl;
+    const int onScreen = currentStatusOnScreen;
+    const int controlSlot = slotOf(control);
+    const int onScreenSlot = slotOf(onScreen);
+    if (useSerialPort && control < 9) {
+        return;
+    }
+    if (cameraDevice.camera(controlSlot).useVisca || cameraDevice.camera(onScreenSlot).useVisca) {
+        viscaCommand();
+        return;
+    }
+    if (cameraCommandRingBuf.isEmpty()) {
+        const int counter = camStatusCounter;
+        if (counter == 15) {
+            if (zek710aTcpsocket[controlSlot]->state() != QAbstractSocket::ConnectedState) {
+                qDebug() << "Connect broken:" << cameraDevice.camera(controlSlot).hcipnetwork.ipadd
+                         << udpsocketBindAddress.toString();
+                raiseUnreachable(control);
+                return;
+            }
+            QByteArray answer = hcipExchange(controlSlot, visca::camStatusInquiry(), 17);
+            if (answer.size() < 15) {
+                ++camStatusCounter;
+                return;
+            }
+            answer.remove(0, 2);
+            orb_camera_info record;
+            bool applied = false;
+            cameraDevice.update(controlSlot, [&](orb_camera_info& r) {
+                applied = visca::applyStatusBlock(answer, r, visca::speedRule::controlCamera);
+                record = r;
+            });
+            if (applied) {
+                applyControlCameraRules(record);
+            }
+        } else if (counter == 8) {
+            if ((useSerialPort && onScreen < 9) ||
+                zek710aTcpsocket[onScreenSlot]->state() != QAbstractSocket::ConnectedState) {
+                ++camStatusCounter;
+                return;
+            }
+            QByteArray answer = hcipExchange(onScreenSlot, visca::camStatusInquiry(), 17);
+            if (answer.size() < 3) {
+                ++camStatusCounter;
+                return;
+            }
+            if (answer.size() < 15) {
+                qDebug() << "TCP GetStatus not enough Length." << answer.size();
+                ++camStatusCounter;
+                return;
+            }
+            answer.remove(0, 2);
+            orb_camera_info record;
+            bool applied = false;
+            cameraDevice.update(onScreenSlot, [&](orb_camera_info& r) {
+                applied = visca::applyStatusBlock(answer, r, visca::speedRule::onScreenCamera);
+                record = r;
+            });
+            if (!applied) {
+                return;
+            }
+            if (record.fmode == 2 || record.fmode == 3) {
+                setCamFocus(record.fmode);
+            }
+            refreshUICamStatus();
+        } else if (counter == 25 || counter == 35) {
+            if (useSerialPort && onScreen <= 8) {
+                return;
+            }
+            if (zek710aTcpsocket[onScreenSlot]->state() != QAbstractSocket::ConnectedState) {
+                ++camStatusCounter;
+                return;
+            }
+            const bool shutter = counter == 25;
+            const QByteArray answer =
+                hcipExchange(onScreenSlot, shutter ? visca::cmdShutter() : visca::cmdGain(), 8);
+            const int position = visca::positionFromAnswer(answer, 6);
+            if (position < 0) {
+                return;
+            }
+            cameraDevice.update(onScreenSlot, [shutter, position](orb_camera_info& r) {
+                (shutter ? r.shutter : r.gain) = position;
+            });
+            if (shutter) {
+                setCamShutter(position);
+            } else {
+                setCamGain(position);
+            }
+            refreshUICamStatus();
+        } else if (counter >= 38) {
+            camStatusCounter = 0;
+        }
+        return;
+    }
+
+    if (zek710aTcpsocket[controlSlot]->state() != QAbstractSocket::ConnectedState) {
+        raiseUnreachable(control);
+        return;
+    }
+    // The block is taken first and the length computed from it, so that no other reader can
+    // take the block between the two.
+    const QByteArray message = visca::hcipEnvelope(cameraCommandRingBuf.read());
+    if (!visca::passesDuplicateRule(message, cmdPrev.get(), 5)) {
+        qDebug() << "Same Command";
+        camStatusCounter = 0;
+        return;
+    }
+    cmdPrev.set(message);
+    QTcpSocket* socket = zek710aTcpsocket[controlSlot];
+    socket->readAll();
+    socket->write(message);
+    socket->waitForBytesWritten(kWriteWaitMs);
+    sleepMs(kAnswerSettleMs);
+    if (socket->readAll().size() >= 3) {
+        camStatusCounter = 0;
+    }
+}
+
+// Sends one message to a network camera over the transport its record names. Returns what the
+// camera answered within the waits (nothing for a socket that is not connected).
+static QByteArray sendOverViscaUdp(QUdpSocket* socket, int slot, const QByteArray& visca,
+                                   bool& sent) {
+    sent = false;
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        return {};
+    }
+    const orb_camera_info record = cameraDevice.camera(slot);
+    QByteArray datagram;
+    qint64 sequence = record.viscaSerial;
+    if (record.protocolIndex == protocolViscaOverIp) {
+        datagram = visca::viscaOverIpEnvelope(visca, sequence);
+        ++sequence;
+        cameraDevice.update(slot, [sequence](orb_camera_info& r) { r.viscaSerial = sequence; });
+    } else {
+        datagram = visca;
+    }
+    const int commandIndex = record.protocolIndex == protocolViscaOverIp ? 11 : 3;
+    if (!visca::passesDuplicateRule(datagram, cmdPrev.get(), commandIndex)) {
+        qDebug() << "Same Command";
+        camStatusCounter = 0;
+        return {};
+    }
+    cmdPrev.set(datagram);
+    socket->readAll();
+    socket->write(datagram);
+    sent = true;
+    if (record.protocolIndex == protocolViscaOverIp) {
+        QSettings& settings = zek710aSettings();
+        settings.beginGroup("ViscaSerial");
+        settings.setValue(record.hcipnetwork.ipadd, sequence);
+        settings.endGroup();
+        settings.sync();
+    }
+    socket->waitForBytesWritten(kWriteWaitMs);
+    sleepMs(kAnswerSettleMs);
+    return socket->readAll();
+}
+
+void mainControl::viscaCommand() {
+    if (cameraCommandRingBuf.isEmpty()) {
+        return;
+    }
+    const int control = currentControl;
+    const int slot = slotOf(control);
+    if (viscaUdpSockets[slot]->state() != QAbstractSocket::ConnectedState) {
+        raiseUnreachable(control);
+        return;
+    }
+    bool sent = false;
+    const QByteArray answer =
+        sendOverViscaUdp(viscaUdpSockets[slot], slot, cameraCommandRingBuf.read(), sent);
+    if (sent && answer.size() >= 3) {
+        camStatusCounter = 0;
+    }
+}
+
+int mainControl::sendOnScreenCommand(QByteArray buf) {
+    const int onScreen = currentStatusOnScreen;
+    if (useSerialPort && onScreen < 9) {
+        qDebug() << "sendOnScreenCommand currentStatusOnScreen" << onScreen << buf.size();
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        // The line is reopened whenever it does not hold the on-screen camera, whoever opened
+        // it last (the round robin reopens the same line).
+        if (camOnScreenHolds != onScreen) {
+            closeCameraLine(camOnScreen);
+            sleepMs(50);
+            openCameraLine(camOnScreen, onScreen);
+            camOnScreenHolds = onScreen;
+        }
+        prevScreen = onScreen;
+        writeCameraLine(camOnScreen, buf);
+        sleepMs(50);
+        readAvailable(camOnScreen);
+        return 0;
+    }
+    const int slot = slotOf(onScreen);
+    const orb_camera_info record = cameraDevice.camera(slot);
+    if (record.useVisca) {
+        qDebug() << "sendOnScreenCommand currentOnScreenSocket" << slot << record.hcipnetwork.ipadd;
+        bool sent = false;
+        sendOverViscaUdp(viscaUdpSockets[slot], slot, buf, sent);
+        return 0;
+    }
+    qDebug() << "sendOnScreenCommand currentOnScreenSocket" << slot << record.hcipnetwork.ipadd;
+    QTcpSocket* socket = zek710aTcpsocket[slot];
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        return 0;
+    }
+    socket->readAll();
+    socket->write(visca::hcipEnvelope(buf));
+    qDebug() << "socketWrite len:" << buf.size() + 2;
+    socket->waitForBytesWritten(kWriteWaitMs);
+    sleepMs(kAnswerSettleMs);
+    const QByteArray answer = socket->readAll();
+    if (answer.size() >= 3) {
+        qDebug() << "socketRead len:" << answer.size() - 2;
+    }
+    return 0;
+}
+
+void mainControl::taskCommand(int cameraNum, QByteArray* cmdBuf) {
+    const int slot = slotOf(cameraNum);
+    if (cmdBuf == nullptr) {
+        return;
+    }
+    if (cameraDevice.camera(slot).useVisca) {
+        // The given command goes to the given camera over its own transport.
+        bool sent = false;
+        sendOverViscaUdp(viscaUdpSockets[slot], slot, *cmdBuf, sent);
+        camStatusCounter = 0;
+        return;
+    }
+    QTcpSocket* socket = zek710aTcpsocket[slot];
+    socket->write(visca::hcipEnvelope(*cmdBuf));
+    socket->waitForBytesWritten(kWriteWaitMs);
+    sleepMs(kAnswerSettleMs);
+    socket->readAll();
+    camStatusCounter = 0;
+}
+
+void mainControl::startRunRobin(bool start) {
+    sleepMs(500);
+    runRobin = start;
+}
+
+void mainControl::setRobin(bool run) {
+    runRobin = run;
+}
+
+void mainControl::disconnectNetworkSlot(int slot) {
+    zek710aTcpsocket[slot]->abort();
+    viscaUdpSockets[slot]->abort();
+}
+
+void mainControl::connectNetworkSlot(int slot, const orb_camera_info& record) {
+    if (record.useVisca) {
+        viscaUdpSockets[slot]->connectToHost(QHostAddress(record.hcipnetwork.ipadd), kViscaPort);
+    } else {
+        zek710aTcpsocket[slot]->connectToHost(record.hcipnetwork.ipadd, kHcipPort,
+                                              QIODevice::ReadWrite);
+        zek710aTcpsocket[slot]->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    }
+}
+
+void mainControl::setUseSerialPort(bool onoff) {
+    qDebug() << "setUseSerialPort AAA" << currentControl.load();
+    useSerialPort = onoff;
+    runRobin = false;
+    QSettings& settings = zek710aSettings();
+    if (onoff) {
+        g_HardwareState.update([](hardwareState& s) {
+            if (s.keyPressTable.size() > 2) {
+                s.keyPressTable[2] = 0;
+            }
+        });
+    } else if (currentControl < 9) {
+        settings.beginGroup("system");
+        settings.setValue("currentRS422", currentControl.load());
+        settings.endGroup();
+        settings.sync();
+    }
+    qDebug() << "setUseSerialPort BBB";
+    camStatusCounter = 0;
+
+    if (!onoff) {
+        qDebug() << "setUseSerialPort close";
+        {
+            std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            closeCameraLine(camControl);
+            closeCameraLine(camOnScreen);
+            closeCameraLine(camScanner);
+            camControlHolds = 0;
+            camOnScreenHolds = 0;
+        }
+        for (int slot = 0; slot < kUsedCameraSlots; ++slot) {
+            disconnectNetworkSlot(slot);
+            qDebug() << "setUseSerialPort copy net to serial." << slot;
+            disconnectNetworkSlot(slot + kSerialCameras);
+            orb_camera_info moved;
+            cameraDevice.updateAll([slot, &moved](std::array<hcip_device_info, kCameraSlots>& t) {
+                t[slot] = t[slot + kSerialCameras];
+                t[slot + kSerialCameras] = hcip_device_info{};
+                moved = t[slot].orb;
+            });
+            if (moved.exist) {
+                connectNetworkSlot(slot, moved);
+            }
+        }
+    } else {
+        qDebug() << "setUseSerialPort open";
+        for (int slot = kCameraSlots - 1; slot >= 0; --slot) {
+            disconnectNetworkSlot(slot);
+            if (slot < kSerialCameras) {
+                qDebug() << "AAA" << slot << "empty item";
+                cameraDevice.updateDevice(slot,
+                                          [](hcip_device_info& d) { d = hcip_device_info{}; });
+                continue;
+            }
+            qDebug() << "bbb" << slot << "copy item";
+            orb_camera_info moved;
+            cameraDevice.updateAll([slot, &moved](std::array<hcip_device_info, kCameraSlots>& t) {
+                t[slot] = t[slot - kSerialCameras];
+                moved = t[slot].orb;
+            });
+            if (moved.exist) {
+                connectNetworkSlot(slot, moved);
+                sleepMs(2000);
+            }
+        }
+        scanSerialPorts();
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        openCameraLine(camControl, 1);
+        openCameraLine(camOnScreen, 2);
+        camControlHolds = 1;
+        camOnScreenHolds = 2;
+    }
+    for (int slot = 0; slot < kUsedCameraSlots; ++slot) {
+        qDebug() << "zek710aTcpsocket state:" << slot << zek710aTcpsocket[slot]->state();
+    }
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        qDebug() << "CamControl and camOnScreen opened:" << camControl.IsOpen()
+                 << camOnScreen.IsOpen();
+    }
+    settings.beginGroup("system");
+    settings.setValue("useRS422", onoff);
+    settings.endGroup();
+    settings.sync();
+    runRobin = true;
+}
+
+bool mainControl::getUseSerialPort() const {
+    return useSerialPort;
+}
+
+void mainControl::scanSerialPorts() {
+    if (!useSerialPort) {
+        return;
+    }
+    QSettings& settings = zek710aSettings();
+    for (int j = 0; j < kSerialCameras; ++j) {
+        const QString group = QStringLiteral("Cam%1SerialInfo").arg(j + 1);
+        settings.beginGroup(group);
+        serial_port_info info;
+        info.openName = settings.value("OpenName", "COM1").toString();
+        info.isOpened = settings.value("IsOpened", false).toBool();
+        info.baudRate = settings.value("BaudRate", 15).toInt();
+        info.charSize = settings.value("CharSize", 48).toInt();
+        info.stopBits = settings.value("StopBits", 1).toInt();
+        info.parity = settings.value("Parity", 2).toInt();
+        info.flowControl = settings.value("FlowControl", 2).toInt();
+        settings.setValue("OpenName", info.openName);
+        settings.setValue("IsOpened", info.isOpened);
+        settings.setValue("BaudRate", info.baudRate);
+        settings.setValue("CharSize", info.charSize);
+        settings.setValue("StopBits", info.stopBits);
+        settings.setValue("Parity", info.parity);
+        settings.setValue("FlowControl", info.flowControl);
+        settings.endGroup();
+        settings.sync();
+
+        sleepMs(10);
+        QString model;
+        {
+            std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            openCameraLine(camScanner, j + 1, info);
+            sleepMs(30);
+            writeCameraLine(camScanner, visca::cmdVersion());
+            sleepMs(120);
+            model = visca::modelFromVersionAnswer(readAvailable(camScanner));
+            closeCameraLine(camScanner);
+        }
+        const bool exist = !model.isNull();
+        cameraDevice.update(j, [&](orb_camera_info& r) {
+            r.exist = exist;
+            if (exist) {
+                r.cameraModel = model;
+                r.hcipnetwork.modelname = model;
+                r.serialinfo.baudRate = info.baudRate;
+                r.serialinfo.charSize = info.charSize;
+                r.serialinfo.stopBits = info.stopBits;
+                r.serialinfo.parity = info.parity;
+                r.serialinfo.flowControl = info.flowControl;
+            }
+        });
+        emit refreshCameraExist(j + 1, exist);
+        settings.beginGroup("SerialPorts");
+        settings.setValue(QStringLiteral("Cam%1_exist").arg(j + 1), exist);
+        settings.endGroup();
+        settings.sync();
+    }
+}
+
+void mainControl::getSerialInfo(int camNum) {
+    const serial_port_info info = cameraDevice.camera(camNum).serialinfo;
+    qDebug() << "getSerialInfo: Cam" << camNum << info.baudRate;
+    const serialInfoTexts t = serialInfoAsText(info);
+    emit refreshSerialInfo(t.baudRate, t.charSize, t.parity, t.stopBits, t.flowControl);
+}
+
+void mainControl::setCurrentSerialBaudrate(int value) {
+    qDebug() << "setCurrentSerialBaudrate" << value;
+    cameraDevice.update(slotOf(currentStatusOnScreen),
+                        [value](orb_camera_info& r) { r.serialinfo.baudRate = value; });
+}
+void mainControl::setCurrentSerialDataBit(int value) {
+    qDebug() << "setCurrentSerialDataBit" << value;
+    cameraDevice.update(slotOf(currentStatusOnScreen),
+                        [value](orb_camera_info& r) { r.serialinfo.charSize = value; });
+}
+void mainControl::setCurrentSerialParity(int value) {
+    qDebug() << "setCurrentSerialParity" << value;
+    cameraDevice.update(slotOf(currentStatusOnScreen),
+                        [value](orb_camera_info& r) { r.serialinfo.parity = value; });
+}
+void mainControl::setCurrentSerialStopBit(int value) {
+    cameraDevice.update(slotOf(currentStatusOnScreen),
+                        [value](orb_camera_info& r) { r.serialinfo.stopBits = value; });
+}
+void mainControl::setCurrentSerialFlowcontrol(int value) {
+    cameraDevice.update(slotOf(currentStatusOnScreen),
+                        [value](orb_camera_info& r) { r.serialinfo.flowControl = value; });
+}
+int mainControl::getCurrentSerialBaudrate() const {
+    return cameraDevice.camera(slotOf(currentStatusOnScreen)).serialinfo.baudRate;
+}
+int mainControl::getCurrentSerialDataBit() const {
+    return cameraDevice.camera(slotOf(currentStatusOnScreen)).serialinfo.charSize;
+}
+int mainControl::getCurrentSerialParity() const {
+    return cameraDevice.camera(slotOf(currentStatusOnScreen)).serialinfo.parity;
+}
+int mainControl::getCurrentSerialStopBit() const {
+    return cameraDevice.camera(slotOf(currentStatusOnScreen)).serialinfo.stopBits;
+}
+int mainControl::getCurrentSerialFlowcontrol() const {
+    return cameraDevice.camera(slotOf(currentStatusOnScreen)).serialinfo.flowControl;
+}
+
+void mainControl::setAutoScan(bool doAuto) {
+    autoScan = doAuto;
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup("system");
+    settings.setValue("hcipautoscan", doAuto);
+    settings.endGroup();
+    settings.sync();
+}
+
+bool mainControl::getAutoScan() const {
+    return autoScan;
+}
+
+bool mainControl::getSeeNoMoreWarning(int /*index*/) const {
+    const int slot = slotOf(currentControl);
+    return slot < kUsedCameraSlots && noMoreWarning[slot];
+}
+
+void mainControl::setSeeNoMoreWarning(int /*index*/, bool enable) {
+    noMoreWarning.fill(false);
+    qDebug() << "[setSeeNoMoreWarning]" << currentControl.load() << enable;
+    const int slot = slotOf(currentControl);
+    if (slot < kUsedCameraSlots) {
+        noMoreWarning[slot] = enable;
+    }
+}
+
+void mainControl::setCameraNetworkManual(int index, const QString& ip, int protocol) {
+    if (index < 0 || index >= kCameraSlots) {
+        return;
+    }
+    cameraDevice.update(index, [&ip](orb_camera_info& r) {
+        r.hcipnetwork.manual = true;
+        r.hcipnetwork.ipadd = ip;
+    });
+    const bool viaVisca = protocol == protocolViscaOverIp || protocol == protocolSimpleVisca;
+    cameraDevice.update(index, [viaVisca, protocol](orb_camera_info& r) {
+        r.useVisca = viaVisca;
+        r.protocolIndex = protocol;
+        r.exist = false;
+    });
+    if (!viaVisca) {
+        QTcpSocket* socket = zek710aTcpsocket[index];
+        socket->abort();
+        sleepMs(300);
+        socket->connectToHost(ip, kHcipPort, QIODevice::ReadWrite);
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        if (socket->waitForConnected(kAnswerWaitMs)) {
+            scan = 1;
+        }
+    } else {
+        // A UDP association to an earlier address would make the new one fail, so it is
+        // dropped for both VISCA protocols.
+        viscaUdpSockets[index]->abort();
+        if (protocol == protocolSimpleVisca) {
+            zek710aTcpsocket[index]->abort();
+        }
+        sleepMs(300);
+        viscaUdpSockets[index]->connectToHost(QHostAddress(ip), kViscaPort);
+        if (viscaUdpSockets[index]->state() == QAbstractSocket::ConnectedState) {
+            scan = 1;
+            if (protocol == protocolViscaOverIp) {
+                QSettings& settings = zek710aSettings();
+                settings.beginGroup("ViscaSerial");
+                const qint64 sequence = settings.value(ip, 0).toLongLong();
+                settings.endGroup();
+                cameraDevice.update(index,
+                                    [sequence](orb_camera_info& r) { r.viscaSerial = sequence; });
+            }
+        }
+    }
+    cameraDevice.update(index, [](orb_camera_info& r) { r.exist = true; });
+    emit refreshCameraExist(index + 1, true);
+}
+
+void mainControl::udpRcvReadPendingDatagrams() {
+    while (viscaUdpSocketsRcv->hasPendingDatagrams()) {
+        viscaUdpSocketsRcv->receiveDatagram();
+    }
+}

@@ -1,0 +1,152 @@
+// The command round robin, in the command thread.
+#include <QDebug>
+#include <QThread>
+
+#include "cameraLines.h"
+#include "mainControl.h"
+#include "panelState.h"
+#include "viscaCommands.h"
+#include "workers.h"
+
+namespace {
+
+void sleepMs(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+// Writes a message on a camera line and collects what came back after the answer wait.
+QByteArray lineExchange(LibSerial::SerialStream& line, const QByteArray& message, int waitMs) {
+    writeCameraLine(line, message);
+    sleepMs(waitMs);
+    return readAvailable(line);
+}
+
+}  // namespace
+
+void commandWorker::startCommandRobin() {
+    qDebug() << "startCommandRobin" << runRobin.load() << useSerialPort.load()
+             << currentControl.load() << currentStatusOnScreen.load();
+    while (!stopRequested()) {
+        if (step()) {
+            sleepMs(walkRobin);
+        }
+    }
+}
+
+void commandWorker::retargetLines() {
+    const int control = currentControl;
+    const int onScreen = currentStatusOnScreen;
+    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+    if (control <= kSerialCameras && control != camControlHolds) {
+        closeCameraLine(camControl);
+        sleepMs(50);
+        // Remembered even when the line cannot be opened, so a missing adapter is not retried
+        // on every step.
+        openCameraLine(camControl, control);
+        camControlHolds = control;
+        qDebug() << "currControl != currentControl" << control;
+    }
+    // While the on-screen camera is the control camera its polls use the control line, so the
+    // on-screen line is left as it is.
+    if (onScreen <= kSerialCameras && onScreen != camOnScreenHolds && onScreen != control) {
+        closeCameraLine(camOnScreen);
+        sleepMs(50);
+        openCameraLine(camOnScreen, onScreen);
+        camOnScreenHolds = onScreen;
+    }
+}
+
+bool commandWorker::step() {
+    if (!runRobin) {
+        return true;
+    }
+    if (useSerialPort) {
+        retargetLines();
+    }
+    if (cameraCommandRingBuf.isEmpty()) {
+        const int control = currentControl;
+        const int onScreen = currentStatusOnScreen;
+        if (scan != 0 && (!useSerialPort || onScreen >= 9 || control >= 9)) {
+            emit useTcpSocket();
+        }
+        if (useSerialPort && onScreen <= kSerialCameras) {
+            const int counter = camStatusCounter;
+            if (counter == 10 && control <= kSerialCameras) {
+                QByteArray answer;
+                {
+                    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+                    answer = lineExchange(camControl, visca::camStatusInquiry(), 50);
+                }
+                sleepMs(30);
+                orb_camera_info record;
+                bool applied = false;
+                cameraDevice.update(control - 1, [&](orb_camera_info& r) {
+                    applied = visca::applyStatusBlock(answer, r, visca::speedRule::controlCamera);
+                    record = r;
+                });
+                if (!applied) {
+                    ++camStatusCounter;
+                    return false;
+                }
+                applyControlCameraRules(record);
+            } else if (counter == 5) {
+                QByteArray answer;
+                {
+                    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+                    LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
+                    answer = lineExchange(line, visca::camStatusInquiry(), 50);
+                }
+                sleepMs(30);
+                bool applied = false;
+                cameraDevice.update(onScreen - 1, [&](orb_camera_info& r) {
+                    applied = visca::applyStatusBlock(answer, r, visca::speedRule::onScreenCamera);
+                });
+                if (!applied) {
+                    ++camStatusCounter;
+                    return false;
+                }
+                emit refreshCameraStatus();
+            } else if (counter == 20 || counter == 30) {
+                const bool shutter = counter == 20;
+                QByteArray answer;
+                {
+                    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+                    LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
+                    answer =
+                        lineExchange(line, shutter ? visca::cmdShutter() : visca::cmdGain(), 50);
+                }
+                const int position = visca::positionFromAnswer(answer, 4);
+                if (position >= 0) {
+                    cameraDevice.update(onScreen - 1, [shutter, position](orb_camera_info& r) {
+                        (shutter ? r.shutter : r.gain) = position;
+                    });
+                    (shutter ? cameraMirror.shutter : cameraMirror.gain) = position;
+                }
+                emit refreshCameraStatus();
+            } else if (counter >= 38) {
+                camStatusCounter = 0;
+            }
+        }
+        ++camStatusCounter;
+        return true;
+    }
+
+    const int control = currentControl;
+    if (useSerialPort && control <= kSerialCameras) {
+        camStatusCounter = 0;
+        const QByteArray message = cameraCommandRingBuf.read();
+        if (!visca::passesDuplicateRule(message, cmdPrev.get(), 3)) {
+            qDebug() << "Same Command:" << message.mid(2, 2).toHex();
+            return false;
+        }
+        if (message == cmdPrev.get()) {
+            qDebug() << "Allowed Same Command";
+        }
+        cmdPrev.set(message);
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        lineExchange(camControl, message, 50);
+    } else if (scan != 0) {
+        emit useTcpSocket();
+    }
+    return true;
+}

@@ -1,0 +1,88 @@
+// zek710amgrgui: the touch-screen panel application.
+#include <QDebug>
+#include <QFile>
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickWindow>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+#include "commandRunner.h"
+#include "linkLog.h"
+#include "mainControl.h"
+#include "panelState.h"
+#include "pathResolver.h"
+#include "qmltranslator.h"
+
+namespace {
+
+// The link code's lines go to Qt's message output like every other diagnostic of the program.
+void routeLinkLogToQt() {
+    setLinkLogSink([](const char*, const std::string& line) {
+        std::string text = line;
+        if (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        qDebug().noquote() << QString::fromStdString(text);
+    });
+}
+
+// With ZEK_SCREENSHOT set to a file name, the window is saved there once a second, so the
+// screen can be seen where there is no display (the demo runs the offscreen platform).
+void saveScreenshotsIfAsked(QQmlApplicationEngine& engine) {
+    const QString path = qEnvironmentVariable("ZEK_SCREENSHOT");
+    if (path.isEmpty() || engine.rootObjects().isEmpty()) {
+        return;
+    }
+    auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+    if (window == nullptr) {
+        return;
+    }
+    auto* timer = new QTimer(window);
+    QObject::connect(timer, &QTimer::timeout, window, [window, path] {
+        const QString partial = path + ".part.png";
+        if (window->grabWindow().save(partial, "PNG")) {
+            QFile::remove(path);
+            QFile::rename(partial, path);
+        }
+    });
+    timer->start(1000);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "-v") == 0) {
+        std::printf("v%s\n", currentSoftwareVersionString().toLatin1().constData());
+        return 0;
+    }
+    setLinkProgram(LinkProgram::panel);
+    routeLinkLogToQt();
+
+    // The boot splash viewer is ended once the panel takes the screen.
+    platform::runCommand("kill $(ps ax | grep [f]bi | awk '{print $1}')");
+    platform::runCommand("sync");
+
+    testmode = QFile::exists(
+        QString::fromStdString(platform::resolvePath("/run/media/sda1/velmora/tester")));
+    qDebug() << "Testmode:" << testmode.load();
+
+    QGuiApplication app(argc, argv);
+    app.setOrganizationName("velmora");
+    app.setApplicationName("zek710a");
+    placeSettingsUnderRoot();
+
+    QQmlApplicationEngine engine;
+    QmlTranslator translator;
+    mainControl control;
+    engine.rootContext()->setContextProperty("mainObject", &control);
+    engine.rootContext()->setContextProperty("qmlTranslator", &translator);
+    engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
+    saveScreenshotsIfAsked(engine);
+    const int status = app.exec();
+    control.stopWorkers();
+    return status;
+}

@@ -1,0 +1,405 @@
+#include "mainControl.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QThread>
+#include <QUdpSocket>
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "cameraLines.h"
+#include "cameraRules.h"
+#include "commandRunner.h"
+#include "hardwareLink.h"
+#include "mcuCommunicate.h"
+#include "mcuExchange.h"
+#include "panelState.h"
+#include "pathResolver.h"
+#include "stateEncoding.h"
+#include "viscaCommands.h"
+#include "workers.h"
+
+namespace {
+
+// Pause between attempts to open the MCU line: short enough that start-up does not lag behind a
+// line that appears, long enough that a missing device does not spin a core.
+constexpr auto kMcuOpenRetryPause = std::chrono::milliseconds(100);
+
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::string hexBytes(const char* text) {
+    return QByteArray::fromHex(QByteArray(text).replace(' ', "")).toStdString();
+}
+
+}  // namespace
+
+int currentSoftwareVersion() {
+    return kAppMajor * 1000 + kAppMinor * 100 + kAppBuild;
+}
+
+QString currentSoftwareVersionString() {
+    return QStringLiteral("%1.%2.%3").arg(kAppMajor).arg(kAppMinor).arg(kAppBuild);
+}
+
+void placeSettingsUnderRoot() {
+    const std::string root = platform::rootDirectory();
+    if (!root.empty()) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(platform::resolvePath("/home/zek710a/.config")));
+    }
+}
+
+QSettings& zek710aSettings() {
+    // Created on first use in the GUI thread; only the GUI thread reads and writes settings.
+    static QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "velmora", "zek710a");
+    return settings;
+}
+
+mainControl::mainControl(QObject* parent) : QObject(parent) {
+    // 1. Transport choice.
+    useSerialPort = true;
+
+    // 2. Tally command template.
+    cmdTallyBuffer = visca::cmdTallyBuffer();
+
+    // 4. Fixed messages, colour table and LED maps.
+    initKeyTable();
+
+    // 5. Settings.
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup("system");
+    useSerialPort = settings.value("useRS422", true).toBool();
+    autoScan = settings.value("hcipautoscan", true).toBool();
+    screenSaverMin = settings.value("screenSaverMin", 0).toInt();
+    iCurrentSpeedFunction = settings.value("speedfunc", 0).toInt();
+    currTallyMode = settings.value("tallymode", 0).toInt();
+    settings.setValue("useRS422", useSerialPort.load());
+    settings.endGroup();
+    settings.sync();
+    settings.beginGroup("switcher");
+    const QString switcherIp = settings.value("targetip", "192.168.100.101").toString();
+    const QString switcherName = settings.value("targetname", "MX5800").toString();
+    settings.endGroup();
+    Q_UNUSED(switcherIp);
+    Q_UNUSED(switcherName);
+
+    // 6. Tally timer (started by sysInit in GPI tally mode).
+    rollingTally = new QTimer(this);
+    rollingTally->setInterval(333);
+
+    // 7-10. MCU line, version, initialisation, first status exchange with the start-up map.
+    openMcuLineUntilOpen();
+    exchangeMcuVersion();
+    const mcuCommunicate protocol;
+    sendCommandtoMcu(protocol.initZEK(testStdStr), my_serial_stream);
+    std::string startMap;
+    {
+        std::lock_guard<std::mutex> lock(ledMapMutex);
+        startMap = testKeyboardStatusStr[17];
+    }
+    writeKeyBoard(&my_serial_stream, startMap);
+
+    // 11. Workers and their threads.
+    createWorkers();
+
+    // 12. The four rotary-function keys lit white.
+    platform::runCommand("i2cset -f -y 1 0x03 0x02 0x55");
+    platform::runCommand("i2cset -f -y 1 0x03 0x03 0x55");
+    platform::runCommand("i2cset -f -y 1 0x03 0x04 0x55");
+
+    // 13. The boot partition holds the panel's MAC address.
+    platform::runCommand("sudo mount /dev/mmcblk0p1 /boot");
+    platform::runCommand("sync");
+    sleepMs(1000);
+
+    // 15. Without automatic discovery the saved camera list is loaded.
+    if (!testmode) {
+        if (!autoScan) {
+            emit refreshAutoScan(false);
+            deviceLoad();
+        }
+    } else {
+        qDebug() << "do testmode";
+    }
+    qDebug() << "MainObj construct";
+}
+
+mainControl::~mainControl() {
+    stopWorkers();
+}
+
+void mainControl::openMcuLineUntilOpen() {
+    const std::string device = platform::resolvePath("/dev/ttyAMA0");
+    while (true) {
+        const bool open = openMcuLine(my_serial_stream, device);
+        qDebug() << "wait pc uart ..." << open;
+        if (open) {
+            return;
+        }
+        std::this_thread::sleep_for(kMcuOpenRetryPause);
+    }
+}
+
+void mainControl::exchangeMcuVersion() {
+    const mcuCommunicate protocol;
+    int major = -1;
+    int minor = -1;
+    while (major == -1) {
+        bool isSync = false;
+        minor = protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), my_serial_stream),
+                                       isSync, major);
+        if (major == -1) {
+            sleepMs(500);
+        }
+    }
+    currentMcuMajorVer = major;
+    currentMcuMinorVer = minor;
+}
+
+void mainControl::initKeyTable() {
+    testStdStr = panelColourTable();
+    std::lock_guard<std::mutex> lock(ledMapMutex);
+    for (std::string& map : testKeyboardStatusStr) {
+        map = genKeyInitialedTable();
+    }
+    testKeyboardStatusStr[0] =
+        hexBytes("11 11 11 11 11 11 11 AA AA AA A9 99 99 99 99 99 91 11 11 11");
+    testKeyboardStatusStr[17] =
+        hexBytes("11 11 11 11 11 11 11 FF FF FF FF FF FF FF FF FF F1 11 11 11");
+}
+
+void mainControl::createWorkers() {
+    auto startThread = [this](QObject* worker, int index) {
+        auto* thread = new QThread(this);
+        worker->moveToThread(thread);
+        connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+        workerThreads[index] = thread;
+        thread->start();
+    };
+
+    myRotaryWorker = new rotaryWorker;
+    startThread(myRotaryWorker, 0);
+    connect(this, &mainControl::rotarySignal, myRotaryWorker, &rotaryWorker::startRotaryCheck,
+            Qt::QueuedConnection);
+    connect(myRotaryWorker, &rotaryWorker::wakeupScreen, this, &mainControl::keyworkerWakeup,
+            Qt::QueuedConnection);
+
+    myKeyWorker = new keyWorker;
+    startThread(myKeyWorker, 1);
+    connect(this, &mainControl::keyStateSignal, myKeyWorker, &keyWorker::rollingKeyStates,
+            Qt::QueuedConnection);
+    connect(myKeyWorker, &keyWorker::wakeupScreen, this, &mainControl::keyworkerWakeup,
+            Qt::QueuedConnection);
+    connect(myKeyWorker, &keyWorker::refreshJoystickValue, this,
+            &mainControl::workerCatchJoystickValue, Qt::QueuedConnection);
+    connect(myKeyWorker, &keyWorker::refreshTBarValue, this, &mainControl::workerCatchTBarValue,
+            Qt::QueuedConnection);
+    connect(myKeyWorker, &keyWorker::refreshSliderValue, this, &mainControl::workerCatchSliderValue,
+            Qt::QueuedConnection);
+    connect(myKeyWorker, &keyWorker::refreshKeys, this, &mainControl::workerCatchKeys,
+            Qt::QueuedConnection);
+    emit keyStateSignal();
+
+    myTallyWorker = new tallyWorker;
+    startThread(myTallyWorker, 2);
+    connect(this, &mainControl::goTallyCheck, myTallyWorker, &tallyWorker::doTallyCheck,
+            Qt::QueuedConnection);
+
+    myCommandWorker = new commandWorker;
+    connect(this, &mainControl::cameraCommandSignal, myCommandWorker,
+            &commandWorker::startCommandRobin, Qt::QueuedConnection);
+    connect(myCommandWorker, &commandWorker::refreshCameraStatus, this,
+            &mainControl::refreshUICamStatus, Qt::QueuedConnection);
+    connect(myCommandWorker, &commandWorker::useTcpSocket, this, &mainControl::tcpCommand,
+            Qt::QueuedConnection);
+
+    // Camera sockets live in the GUI thread; answers of VISCA-over-IP cameras are drained here.
+    for (int slot = 0; slot < kCameraSlots; ++slot) {
+        zek710aTcpsocket[slot] = new QTcpSocket(this);
+        viscaUdpSockets[slot] = new QUdpSocket(this);
+    }
+    viscaUdpSocketsRcv = new QUdpSocket(this);
+    viscaUdpSocketsRcv->bind(QHostAddress::Any, 52381,
+                             QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
+    connect(viscaUdpSocketsRcv, &QUdpSocket::readyRead, this,
+            &mainControl::udpRcvReadPendingDatagrams);
+
+    mySwitcherWorker = new switcherWorker;
+    startThread(mySwitcherWorker, 3);
+    connect(this, &mainControl::goConnectSwitcher, mySwitcherWorker,
+            &switcherWorker::connectSwitcher, Qt::QueuedConnection);
+
+    // In test mode no camera commands are sent: the command thread is never started, so its
+    // start signal stays queued.
+    if (!testmode) {
+        startThread(myCommandWorker, 4);
+    } else {
+        myCommandWorker->setParent(nullptr);
+    }
+}
+
+void mainControl::stopWorkers() {
+    for (loopWorker* worker : std::initializer_list<loopWorker*>{
+             myKeyWorker, myRotaryWorker, myTallyWorker, myCommandWorker, mySwitcherWorker}) {
+        if (worker != nullptr) {
+            worker->requestStop();
+        }
+    }
+    for (QThread*& thread : workerThreads) {
+        if (thread != nullptr) {
+            thread->quit();
+            thread->wait();
+            thread = nullptr;
+        }
+    }
+    if (testmode && myCommandWorker != nullptr) {
+        delete myCommandWorker;
+    }
+    myKeyWorker = nullptr;
+    myRotaryWorker = nullptr;
+    myTallyWorker = nullptr;
+    myCommandWorker = nullptr;
+    mySwitcherWorker = nullptr;
+}
+
+int mainControl::sysInit() {
+    qDebug() << "System Init";
+
+    // The rotary encoder is the input device named "rotary@10".
+    QDir inputDir(QString::fromStdString(platform::resolvePath("/dev/input")));
+    QStringList events =
+        inputDir.entryList({"event*"}, QDir::System | QDir::Files | QDir::Readable, QDir::Name);
+    std::sort(events.begin(), events.end(), [](const QString& a, const QString& b) {
+        return a.mid(5).toInt() < b.mid(5).toInt();
+    });
+    if (events.isEmpty()) {
+        return 0;
+    }
+    for (const QString& name : events) {
+        const QString path = inputDir.filePath(name);
+        // A file beside the node may stand for the device's name where there is no evdev.
+        QFile nameFile(path + ".name");
+        QString deviceName;
+        if (nameFile.open(QIODevice::ReadOnly)) {
+            deviceName = QString::fromUtf8(nameFile.readAll()).trimmed();
+        } else {
+            const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
+            if (fd >= 0) {
+                char buffer[256] = {};
+                if (::ioctl(fd, EVIOCGNAME(sizeof buffer - 1), buffer) >= 0) {
+                    deviceName = QString::fromLocal8Bit(buffer);
+                }
+                ::close(fd);
+            }
+        }
+        if (deviceName == "rotary@10") {
+            rotaryDevicePath = path;
+        }
+    }
+
+    // Serial settings of cameras 1 to 8.
+    for (int slot = 0; slot < kSerialCameras; ++slot) {
+        cameraDevice.update(slot, [slot](orb_camera_info& record) {
+            record.serialinfo = serial_port_info{};
+            record.serialinfo.openName = serialCameraDevice(slot + 1);
+        });
+    }
+    scanSerialPorts();
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        const bool controlOpen = openCameraLine(camControl, 1);
+        const bool onScreenOpen = openCameraLine(camOnScreen, 2);
+        camControlHolds = 1;
+        camOnScreenHolds = 2;
+        qDebug() << "Sysinit Serial:" << controlOpen << onScreenOpen;
+    }
+
+    emit refreshAutoScan(autoScan);
+
+    // Tally mapping of twelve channels.
+    channelNumber = 12;
+    tallyMapping.clear();
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup("system");
+    for (int m = 0; m < 12; ++m) {
+        tallyMapping.append(settings.value(QStringLiteral("tallymap%1").arg(m), 0).toInt());
+    }
+    settings.endGroup();
+    QStringList names;
+    QStringList addresses;
+    for (int i = 1; i <= kSerialCameras; ++i) {
+        names << QStringLiteral("Serial CAM %1").arg(i);
+        addresses << QStringLiteral("RS-422");
+    }
+    camMappingWorkNames = names;
+    camMappingWorkIPs = addresses;
+    emit refreshListCameraMapping(names, addresses, kUsedCameraSlots, tallyMapping);
+
+    emit cameraCommandSignal();
+    emit rotarySignal();
+    if (screenSaverMin > 0) {
+        emit screenSaverChanged(screenSaverMin);
+    }
+    runRobin = true;
+    qDebug() << "End of SysInit()";
+    return 1;
+}
+
+bool mainControl::getTestMode() const {
+    return testmode;
+}
+
+QString mainControl::getAppVersion() const {
+    return currentSoftwareVersionString();
+}
+
+QString mainControl::getMcuVersion() const {
+    return QString::fromStdString(formatMcuVersion(currentMcuMajorVer, currentMcuMinorVer));
+}
+
+void mainControl::keyworkerWakeup() {
+    emit wakeupScreen();
+}
+
+void mainControl::workerCatchJoystickValue() {
+    const hardwareState s = g_HardwareState.get();
+    emit refreshJoystickValue(s.joyStickXDir, s.joyStickX, s.joyStickYDir, s.joyStickY,
+                              s.joyStickZDir, s.joyStickZ);
+}
+
+void mainControl::workerCatchTBarValue() {
+    const int current = g_HardwareState.get().tBarValue;
+    if (std::abs(lastTBarReported - current) > 10) {
+        emit wakeupScreen();
+        qDebug() << "workerCatchTBarValue" << lastTBarReported << current;
+        lastTBarReported = current;
+    }
+    emit refreshTBarValue(current);
+}
+
+void mainControl::workerCatchSliderValue() {
+    const hardwareState s = g_HardwareState.get();
+    emit refreshSliderValue(s.sliderValue1, s.sliderValue2, s.sliderValue3, s.sliderValue4);
+}
+
+void mainControl::workerCatchKeys() {
+    const hardwareState s = g_HardwareState.get();
+    for (int key = 0; key < 36; ++key) {
+        if (isKeyPressed(s.keyPressTable, key)) {
+            emit refreshKeys(key + 1);
+            return;
+        }
+    }
+}

@@ -1,0 +1,354 @@
+// The central object of the panel application, exposed to the screens as `mainObject`.
+//
+// Its constructor runs the first start-up phase (MCU line, version, initialisation, settings,
+// worker threads); sysInit() the second, once the main screen has loaded. Every slot runs in
+// the GUI thread: workers reach it only through queued signals. Its operations are split over
+// several files along the subsystems: mainControl.cpp (start-up), cameraProperties.cpp (camera
+// values the screens see), cameraTransport.cpp (sending to cameras), settingsStore.cpp.
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "cameraRecords.h"
+
+class QTcpSocket;
+class QUdpSocket;
+class keyWorker;
+class rotaryWorker;
+class tallyWorker;
+class commandWorker;
+class switcherWorker;
+
+// Version of the application: v1.0.7.
+constexpr int kAppMajor = 1;
+constexpr int kAppMinor = 0;
+constexpr int kAppBuild = 7;
+int currentSoftwareVersion();
+QString currentSoftwareVersionString();
+
+// Settings of the panel application (organisation "velmora", application "zek710a", Qt's native
+// format, user scope). Under a ZEK_ROOT the file lives inside the root.
+QSettings& zek710aSettings();
+// Points the user-scope settings into ZEK_ROOT when one is set; call before the first use.
+void placeSettingsUnderRoot();
+
+class mainControl : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(
+        int camMWBSetting READ camMWBSetting WRITE setCamMWBSetting NOTIFY camMWBSettingChanged)
+    Q_PROPERTY(int camGain READ camGain WRITE setCamGain NOTIFY camGainChanged)
+    Q_PROPERTY(int camFocus READ camFocus WRITE setCamFocus NOTIFY camFocusChanged)
+    Q_PROPERTY(
+        int cam1PstNumber READ cam1PstNumber WRITE setCam1PstNumber NOTIFY cam1PstNumberChanged)
+    Q_PROPERTY(
+        int cam2PstNumber READ cam2PstNumber WRITE setCam2PstNumber NOTIFY cam2PstNumberChanged)
+    Q_PROPERTY(
+        int cam3PstNumber READ cam3PstNumber WRITE setCam3PstNumber NOTIFY cam3PstNumberChanged)
+    Q_PROPERTY(
+        int cam4PstNumber READ cam4PstNumber WRITE setCam4PstNumber NOTIFY cam4PstNumberChanged)
+    Q_PROPERTY(
+        int cam5PstNumber READ cam5PstNumber WRITE setCam5PstNumber NOTIFY cam5PstNumberChanged)
+    Q_PROPERTY(
+        int cam6PstNumber READ cam6PstNumber WRITE setCam6PstNumber NOTIFY cam6PstNumberChanged)
+    Q_PROPERTY(int camVideoSharpen READ camVideoSharpen WRITE setCamVideoSharpen NOTIFY
+                   camVideoSharpenChanged)
+    Q_PROPERTY(int camVideoSaturation READ camVideoSaturation WRITE setCamVideoSaturation NOTIFY
+                   camVideoSaturationChanged)
+    Q_PROPERTY(int camVideoExposure READ camVideoExposure WRITE setCamVideoExposure NOTIFY
+                   camVideoExposureChanged)
+    Q_PROPERTY(int camVideoHue READ camVideoHue WRITE setCamVideoHue NOTIFY camVideoHueChanged)
+    Q_PROPERTY(int camVideoAGC READ camVideoAGC WRITE setCamVideoAGC NOTIFY camVideoAGCChanged)
+    Q_PROPERTY(
+        int camVideoGamma READ camVideoGamma WRITE setCamVideoGamma NOTIFY camVideoGammaChanged)
+    Q_PROPERTY(int camVideoHDR READ camVideoHDR WRITE setCamVideoHDR NOTIFY camVideoHDRChanged)
+    Q_PROPERTY(int camVersion READ camVersion WRITE setCamVersion NOTIFY camVersionChanged)
+    Q_PROPERTY(int camAudioIn READ camAudioIn WRITE setCamAudioIn NOTIFY camAudioInChanged)
+    Q_PROPERTY(int camAudioInputVol READ camAudioInputVol WRITE setCamAudioInputVol NOTIFY
+                   camAudioInputVolChanged)
+    Q_PROPERTY(int camAudioOutputVol READ camAudioOutputVol WRITE setCamAudioOutputVol NOTIFY
+                   camAudioOutputVolChanged)
+    Q_PROPERTY(int camWBMode READ camWBMode WRITE setCamWBMode NOTIFY camWBModeChanged)
+    Q_PROPERTY(int camMWBBGain READ camMWBBGain WRITE setCamMWBBGain NOTIFY camMWBBGainChanged)
+    Q_PROPERTY(int camMWBRGain READ camMWBRGain WRITE setCamMWBRGain NOTIFY camMWBRGainChanged)
+    Q_PROPERTY(int camShutter READ camShutter WRITE setCamShutter NOTIFY camShutterChanged)
+    Q_PROPERTY(int camVideoMode READ camVideoMode WRITE setCamVideoMode NOTIFY camVideoModeChanged)
+    Q_PROPERTY(
+        int camVideoVFlip READ camVideoVFlip WRITE setCamVideoVFlip NOTIFY camVideoVFlipChanged)
+    Q_PROPERTY(
+        int camVideoHFlip READ camVideoHFlip WRITE setCamVideoHFlip NOTIFY camVideoHFlipChanged)
+    Q_PROPERTY(
+        QString cam1PstTitle READ cam1PstTitle WRITE setCam1PstTitle NOTIFY cam1PstTitleChanged)
+    Q_PROPERTY(
+        QString cam2PstTitle READ cam2PstTitle WRITE setCam2PstTitle NOTIFY cam2PstTitleChanged)
+    Q_PROPERTY(
+        QString cam3PstTitle READ cam3PstTitle WRITE setCam3PstTitle NOTIFY cam3PstTitleChanged)
+    Q_PROPERTY(
+        QString cam4PstTitle READ cam4PstTitle WRITE setCam4PstTitle NOTIFY cam4PstTitleChanged)
+    Q_PROPERTY(
+        QString cam5PstTitle READ cam5PstTitle WRITE setCam5PstTitle NOTIFY cam5PstTitleChanged)
+    Q_PROPERTY(
+        QString cam6PstTitle READ cam6PstTitle WRITE setCam6PstTitle NOTIFY cam6PstTitleChanged)
+    Q_PROPERTY(bool cameraShift READ cameraShift WRITE setCameraShift NOTIFY cameraShiftChanged)
+    Q_PROPERTY(bool cameraPresetShift READ cameraPresetShift WRITE setCameraPresetShift NOTIFY
+                   cameraPresetShiftChanged)
+
+public:
+    explicit mainControl(QObject* parent = nullptr);
+    ~mainControl() override;
+
+    int camMWBSetting() const;
+    void setCamMWBSetting(int value);
+    int camGain() const;
+    void setCamGain(int value);
+    int camFocus() const;
+    void setCamFocus(int value);
+    int cam1PstNumber() const;
+    void setCam1PstNumber(int value);
+    int cam2PstNumber() const;
+    void setCam2PstNumber(int value);
+    int cam3PstNumber() const;
+    void setCam3PstNumber(int value);
+    int cam4PstNumber() const;
+    void setCam4PstNumber(int value);
+    int cam5PstNumber() const;
+    void setCam5PstNumber(int value);
+    int cam6PstNumber() const;
+    void setCam6PstNumber(int value);
+    int camVideoSharpen() const;
+    void setCamVideoSharpen(int value);
+    int camVideoSaturation() const;
+    void setCamVideoSaturation(int value);
+    int camVideoExposure() const;
+    void setCamVideoExposure(int value);
+    int camVideoHue() const;
+    void setCamVideoHue(int value);
+    int camVideoAGC() const;
+    void setCamVideoAGC(int value);
+    int camVideoGamma() const;
+    void setCamVideoGamma(int value);
+    int camVideoHDR() const;
+    void setCamVideoHDR(int value);
+    int camVersion() const;
+    void setCamVersion(int value);
+    int camAudioIn() const;
+    void setCamAudioIn(int value);
+    int camAudioInputVol() const;
+    void setCamAudioInputVol(int value);
+    int camAudioOutputVol() const;
+    void setCamAudioOutputVol(int value);
+    int camWBMode() const;
+    void setCamWBMode(int value);
+    int camMWBBGain() const;
+    void setCamMWBBGain(int value);
+    int camMWBRGain() const;
+    void setCamMWBRGain(int value);
+    int camShutter() const;
+    void setCamShutter(int value);
+    int camVideoMode() const;
+    void setCamVideoMode(int value);
+    int camVideoVFlip() const;
+    void setCamVideoVFlip(int value);
+    int camVideoHFlip() const;
+    void setCamVideoHFlip(int value);
+    QString cam1PstTitle() const;
+    void setCam1PstTitle(const QString& value);
+    QString cam2PstTitle() const;
+    void setCam2PstTitle(const QString& value);
+    QString cam3PstTitle() const;
+    void setCam3PstTitle(const QString& value);
+    QString cam4PstTitle() const;
+    void setCam4PstTitle(const QString& value);
+    QString cam5PstTitle() const;
+    void setCam5PstTitle(const QString& value);
+    QString cam6PstTitle() const;
+    void setCam6PstTitle(const QString& value);
+    bool cameraShift() const;
+    void setCameraShift(bool value);
+    bool cameraPresetShift() const;
+    void setCameraPresetShift(bool value);
+
+    // Ends the worker loops and their threads (the panel never does; tests and a clean exit do).
+    void stopWorkers();
+
+public slots:
+    int sysInit();
+    bool getTestMode() const;
+    QString getAppVersion() const;
+    QString getMcuVersion() const;
+    void keyworkerWakeup();
+    void workerCatchJoystickValue();
+    void workerCatchTBarValue();
+    void workerCatchSliderValue();
+    void workerCatchKeys();
+
+    // Camera records (on-screen and indexed access).
+    void currentCamDisplay(int curr);
+    int getCurrentOnScreen() const;
+    void workerCatchCamlist();
+    void refreshUICamStatus();
+    QString getCameraModel(int con_scn) const;
+    bool getCameraExist(int index);
+    bool getCameraNetworkManual(int index) const;
+    void setChannelMapping(int index, int channel);
+    int getChannelMapping(int index) const;
+    void setCameraVisca(int index, bool usage);
+    bool getCameraVisca(int index) const;
+    QString getCameraDeviceIP(int cameraIndex) const;
+    bool getCameraDeviceDHCP() const;
+    QString getCameraDeviceHostname() const;
+    QString getCameraDeviceMAC() const;
+    QString getCameraDeviceMASK() const;
+    QString getCameraDeviceGATE() const;
+    QString getCameraDevicePrimDNS() const;
+    QString getCameraDeviceSecDNS() const;
+    void doRefreshListCameraMapping();
+    void setRGain(int gain);
+    void setBGain(int gain);
+
+    // Camera transport.
+    void tcpCommand();
+    void viscaCommand();
+    int sendOnScreenCommand(QByteArray buf);
+    void taskCommand(int cameraNum, QByteArray* cmdBuf);
+    void startRunRobin(bool start);
+    void setRobin(bool run);
+    void setUseSerialPort(bool onoff);
+    bool getUseSerialPort() const;
+    void scanSerialPorts();
+    void getSerialInfo(int camNum);
+    void setCurrentSerialBaudrate(int value);
+    void setCurrentSerialDataBit(int value);
+    void setCurrentSerialParity(int value);
+    void setCurrentSerialStopBit(int value);
+    void setCurrentSerialFlowcontrol(int value);
+    int getCurrentSerialBaudrate() const;
+    int getCurrentSerialDataBit() const;
+    int getCurrentSerialParity() const;
+    int getCurrentSerialStopBit() const;
+    int getCurrentSerialFlowcontrol() const;
+    void setAutoScan(bool doAuto);
+    bool getAutoScan() const;
+    bool getSeeNoMoreWarning(int index) const;
+    void setSeeNoMoreWarning(int index, bool enable);
+    void setCameraNetworkManual(int index, const QString& ip, int protocol);
+    void udpRcvReadPendingDatagrams();
+
+    // Settings.
+    void deviceSave();
+    void deviceLoad();
+    void setScreenSaver(int min);
+    int getScreenSaver() const;
+
+signals:
+    void camMWBSettingChanged();
+    void camGainChanged();
+    void camFocusChanged();
+    void cam1PstNumberChanged();
+    void cam2PstNumberChanged();
+    void cam3PstNumberChanged();
+    void cam4PstNumberChanged();
+    void cam5PstNumberChanged();
+    void cam6PstNumberChanged();
+    void camVideoSharpenChanged();
+    void camVideoSaturationChanged();
+    void camVideoExposureChanged();
+    void camVideoHueChanged();
+    void camVideoAGCChanged();
+    void camVideoGammaChanged();
+    void camVideoHDRChanged();
+    void camVersionChanged();
+    void camAudioInChanged();
+    void camAudioInputVolChanged();
+    void camAudioOutputVolChanged();
+    void camWBModeChanged();
+    void camMWBBGainChanged();
+    void camMWBRGainChanged();
+    void camShutterChanged();
+    void camVideoModeChanged();
+    void camVideoVFlipChanged();
+    void camVideoHFlipChanged();
+    void cam1PstTitleChanged();
+    void cam2PstTitleChanged();
+    void cam3PstTitleChanged();
+    void cam4PstTitleChanged();
+    void cam5PstTitleChanged();
+    void cam6PstTitleChanged();
+    void cameraShiftChanged();
+    void cameraPresetShiftChanged();
+    void refreshJoystickValue(bool dirX, int x, bool dirY, int y, bool dirZ, int z);
+    void refreshTBarValue(int t);
+    void refreshSliderValue(int s1, int s2, int s3, int s4);
+    void refreshKeys(int index);
+    void wakeupScreen();
+    void keyStateSignal();
+    void rotarySignal();
+    void goTallyCheck();
+    void goConnectSwitcher();
+    void cameraCommandSignal();
+    void refreshAutoScan(bool autoScan);
+    void refreshSystemNetConfig(QString ipAddr, bool dhcpMode, QString hostName, QString macAddr,
+                                QString maskAddr, QString gateAddr, QString primDns,
+                                QString secDns);
+    void screenSaverChanged(int min);
+    void refreshCameraList(int index);
+    void refreshCameraNetConfig(QString ipAddr, bool dhcpMode, QString hostName, QString modelname,
+                                QString macAddr, QString maskAddr, QString gateAddr,
+                                QString primDns, QString secDns);
+    void refreshCameraExist(int cameraIndex, bool exist);
+    void refreshListCameraMapping(QStringList camHostname, QStringList camIPAddr, int camcount,
+                                  QList<int> map);
+    void cameraConnectState(int index, QString msg, int time);
+    void refreshSerialInfo(QString brate, QString csize, QString parity, QString stopbit,
+                           QString flow);
+
+private:
+    void initKeyTable();
+    void openMcuLineUntilOpen();
+    void exchangeMcuVersion();
+    void createWorkers();
+    // Sends by the on-screen routing rule: queued when the on-screen camera is the control
+    // camera, else written at once.
+    void routeToOnScreen(const QByteArray& message);
+    // Raises the unreachable message for camera n and stops the round robin.
+    void raiseUnreachable(int cameraNumber);
+    // Writes an HCIP message on slot's TCP socket and collects the answer (empty when none).
+    QByteArray hcipExchange(int slot, const QByteArray& message, int minimumAnswer);
+    void connectNetworkSlot(int slot, const orb_camera_info& record);
+    void disconnectNetworkSlot(int slot);
+
+    std::array<QString, 6> m_pstTitle;
+    std::array<QTcpSocket*, kCameraSlots> zek710aTcpsocket{};
+    std::array<QUdpSocket*, kCameraSlots> viscaUdpSockets{};
+    QUdpSocket* viscaUdpSocketsRcv = nullptr;
+    QHostAddress udpsocketBindAddress;
+    std::array<bool, kUsedCameraSlots> noMoreWarning{};
+    int prevScreen = 1;
+    int lastTBarReported = 0;
+    int channelNumber = 12;
+    QList<int> tallyMapping;
+    QStringList camMappingWorkNames;
+    QStringList camMappingWorkIPs;
+    QByteArray cmdTallyBuffer;
+    QTimer* rollingTally = nullptr;
+    QString rotaryDevicePath;
+
+    keyWorker* myKeyWorker = nullptr;
+    rotaryWorker* myRotaryWorker = nullptr;
+    tallyWorker* myTallyWorker = nullptr;
+    commandWorker* myCommandWorker = nullptr;
+    switcherWorker* mySwitcherWorker = nullptr;
+    std::array<QThread*, 5> workerThreads{};
+};

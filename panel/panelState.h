@@ -1,0 +1,139 @@
+// Process-wide state of the panel application, shared by the GUI, key, rotary and command
+// threads. Each item says how it is kept safe: an atomic, its own lock, or the thread that owns it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include <libserial/SerialStream.h>
+
+#include "cameraRecords.h"
+#include "myringbuffer.h"
+
+// The camera table `cameraDevice`: 32 slots behind one lock. Readers take a copy; writers change
+// a slot in place under the lock, so no thread sees a record half written.
+class cameraTable {
+public:
+    hcip_device_info device(int slot) const;
+    orb_camera_info camera(int slot) const { return device(slot).orb; }
+    // Slots outside the table are ignored by every operation.
+    template <typename Change>
+    void update(int slot, Change change) {
+        if (slot < 0 || slot >= kCameraSlots) {
+            return;
+        }
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        change(slots_[slot].orb);
+    }
+    template <typename Change>
+    void updateDevice(int slot, Change change) {
+        if (slot < 0 || slot >= kCameraSlots) {
+            return;
+        }
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        change(slots_[slot]);
+    }
+    // The whole table, for moves that touch many slots at once.
+    template <typename Change>
+    void updateAll(Change change) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        change(slots_);
+    }
+    void clear();
+
+private:
+    mutable std::recursive_mutex mutex_;
+    std::array<hcip_device_info, kCameraSlots> slots_{};
+};
+
+extern cameraTable cameraDevice;
+
+// Camera numbers 1..24.
+extern std::atomic<int> currentControl;
+extern std::atomic<int> currentStatusOnScreen;
+
+extern std::atomic<bool> testmode;
+extern std::atomic<bool> useSerialPort;
+extern std::atomic<bool> autoScan;
+extern std::atomic<bool> runRobin;
+extern std::atomic<bool> rotaryRobin;
+extern std::atomic<int> camStatusCounter;
+extern std::atomic<int> scan;
+extern std::atomic<int> cameraCount;
+extern std::atomic<int> screenSaverMin;
+extern std::atomic<int> currTallyMode;
+extern std::atomic<int> iCurrentSpeedFunction;
+extern std::atomic<int> iCurrentSpeedMode;
+extern std::atomic<int> currentMcuMajorVer;
+extern std::atomic<int> currentMcuMinorVer;
+
+// Pause of the command round robin after each step, milliseconds.
+constexpr int walkRobin = 55;
+
+extern MyRingBuffer cameraCommandRingBuf;
+
+// The last message handed to a transport (duplicate rule); "ABC" after a camera selection.
+class lastCommand {
+public:
+    QByteArray get() const;
+    void set(const QByteArray& message);
+    void reset() { set(QByteArrayLiteral("ABC")); }
+
+private:
+    mutable std::mutex mutex_;
+    QByteArray value_ = QByteArrayLiteral("ABC");
+};
+extern lastCommand cmdPrev;
+
+// The panel MCU line; owned by the key thread once the start-up exchanges are done.
+extern LibSerial::SerialStream my_serial_stream;
+
+// Serial camera lines. The command thread and the GUI thread both write to the on-screen line
+// and reopen it, so every use of a line (open, write, wait for the answer, read) holds
+// cameraLinesMutex, and the camera each line really holds is kept beside it.
+extern std::mutex cameraLinesMutex;
+extern LibSerial::SerialStream camControl;
+extern LibSerial::SerialStream camOnScreen;
+extern LibSerial::SerialStream camScanner;
+extern int camControlHolds;   // camera number on camControl, 0 for none; under cameraLinesMutex
+extern int camOnScreenHolds;  // camera number on camOnScreen, 0 for none; under cameraLinesMutex
+
+// Mirrors of the on-screen camera's values, read by the property getters. The command thread
+// writes the shutter and gain mirrors, the GUI thread the rest.
+struct cameraMirrors {
+    std::atomic<int> wbMode{0}, mwbSetting{0}, mwbBGain{0}, mwbRGain{0};
+    std::atomic<int> shutter{0}, gain{0}, focus{0};
+    std::array<std::atomic<int>, 6> pstNumber{};
+    std::atomic<int> videoMode{0}, videoVFlip{3}, videoHFlip{3};
+    std::atomic<int> videoSharpen{0}, videoSaturation{0}, videoExposure{0}, videoHue{0};
+    std::atomic<int> videoAGC{0}, videoGamma{0}, videoHDR{0}, version{0};
+    std::atomic<int> audioIn{0}, audioInputVol{0}, audioOutputVol{0};
+};
+extern cameraMirrors cameraMirror;
+extern std::atomic<bool> camShift;
+extern std::atomic<bool> pstShift;
+
+// Mode flags of the panel keys, followed from the control camera's status.
+extern std::atomic<bool> camOSD;
+extern std::atomic<bool> awb;
+extern std::atomic<bool> autofocus;
+extern std::atomic<bool> autoiris;
+
+// The key LED maps; entry 0 is the live map, entry 17 the start-up and test map. The key thread
+// and GUI-thread slots both change the live map, so every access holds ledMapMutex.
+extern std::mutex ledMapMutex;
+extern std::array<std::string, 20> testKeyboardStatusStr;
+// Payload of the MCU initialisation: the colour table.
+extern std::string testStdStr;
+std::string liveLedMap();
+// Sets the colour of key k in the live map (high nibble for even k).
+void setKeyLed(int key, int colour);
+
+// After a status block of the control camera: its speed (only 1, 2, 3) becomes the panel's speed
+// mode, and the mode flags and their key LEDs follow the camera.
+void applyControlCameraRules(const orb_camera_info& record);

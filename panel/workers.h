@@ -1,0 +1,88 @@
+// The worker objects of the panel application, each moved to a thread of its own. Each runs one
+// long loop, started by a queued signal from mainControl, and reports back by queued signals.
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class workItem;
+
+// Base of the loops: the panel never stops them; a test or a clean exit asks them to.
+class loopWorker : public QObject {
+    Q_OBJECT
+public:
+    void requestStop() { stopRequested_ = true; }
+    bool stopRequested() const { return stopRequested_.load(); }
+
+private:
+    std::atomic<bool> stopRequested_{false};
+};
+
+// Owns the panel MCU line while the application runs: one status exchange per pass.
+class keyWorker : public loopWorker {
+    Q_OBJECT
+public:
+    ~keyWorker() override;
+public slots:
+    int rollingKeyStates();
+signals:
+    void refreshJoystickValue();
+    void refreshTBarValue();
+    void refreshSliderValue();
+    void refreshKeys();
+    void wakeupScreen();
+
+private:
+    std::unique_ptr<workItem> pollItem_;
+    std::thread pollThread_;
+};
+
+// Rotary encoder events.
+class rotaryWorker : public loopWorker {
+    Q_OBJECT
+public slots:
+    void startRotaryCheck();
+signals:
+    void wakeupScreen();
+};
+
+// GPI tally inputs.
+class tallyWorker : public loopWorker {
+    Q_OBJECT
+public slots:
+    int doTallyCheck();
+signals:
+    void refreshTallyRed(int);
+    void refreshTallyGreen(int);
+};
+
+// Link to the video switcher.
+class switcherWorker : public loopWorker {
+    Q_OBJECT
+public slots:
+    void connectSwitcher();
+signals:
+    void tallyChanged();
+    void switcherIsConnected();
+};
+
+// The command round robin: sends queued commands to the control camera and, when the queue is
+// empty, polls the control and on-screen cameras.
+class commandWorker : public loopWorker {
+    Q_OBJECT
+public slots:
+    void startCommandRobin();
+signals:
+    void refreshCameraStatus();
+    void useTcpSocket();
+
+private:
+    // One pass of the loop; false when the pass asks for the next at once (no pause).
+    bool step();
+    void serialIdleStep();
+    void serialCommandStep();
+    void retargetLines();
+};

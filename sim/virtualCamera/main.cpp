@@ -1,0 +1,599 @@
+// virtualCamera: one PTZ camera speaking VISCA, for tests and the demo.
+//
+// usage: virtualCamera --control SOCKET (--serial PATH | --hcip ADDR[:PORT] | --visca ADDR[:PORT])
+//                      [--model HHHH] [--vendor HHHH] [--version-length 11|16|10]
+//   --serial   raw VISCA on a pseudo-terminal published as a symbolic link at PATH, for example
+//              "$ZEK_ROOT/dev/ttyUSB3"
+//   --hcip     VISCA in the HCIP length envelope over TCP (port 5002 unless given; 0 takes any
+//              free port). One connection at a time: a new one replaces the old.
+//   --visca    VISCA over IP over UDP (port 52381 unless given), with the 8-byte header or bare;
+//              answers go back to the sender in the form it used
+//   --control  Unix socket of the control channel
+//   --model, --vendor, --version-length   the version answer's codes (4 hex digits) and length
+//
+// Prints one line once everything is in place:
+//   virtualCamera ready transport=serial pty=/dev/pts/N path=PATH control=SOCKET
+//   virtualCamera ready transport=hcip address=ADDR port=PORT control=SOCKET
+//   virtualCamera ready transport=visca address=ADDR port=PORT control=SOCKET
+//
+// Control commands (one per line; the answer is one line, "ok", a value, or "error ..."):
+//   ping                        "pong"
+//   get state                   "pan=N tilt=N panSpeed=N tiltSpeed=N panDir=left|right|stop
+//                               tiltDir=up|down|stop zoom=N zoomDir=tele|wide|stop zoomSpeed=N
+//                               focusMode=auto|manual|N focusDir=far|near|stop focusSteps=N
+//                               focusPos=N wbMode=N rGain=N bGain=N exposureMode=N shutter=N
+//                               iris=N gain=N lastPreset=N presetRecalls=N presetStores=N
+//                               vflip=0|1 hflip=0|1 videoMode=N menu=0|1 menuEnters=N
+//                               speedMode=N tallyRed=0|1 tallyGreen=0|1 colourBars=0|1
+//                               ptReversed=0|1 onePushCount=N onePushApplied=N vendor=HHHH
+//                               model=HHHH rom=HHHH versionLength=N" (numbers in decimal)
+//   get KEY | set KEY VALUE     one of those fields; numbers decimal or 0x..., directions and
+//                               focus mode also as words
+//   get preset N                "pan=N tilt=N zoom=N", or "none" when never stored
+//   get messages                hex of each received message, oldest first, the last 1000
+//                               ("none" when there are none)
+//   get count                   messages received
+//   get rejected                messages answered with a syntax error, datagrams refused
+//   get discarded               bytes of a stream no message could be made of
+//   get sequences               sequence numbers of the header datagrams, the last 1000 ("none")
+//   clear messages              the log and the three counts | clear sequences | reset state
+//   get faults                  "silent=0|1 slow=MS wronglength=0|1 refuse=0|1 drop=0|1"
+//   fault none | silent | slow MS | wronglength | refuse | drop
+//   version 11|16|10            length of the version answer
+//   model HHHH | vendor HHHH    codes of the version answer
+//
+// Faults: silent takes and applies messages but answers nothing; slow MS holds each answer back
+// that long; wronglength cuts the status answer to 14 bytes and the version answer to 10; refuse
+// closes the TCP listener so connections are refused (UDP: datagrams ignored); drop closes the
+// TCP connection now and every new one right after it is accepted (UDP: datagrams ignored).
+// Everything that is rejected or thrown away leaves a line on standard error.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "cameraControl.h"
+#include "cameraModel.h"
+#include "controlServer.h"
+#include "pseudoTerminal.h"
+#include "viscaFraming.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile sig_atomic_t g_stop = 0;
+
+void onSignal(int) {
+    g_stop = 1;
+}
+
+void logLine(const std::string& line) {
+    std::fprintf(stderr, "virtualCamera: %s\n", line.c_str());
+}
+
+// Answers that nobody collects pile up no further than this.
+constexpr std::size_t kMaxOutput = 1 << 20;
+
+enum class Transport { None, Serial, Hcip, Visca };
+
+bool parseAddress(const std::string& text, int defaultPort, sockaddr_in& out) {
+    std::string host = text;
+    long port = defaultPort;
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string::npos) {
+        host = text.substr(0, colon);
+        char* end = nullptr;
+        const std::string digits = text.substr(colon + 1);
+        port = std::strtol(digits.c_str(), &end, 10);
+        if (digits.empty() || *end != '\0' || port < 0 || port > 65535) {
+            return false;
+        }
+    }
+    out = sockaddr_in{};
+    out.sin_family = AF_INET;
+    out.sin_port = htons(static_cast<std::uint16_t>(port));
+    return ::inet_pton(AF_INET, host.c_str(), &out.sin_addr) == 1;
+}
+
+std::string addressText(const sockaddr_in& a) {
+    char host[INET_ADDRSTRLEN] = "?";
+    ::inet_ntop(AF_INET, &a.sin_addr, host, sizeof host);
+    return std::string(host) + ":" + std::to_string(ntohs(a.sin_port));
+}
+
+struct Delayed {
+    Clock::time_point due;
+    std::string bytes;         // as they go on the wire
+    std::uint64_t connection;  // TCP: the connection that asked
+    sockaddr_in to;            // UDP: who asked
+};
+
+class Simulator {
+public:
+    CameraModel model;
+    Transport transport = Transport::None;
+    sockaddr_in address{};
+    std::string linkPath;
+
+    bool open(std::string& error);
+    std::string control(const std::string& command);
+    void run(ControlServer& controlServer);
+    const PseudoTerminal& line() const { return line_; }
+
+private:
+    void tick();
+    void answer(const std::vector<std::string>& answers, const ViscaDatagram* request,
+                const sockaddr_in* to);
+    void deliver(const Delayed& d);
+    void queueOut(std::string& buffer, const std::string& bytes, const char* where);
+    bool flush(int fd, std::string& buffer);
+    bool openListener(std::string& error);
+    void applyConnectionFaults();
+    void closeConnection(const std::string& why);
+    void readSerial();
+    void acceptConnections();
+    void readConnection();
+    void readDatagrams();
+
+    PseudoTerminal line_;
+    SerialFramer serialFramer_;
+    std::string serialOut_;
+    int listenFd_ = -1;
+    int connectionFd_ = -1;
+    std::uint64_t connection_ = 0;  // which connection connectionFd_ is
+    HcipFramer hcipFramer_;
+    std::string tcpOut_;
+    Clock::time_point nextListenTry_{};
+    int udpFd_ = -1;
+    std::deque<Delayed> delayed_;
+    Clock::time_point lastTick_ = Clock::now();
+};
+
+bool Simulator::open(std::string& error) {
+    model.log = logLine;
+    if (transport == Transport::Serial) {
+        if (!line_.open(linkPath, error)) {
+            return false;
+        }
+        // Nobody may be reading the line; answers then wait here instead of blocking the loop.
+        const int flags = ::fcntl(line_.masterFd(), F_GETFL);
+        ::fcntl(line_.masterFd(), F_SETFL, flags | O_NONBLOCK);
+        return true;
+    }
+    if (transport == Transport::Hcip) {
+        return openListener(error);
+    }
+    udpFd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    socklen_t size = sizeof address;
+    if (udpFd_ < 0 || ::bind(udpFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(udpFd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        error = "cannot bind UDP " + addressText(address) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool Simulator::openListener(std::string& error) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int yes = 1;
+    socklen_t size = sizeof address;
+    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 4) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        error = "cannot listen on TCP " + addressText(address) + ": " + std::strerror(errno);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    // A port of 0 became a real one: listening again after "refuse" must use the same.
+    listenFd_ = fd;
+    return true;
+}
+
+void Simulator::tick() {
+    const auto now = Clock::now();
+    model.advance(std::chrono::duration<double>(now - lastTick_).count());
+    lastTick_ = now;
+}
+
+std::string Simulator::control(const std::string& command) {
+    tick();
+    const std::string reply = cameraControlCommand(model, command);
+    applyConnectionFaults();
+    return reply;
+}
+
+void Simulator::applyConnectionFaults() {
+    if (transport != Transport::Hcip) {
+        return;
+    }
+    if (model.faults.refuse && listenFd_ >= 0) {
+        ::close(listenFd_);
+        listenFd_ = -1;
+        logLine("listener closed: connections are refused");
+    }
+    if (!model.faults.refuse && listenFd_ < 0 && Clock::now() >= nextListenTry_) {
+        std::string error;
+        if (openListener(error)) {
+            logLine("listening again on " + addressText(address));
+        } else {
+            logLine(error + " (trying again in a second)");
+            nextListenTry_ = Clock::now() + std::chrono::seconds(1);
+        }
+    }
+    if (model.faults.drop && connectionFd_ >= 0) {
+        closeConnection("dropped on request");
+    }
+}
+
+void Simulator::closeConnection(const std::string& why) {
+    if (connectionFd_ < 0) {
+        return;
+    }
+    ::close(connectionFd_);
+    connectionFd_ = -1;
+    if (hcipFramer_.pendingSize() > 0) {
+        logLine("connection closed with " + std::to_string(hcipFramer_.pendingSize()) +
+                " bytes of an unfinished message");
+    }
+    if (!tcpOut_.empty()) {
+        logLine("connection closed with " + std::to_string(tcpOut_.size()) +
+                " answer bytes unsent");
+    }
+    hcipFramer_ = HcipFramer{};
+    tcpOut_.clear();
+    logLine("connection closed: " + why);
+}
+
+void Simulator::answer(const std::vector<std::string>& answers, const ViscaDatagram* request,
+                       const sockaddr_in* to) {
+    const auto now = Clock::now();
+    for (const std::string& a : answers) {
+        Delayed d{now, a, connection_, to != nullptr ? *to : sockaddr_in{}};
+        if (transport == Transport::Hcip) {
+            d.bytes = hcipWrap(a);
+        } else if (transport == Transport::Visca && request != nullptr) {
+            d.bytes = wrapViscaReply(*request, a);
+        }
+        if (model.faults.slowMs > 0 || !delayed_.empty()) {
+            d.due = std::max(now + std::chrono::milliseconds(model.faults.slowMs),
+                             delayed_.empty() ? now : delayed_.back().due);
+            delayed_.push_back(std::move(d));
+        } else {
+            deliver(d);
+        }
+    }
+}
+
+void Simulator::deliver(const Delayed& d) {
+    if (transport == Transport::Serial) {
+        queueOut(serialOut_, d.bytes, "serial line");
+        if (!flush(line_.masterFd(), serialOut_)) {
+            logLine(std::string("serial write failed: ") + std::strerror(errno));
+            serialOut_.clear();
+        }
+    } else if (transport == Transport::Hcip) {
+        if (connectionFd_ < 0 || d.connection != connection_) {
+            logLine("answer " + viscaSpacedHex(d.bytes) + " not sent: its connection is gone");
+            return;
+        }
+        queueOut(tcpOut_, d.bytes, "connection");
+        if (!flush(connectionFd_, tcpOut_)) {
+            closeConnection(std::string("write failed: ") + std::strerror(errno));
+        }
+    } else {
+        const ssize_t n = ::sendto(udpFd_, d.bytes.data(), d.bytes.size(), 0,
+                                   reinterpret_cast<const sockaddr*>(&d.to), sizeof d.to);
+        if (n != static_cast<ssize_t>(d.bytes.size())) {
+            logLine("answer " + viscaSpacedHex(d.bytes) + " to " + addressText(d.to) +
+                    " not sent: " + std::strerror(errno));
+        }
+    }
+}
+
+void Simulator::queueOut(std::string& buffer, const std::string& bytes, const char* where) {
+    if (buffer.size() + bytes.size() > kMaxOutput) {
+        logLine("answer " + viscaSpacedHex(bytes) + " not sent: " + std::to_string(buffer.size()) +
+                " bytes already wait on the " + where);
+        return;
+    }
+    buffer += bytes;
+}
+
+bool Simulator::flush(int fd, std::string& buffer) {
+    while (!buffer.empty()) {
+        const ssize_t n = transport == Transport::Hcip
+                              ? ::send(fd, buffer.data(), buffer.size(), MSG_NOSIGNAL)
+                              : ::write(fd, buffer.data(), buffer.size());
+        if (n > 0) {
+            buffer.erase(0, static_cast<std::size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        }
+    }
+    return true;
+}
+
+void Simulator::readSerial() {
+    char buffer[4096];
+    const ssize_t n = ::read(line_.masterFd(), buffer, sizeof buffer);
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        logLine(std::string("serial read failed: ") + std::strerror(errno));
+        ::usleep(10000);  // the line stays unusable until its reader comes back
+        return;
+    }
+    if (n <= 0) {
+        return;
+    }
+    tick();
+    for (const Frame& f : serialFramer_.feed(std::string(buffer, static_cast<std::size_t>(n)))) {
+        if (!f.problem.empty()) {
+            model.noteDiscarded(f.bytes, f.problem);
+        } else {
+            answer(model.handle(f.bytes), nullptr, nullptr);
+        }
+    }
+}
+
+void Simulator::acceptConnections() {
+    while (listenFd_ >= 0) {
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        const int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &size,
+                                 SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            return;
+        }
+        if (model.faults.drop) {
+            ::close(fd);
+            logLine("connection from " + addressText(peer) + " dropped on request");
+            continue;
+        }
+        closeConnection("replaced by a new connection from " + addressText(peer));
+        connectionFd_ = fd;
+        ++connection_;
+        logLine("connection from " + addressText(peer));
+    }
+}
+
+void Simulator::readConnection() {
+    char buffer[4096];
+    const ssize_t n = ::recv(connectionFd_, buffer, sizeof buffer, 0);
+    if (n == 0) {
+        closeConnection("closed by the peer");
+        return;
+    }
+    if (n < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            closeConnection(std::string("read failed: ") + std::strerror(errno));
+        }
+        return;
+    }
+    tick();
+    for (const Frame& f : hcipFramer_.feed(std::string(buffer, static_cast<std::size_t>(n)))) {
+        if (!f.problem.empty()) {
+            model.noteDiscarded(f.bytes, f.problem);
+        } else {
+            answer(model.handle(f.bytes), nullptr, nullptr);
+        }
+    }
+}
+
+void Simulator::readDatagrams() {
+    // One wake-up takes a bounded number, so the control channel keeps its turn.
+    for (int i = 0; i < 64; ++i) {
+        static char buffer[65536];
+        sockaddr_in from{};
+        socklen_t size = sizeof from;
+        const ssize_t n = ::recvfrom(udpFd_, buffer, sizeof buffer, MSG_TRUNC,
+                                     reinterpret_cast<sockaddr*>(&from), &size);
+        if (n < 0) {
+            return;
+        }
+        const std::string bytes(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer));
+        if (model.faults.refuse || model.faults.drop) {
+            logLine("datagram of " + std::to_string(n) + " bytes from " + addressText(from) +
+                    " ignored on request");
+            continue;
+        }
+        tick();
+        const ViscaDatagram d = parseViscaDatagram(bytes);
+        if (d.form == ViscaDatagram::Form::Invalid) {
+            model.noteRejected(bytes, d.problem + ", from " + addressText(from));
+            continue;
+        }
+        if (d.form == ViscaDatagram::Form::Header) {
+            model.recordSequence(d.sequence);
+        }
+        answer(model.handle(d.visca), &d, &from);
+    }
+}
+
+void Simulator::run(ControlServer& controlServer) {
+    while (g_stop == 0) {
+        int timeoutMs = -1;
+        if (!delayed_.empty()) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+                delayed_.front().due - Clock::now() + std::chrono::microseconds(999));
+            timeoutMs = std::max(0, static_cast<int>(wait.count()));
+        }
+        const bool relisten = transport == Transport::Hcip && listenFd_ < 0 && !model.faults.refuse;
+        if (relisten) {
+            timeoutMs = timeoutMs < 0 ? 1000 : std::min(timeoutMs, 1000);
+        }
+        std::vector<pollfd> fds;
+        int serialIndex = -1;
+        int listenIndex = -1;
+        int connectionIndex = -1;
+        int udpIndex = -1;
+        auto add = [&fds](int fd, short events) {
+            fds.push_back({fd, events, 0});
+            return static_cast<int>(fds.size()) - 1;
+        };
+        if (transport == Transport::Serial) {
+            serialIndex = add(line_.masterFd(), POLLIN | (serialOut_.empty() ? 0 : POLLOUT));
+        }
+        if (listenFd_ >= 0) {
+            listenIndex = add(listenFd_, POLLIN);
+        }
+        if (connectionFd_ >= 0) {
+            connectionIndex = add(connectionFd_, POLLIN | (tcpOut_.empty() ? 0 : POLLOUT));
+        }
+        if (udpFd_ >= 0) {
+            udpIndex = add(udpFd_, POLLIN);
+        }
+        const std::size_t controlStart = fds.size();
+        controlServer.appendPollFds(fds);
+
+        const int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+        if (ready < 0 && errno != EINTR) {
+            logLine(std::string("poll failed: ") + std::strerror(errno));
+            break;
+        }
+        while (!delayed_.empty() && delayed_.front().due <= Clock::now()) {
+            const Delayed d = std::move(delayed_.front());
+            delayed_.pop_front();
+            deliver(d);
+        }
+        if (relisten) {
+            applyConnectionFaults();
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        if (serialIndex >= 0) {
+            const short ev = fds[serialIndex].revents;
+            if ((ev & POLLOUT) && !flush(line_.masterFd(), serialOut_)) {
+                logLine(std::string("serial write failed: ") + std::strerror(errno));
+                serialOut_.clear();
+            }
+            if (ev & (POLLIN | POLLHUP | POLLERR)) {
+                readSerial();
+            }
+        }
+        if (connectionIndex >= 0 && connectionFd_ >= 0) {
+            const short ev = fds[connectionIndex].revents;
+            if ((ev & POLLOUT) && !flush(connectionFd_, tcpOut_)) {
+                closeConnection(std::string("write failed: ") + std::strerror(errno));
+            }
+            if (connectionFd_ >= 0 && (ev & (POLLIN | POLLHUP | POLLERR))) {
+                readConnection();
+            }
+        }
+        if (listenIndex >= 0 && listenFd_ >= 0 && (fds[listenIndex].revents & POLLIN)) {
+            acceptConnections();
+        }
+        if (udpIndex >= 0 && (fds[udpIndex].revents & POLLIN)) {
+            readDatagrams();
+        }
+        std::vector<pollfd> controlFds(fds.begin() + static_cast<long>(controlStart), fds.end());
+        controlServer.handleEvents(controlFds);
+    }
+}
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: virtualCamera --control SOCKET (--serial PATH | --hcip ADDR[:PORT] | "
+                 "--visca ADDR[:PORT]) [--model HHHH] [--vendor HHHH] "
+                 "[--version-length 11|16|10]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Simulator sim;
+    std::string controlPath;
+    for (int i = 1; i < argc; i += 2) {
+        const std::string flag = argv[i];
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "virtualCamera: %s needs a value\n", flag.c_str());
+            usage();
+            return 2;
+        }
+        const std::string value = argv[i + 1];
+        bool ok = true;
+        if (flag == "--serial" || flag == "--hcip" || flag == "--visca") {
+            if (sim.transport != Transport::None) {
+                std::fprintf(stderr, "virtualCamera: one transport only\n");
+                return 2;
+            }
+            if (flag == "--serial") {
+                sim.transport = Transport::Serial;
+                sim.linkPath = value;
+                ok = !value.empty();
+            } else if (flag == "--hcip") {
+                sim.transport = Transport::Hcip;
+                ok = parseAddress(value, 5002, sim.address);
+            } else {
+                sim.transport = Transport::Visca;
+                ok = parseAddress(value, 52381, sim.address);
+            }
+        } else if (flag == "--control") {
+            controlPath = value;
+        } else if (flag == "--model" || flag == "--vendor") {
+            ok = cameraControlCommand(sim.model, flag.substr(2) + " " + value) == "ok";
+        } else if (flag == "--version-length") {
+            ok = cameraControlCommand(sim.model, "version " + value) == "ok";
+        } else {
+            std::fprintf(stderr, "virtualCamera: unknown option %s\n", flag.c_str());
+            usage();
+            return 2;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "virtualCamera: bad value for %s: %s\n", flag.c_str(),
+                         value.c_str());
+            return 2;
+        }
+    }
+    if (controlPath.empty() || sim.transport == Transport::None) {
+        usage();
+        return 2;
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::string error;
+    if (!sim.open(error)) {
+        std::fprintf(stderr, "virtualCamera: %s\n", error.c_str());
+        return 1;
+    }
+    ControlServer control([&sim](const std::string& command) { return sim.control(command); });
+    if (!control.listenAt(controlPath, error)) {
+        std::fprintf(stderr, "virtualCamera: %s\n", error.c_str());
+        return 1;
+    }
+    if (sim.transport == Transport::Serial) {
+        std::printf("virtualCamera ready transport=serial pty=%s path=%s control=%s\n",
+                    sim.line().slavePath().c_str(), sim.linkPath.c_str(), controlPath.c_str());
+    } else {
+        char host[INET_ADDRSTRLEN] = "?";
+        ::inet_ntop(AF_INET, &sim.address.sin_addr, host, sizeof host);
+        std::printf("virtualCamera ready transport=%s address=%s port=%d control=%s\n",
+                    sim.transport == Transport::Hcip ? "hcip" : "visca", host,
+                    ntohs(sim.address.sin_port), controlPath.c_str());
+    }
+    std::fflush(stdout);
+    sim.run(control);
+    return 0;
+}
