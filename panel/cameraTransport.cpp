@@ -23,6 +23,7 @@ constexpr quint16 kViscaPort = 52381;
 constexpr int kWriteWaitMs = 1000;
 constexpr int kAnswerWaitMs = 1000;
 constexpr int kAnswerSettleMs = 50;
+constexpr int kConnectWaitMs = 2000;
 
 void sleepMs(int ms) {
     QThread::msleep(static_cast<unsigned long>(ms));
@@ -335,6 +336,10 @@ void mainControl::connectNetworkSlot(int slot, const orb_camera_info& record) {
         zek710aTcpsocket[slot]->connectToHost(record.hcipnetwork.ipadd, kHcipPort,
                                               QIODevice::ReadWrite);
         zek710aTcpsocket[slot]->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        // The socket only learns that it is connected when the GUI thread's events run; a
+        // network step queued before that would find it still connecting and report the camera
+        // unreachable. Waiting here settles it (a camera that answers costs no time).
+        zek710aTcpsocket[slot]->waitForConnected(kConnectWaitMs);
     }
 }
 
@@ -399,8 +404,8 @@ void mainControl::setUseSerialPort(bool onoff) {
                 moved = t[slot].orb;
             });
             if (moved.exist) {
+                // Connecting waits up to the 2 s the camera is given here.
                 connectNetworkSlot(slot, moved);
-                sleepMs(2000);
             }
         }
         scanSerialPorts();

@@ -267,6 +267,14 @@ void mainControl::stopWorkers() {
     if (testmode && myCommandWorker != nullptr) {
         delete myCommandWorker;
     }
+    // With every loop ended, nothing uses the lines any more.
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        closeCameraLine(camControl);
+        closeCameraLine(camOnScreen);
+        closeCameraLine(camScanner);
+    }
+    closeCameraLine(my_serial_stream);
     myKeyWorker = nullptr;
     myRotaryWorker = nullptr;
     myTallyWorker = nullptr;

@@ -180,7 +180,8 @@ public:
     bool cameraPresetShift() const;
     void setCameraPresetShift(bool value);
 
-    // Ends the worker loops and their threads (the panel never does; tests and a clean exit do).
+    // Ends the worker loops and their threads and closes the lines (the panel never does; tests
+    // and a clean exit do).
     void stopWorkers();
 
 public slots:

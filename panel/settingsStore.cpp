@@ -192,6 +192,8 @@ void mainControl::deviceLoad() {
             zek710aTcpsocket[slot]->connectToHost(record.hcipnetwork.ipadd, 5002,
                                                   QIODevice::ReadWrite);
             zek710aTcpsocket[slot]->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            // Settled now, so the first network step does not find it still connecting.
+            zek710aTcpsocket[slot]->waitForConnected(2000);
         }
         cameraDevice.update(slot, [](orb_camera_info& r) { r.exist = true; });
         qDebug() << record.hcipnetwork.modelname << "exist:" << true;

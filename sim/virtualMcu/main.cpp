@@ -22,6 +22,8 @@
 //   get tbarcal    "MAX MIN"
 //   get state      the present status payload, hex
 //   get counts     "80=N 81=N 82=N 86=N 87=N rejected=N dropped=N"
+//   get order      types of the first 16 frames received, in order ("80 87 81 ...")
+//   get firstledmap  the first LED map received, hex
 //   reset counts | ping
 #include <signal.h>
 #include <sys/prctl.h>
@@ -181,6 +183,18 @@ std::string handleCommand(McuModel& mcu, const std::string& line) {
         }
         if (what == "ledmap") {
             return mcuHex(mcu.ledMap());
+        }
+        if (what == "order") {
+            std::string out;
+            for (int type : mcu.firstTypes) {
+                char item[8];
+                std::snprintf(item, sizeof item, "%s%x", out.empty() ? "" : " ", type);
+                out += item;
+            }
+            return out;
+        }
+        if (what == "firstledmap") {
+            return mcuHex(mcu.firstLedMap);
         }
         if (what == "colours") {
             return mcu.colourTable().empty() ? "none" : mcuHex(mcu.colourTable());

@@ -83,6 +83,9 @@ std::vector<std::string> McuModel::feed(const std::string& bytes) {
         const std::string payload = pending_.substr(4, length - 1);
         pending_.erase(0, static_cast<std::size_t>(length) + 3);
         ++framesByType[type];
+        if (firstTypes.size() < 16) {
+            firstTypes.push_back(type);
+        }
         std::string answer = answerFor(type, payload);
         if (answer.empty()) {
             ++rejectedFrames;
@@ -107,6 +110,9 @@ std::string McuModel::answerFor(std::uint8_t type, const std::string& payload) {
                 return {};
             }
             ledMap_ = payload;
+            if (firstLedMap.empty()) {
+                firstLedMap = payload;
+            }
             return reply(0x81, statusPayload());
         case 0x82:
             if (payload != "tbar") {

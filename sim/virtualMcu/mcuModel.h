@@ -68,6 +68,9 @@ public:
     std::string statusPayload() const;
 
     std::map<int, long> framesByType;
+    // Types of the first frames received, in order (the first 16), and the first LED map.
+    std::vector<int> firstTypes;
+    std::string firstLedMap;
     long rejectedFrames = 0;
     long droppedBytes = 0;
 

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -114,4 +115,44 @@ VirtualMcu::VirtualMcu(const std::string& root)
     : root_(root), controlPath_(root + "/run/mcu.sock") {
     started_ =
         process_.start(ZEK_VIRTUAL_MCU_PATH, {"--link", linePath(), "--control", controlPath_});
+}
+
+VirtualCamera::VirtualCamera(const std::string& controlPath, const std::vector<std::string>& argv)
+    : controlPath_(controlPath), process_(std::make_unique<SimProcess>()) {
+    std::vector<std::string> args(argv.begin() + 1, argv.end());
+    started_ = process_->start(argv.front(), args);
+}
+
+VirtualCamera VirtualCamera::serial(const std::string& root, int cameraNumber) {
+    const std::string control = root + "/run/cam" + std::to_string(cameraNumber) + ".sock";
+    return VirtualCamera(
+        control, {ZEK_VIRTUAL_CAMERA_PATH, "--serial",
+                  root + "/dev/ttyUSB" + std::to_string(cameraNumber - 1), "--control", control});
+}
+
+namespace {
+
+std::vector<std::string> inCameraNamespace(std::vector<std::string> argv) {
+    const char* ns = std::getenv("ZEK_CAMERA_NS");
+    if (ns == nullptr) {
+        return argv;  // refused below: network cameras only run in a test namespace
+    }
+    argv.insert(argv.begin(), {"/usr/sbin/ip", "netns", "exec", ns});
+    return argv;
+}
+
+}  // namespace
+
+VirtualCamera VirtualCamera::hcip(const std::string& root, const std::string& name,
+                                  const std::string& address) {
+    const std::string control = root + "/run/" + name + ".sock";
+    return VirtualCamera(control, inCameraNamespace({ZEK_VIRTUAL_CAMERA_PATH, "--hcip", address,
+                                                     "--control", control}));
+}
+
+VirtualCamera VirtualCamera::visca(const std::string& root, const std::string& name,
+                                   const std::string& address) {
+    const std::string control = root + "/run/" + name + ".sock";
+    return VirtualCamera(control, inCameraNamespace({ZEK_VIRTUAL_CAMERA_PATH, "--visca", address,
+                                                     "--control", control}));
 }

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,30 @@ private:
 
 // One command on a simulator's control channel; returns the answer line ("" when unreachable).
 std::string simCommand(const std::string& socketPath, const std::string& command);
+
+// A virtual camera. Serial cameras stand on <root>/dev/ttyUSB<n-1>; network cameras run in the
+// camera namespace of the test (ZEK_CAMERA_NS) on the given address. Control socket:
+// <root>/run/<name>.sock.
+class VirtualCamera {
+public:
+    static VirtualCamera serial(const std::string& root, int cameraNumber);
+    static VirtualCamera hcip(const std::string& root, const std::string& name,
+                              const std::string& address);
+    static VirtualCamera visca(const std::string& root, const std::string& name,
+                               const std::string& address);
+    VirtualCamera(VirtualCamera&&) = default;
+
+    bool started() const { return started_; }
+    std::string command(const std::string& text) const { return simCommand(controlPath_, text); }
+    // One field of "get state".
+    std::string get(const std::string& key) const { return command("get " + key); }
+
+private:
+    VirtualCamera(const std::string& controlPath, const std::vector<std::string>& argv);
+    std::string controlPath_;
+    std::unique_ptr<SimProcess> process_;
+    bool started_ = false;
+};
 
 // The virtual panel MCU in a root: line at <root>/dev/ttyAMA0, control at <root>/run/mcu.sock.
 class VirtualMcu {

@@ -1,0 +1,372 @@
+// The panel application's mainControl against the virtual MCU and virtual cameras: start-up,
+// the serial scan, the command round robin, the network transports, the serial mode switch and
+// the saved camera list. Runs inside network namespaces made by netnsRun.sh: the network
+// cameras stand in the camera namespace at 10.77.0.2 and up.
+#include <QCoreApplication>
+#include <QSettings>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "hardwareLink.h"
+#include "linkLog.h"
+#include "mainControl.h"
+#include "panelState.h"
+#include "simProcess.h"
+#include "tempRoot.h"
+#include "viscaCommands.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Everything the tests share: one panel, as on the real device, and its simulated hardware.
+struct Bench {
+    std::unique_ptr<TempRoot> root;
+    std::unique_ptr<VirtualMcu> mcu;
+    std::vector<VirtualCamera> serialCameras;    // cameras 1, 2 and 5
+    std::unique_ptr<VirtualCamera> hcipCamera;   // 10.77.0.2
+    std::unique_ptr<VirtualCamera> viscaCamera;  // 10.77.0.3
+    std::unique_ptr<mainControl> panel;
+    std::vector<std::pair<int, QString>> connectStates;
+};
+Bench* bench = nullptr;
+
+// Runs the GUI thread's events until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (condition()) {
+            return true;
+        }
+        QThread::msleep(10);
+    }
+    return condition();
+}
+
+VirtualCamera& serialCamera(int number) {
+    return bench->serialCameras.at(number == 1 ? 0 : number == 2 ? 1 : 2);
+}
+
+int countOf(const std::string& messages, const std::string& hex) {
+    int count = 0;
+    for (std::size_t at = messages.find(hex); at != std::string::npos;
+         at = messages.find(hex, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+QSettings savedSettings() {
+    return QSettings(
+        QString::fromStdString(bench->root->path() + "/home/zek710a/.config/velmora/zek710a.conf"),
+        QSettings::IniFormat);
+}
+
+class PanelEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("ZEK_CAMERA_NS"), nullptr)
+            << "run through tests/support/netnsRun.sh: the panel may only run in a test namespace";
+        bench = new Bench;
+        bench->root = std::make_unique<TempRoot>();
+        const std::string root = bench->root->path();
+        bench->root->writeFile("dev/input/event0", "");
+        bench->root->writeFile("dev/input/event0.name", "rotary@10\n");
+        bench->mcu = std::make_unique<VirtualMcu>(root);
+        ASSERT_TRUE(bench->mcu->started());
+        for (int number : {1, 2, 5}) {
+            bench->serialCameras.push_back(VirtualCamera::serial(root, number));
+            ASSERT_TRUE(bench->serialCameras.back().started()) << "serial camera " << number;
+        }
+        bench->hcipCamera =
+            std::make_unique<VirtualCamera>(VirtualCamera::hcip(root, "hcipcam", "10.77.0.2"));
+        ASSERT_TRUE(bench->hcipCamera->started());
+        bench->viscaCamera =
+            std::make_unique<VirtualCamera>(VirtualCamera::visca(root, "viscacam", "10.77.0.3"));
+        ASSERT_TRUE(bench->viscaCamera->started());
+
+        setLinkProgram(LinkProgram::panel);
+        setLinkLogSink([](const char*, const std::string&) {});
+        placeSettingsUnderRoot();
+        bench->panel = std::make_unique<mainControl>();
+        QObject::connect(bench->panel.get(), &mainControl::cameraConnectState,
+                         [](int index, const QString& message, int time) {
+                             EXPECT_EQ(time, 10);
+                             bench->connectStates.emplace_back(index, message);
+                         });
+        ASSERT_EQ(bench->panel->sysInit(), 1);
+    }
+    void TearDown() override {
+        if (bench != nullptr && bench->panel) {
+            bench->panel->stopWorkers();
+        }
+        delete bench;
+        bench = nullptr;
+        setLinkLogSink({});
+    }
+};
+
+TEST(PanelStartUp, TalksToTheMcuInOrder) {
+    const std::string order = bench->mcu->command("get order");
+    EXPECT_EQ(order.substr(0, 8), "80 87 81") << order;
+    EXPECT_EQ(bench->mcu->command("get firstledmap"),
+              "11111111111111ffffffffffffffffff"
+              "f1111111");
+    const std::string colours = bench->mcu->command("get colours");
+    EXPECT_EQ(colours.size(), 196u);
+    EXPECT_EQ(colours.substr(0, 16), "0000000000000000");
+    // The key loop then sends the live map on every pass.
+    EXPECT_TRUE(waitUntil([] {
+        return bench->mcu->command("get ledmap") == "11111111111111aaaaaaa99999999999911111111" ||
+               bench->mcu->command("get ledmap").substr(14, 6) == "aaaaaa";
+    }));
+    EXPECT_EQ(bench->panel->getMcuVersion(), "0.1.0.7");
+}
+
+TEST(PanelStartUp, SystemCommandsAreTheDevicesOwn) {
+    const std::string log = bench->root->readFile("commands.log");
+    const std::vector<std::string> expected = {
+        "kill $(ps ax | grep [f]bi | awk '{print $1}')",
+        "i2cset -f -y 1 0x03 0x02 0x55",
+        "i2cset -f -y 1 0x03 0x03 0x55",
+        "i2cset -f -y 1 0x03 0x04 0x55",
+        "sudo mount /dev/mmcblk0p1 /boot",
+    };
+    std::size_t from = 0;
+    for (const std::string& command : expected) {
+        if (command.rfind("kill", 0) == 0) {
+            continue;  // main() runs it; this test builds mainControl itself
+        }
+        const std::size_t at = log.find(command + "\n", from);
+        EXPECT_NE(at, std::string::npos) << command << " in order in\n" << log;
+        from = at == std::string::npos ? from : at;
+    }
+}
+
+TEST(PanelSerialCameras, ScanFindsTheCamerasOnTheirLines) {
+    for (int index : {0, 1, 4}) {
+        EXPECT_TRUE(bench->panel->getCameraExist(index)) << "camera " << index + 1;
+    }
+    for (int index : {2, 3, 5, 6, 7}) {
+        EXPECT_FALSE(bench->panel->getCameraExist(index)) << "camera " << index + 1;
+    }
+    EXPECT_FALSE(cameraDevice.camera(0).hcipnetwork.modelname.isEmpty());
+    QSettings saved = savedSettings();
+    EXPECT_TRUE(saved.value("SerialPorts/Cam1_exist").toBool());
+    EXPECT_FALSE(saved.value("SerialPorts/Cam3_exist").toBool());
+    EXPECT_EQ(saved.value("Cam1SerialInfo/BaudRate").toInt(), 15);
+    EXPECT_EQ(saved.value("Cam8SerialInfo/OpenName").toString(), "COM1");
+}
+
+TEST(PanelSerialCameras, PollingFillsTheRecordsAndTheScreenValues) {
+    VirtualCamera& camera = serialCamera(1);
+    for (const char* setting :
+         {"set wbMode 5", "set rGain 167", "set bGain 60", "set shutter 66", "set gain 9",
+          "set vflip 1", "set videoMode 8", "set menu 1", "set speedMode 3"}) {
+        ASSERT_EQ(camera.command(setting), "ok") << setting;
+    }
+    mainControl& panel = *bench->panel;
+    EXPECT_TRUE(waitUntil([&] {
+        return panel.camWBMode() == 5 && panel.camMWBRGain() == 167 && panel.camMWBBGain() == 60 &&
+               panel.camShutter() == 66 && panel.camGain() == 9 && panel.camVideoVFlip() == 2 &&
+               panel.camVideoMode() == 8;
+    })) << panel.camWBMode()
+        << " " << panel.camShutter() << " " << panel.camGain();
+    // The control camera's state drives the mode keys: menu on lights CAM OSD, fast speed FAST,
+    // manual white balance darkens AWB.
+    EXPECT_TRUE(waitUntil([&] {
+        const std::string leds = bench->mcu->command("get leds");
+        return leds.size() == 40 && leds[6] == '2' && leds[0] == '2' && leds[1] == '1' &&
+               leds[8] == '1';
+    })) << bench->mcu->command("get leds");
+    EXPECT_EQ(iCurrentSpeedMode.load(), 3);
+    camera.command("set menu 0");
+}
+
+TEST(PanelSerialCameras, ScreenSettersFollowTheOnScreenRoutingRule) {
+    mainControl& panel = *bench->panel;
+    ASSERT_EQ(currentControl.load(), 1);
+    panel.currentCamDisplay(1);
+    serialCamera(1).command("set hflip 0");
+    panel.setCamVideoHFlip(2);  // on-screen is the control camera: queued
+    EXPECT_TRUE(waitUntil([] { return serialCamera(1).get("hflip") == "1"; }));
+
+    // Control camera 1, on-screen camera 5: written at once to "/dev/ttyUSB4".
+    panel.currentCamDisplay(5);
+    EXPECT_EQ(panel.getCurrentOnScreen(), 5);
+    serialCamera(5).command("clear messages");
+    panel.setCamVideoVFlip(2);
+    EXPECT_EQ(serialCamera(5).get("vflip"), "1");
+    EXPECT_NE(serialCamera(5).command("get messages").find("8101046602ff"), std::string::npos);
+    panel.setRGain(0xA7);
+    EXPECT_TRUE(waitUntil([] { return serialCamera(5).get("rGain") == "167"; }));
+    panel.currentCamDisplay(1);
+}
+
+TEST(PanelSerialCameras, RepeatedCommandsFollowTheDuplicateRule) {
+    VirtualCamera& camera = serialCamera(1);
+    camera.command("clear messages");
+    cmdPrev.reset();
+    cameraCommandRingBuf.append(visca::zStopCommand());
+    cameraCommandRingBuf.append(visca::zStopCommand());
+    cameraCommandRingBuf.append(visca::presetRecall(2));
+    cameraCommandRingBuf.append(visca::presetRecall(2));
+    ASSERT_TRUE(waitUntil([&] { return camera.get("presetRecalls") == "2"; }));
+    const std::string messages = camera.command("get messages");
+    EXPECT_EQ(countOf(messages, "8101040700ff"), 1) << messages;
+    EXPECT_EQ(countOf(messages, "8101043f0202ff"), 2) << messages;
+}
+
+TEST(PanelNetworkCameras, HandEnteredHcipCameraTakesCommandsAndIsPolled) {
+    mainControl& panel = *bench->panel;
+    panel.setCameraNetworkManual(8, "10.77.0.2", protocolHcip);
+    ASSERT_TRUE(panel.getCameraExist(8));
+    EXPECT_TRUE(panel.getCameraNetworkManual(8));
+    EXPECT_EQ(scan.load(), 1);
+    VirtualCamera& camera = *bench->hcipCamera;
+    camera.command("set wbMode 3");
+    camera.command("set shutter 200");
+    currentControl = 9;
+    cmdPrev.reset();
+    cameraCommandRingBuf.append(visca::presetRecall(4));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "4"; }));
+    panel.currentCamDisplay(9);
+    EXPECT_TRUE(waitUntil([&] { return panel.camWBMode() == 3 && panel.camShutter() == 200; }))
+        << panel.camWBMode() << " " << panel.camShutter();
+    // The control camera's one-push white balance turns the panel's auto flag off.
+    EXPECT_TRUE(waitUntil([] { return !awb.load(); }));
+}
+
+TEST(PanelNetworkCameras, HandEnteredViscaCameraGetsItsOwnCommandsWithSequenceNumbers) {
+    mainControl& panel = *bench->panel;
+    QSettings& settings = zek710aSettings();
+    settings.setValue("ViscaSerial/10.77.0.3", 41);
+    settings.sync();
+    panel.setCameraNetworkManual(9, "10.77.0.3", protocolViscaOverIp);
+    EXPECT_EQ(cameraDevice.camera(9).viscaSerial, 41);
+    VirtualCamera& camera = *bench->viscaCamera;
+    camera.command("clear sequences");
+    currentControl = 10;
+    cmdPrev.reset();
+    cameraCommandRingBuf.append(visca::presetRecall(6));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "6"; }));
+    EXPECT_EQ(camera.command("get sequences"), "41");
+    EXPECT_EQ(settings.value("ViscaSerial/10.77.0.3").toLongLong(), 42);
+
+    // A screen setter for this camera while another is the control camera goes to it directly,
+    // over its own transport.
+    currentControl = 9;
+    panel.currentCamDisplay(10);
+    panel.setCamVideoVFlip(2);
+    EXPECT_TRUE(waitUntil([&] { return camera.get("vflip") == "1"; }));
+    // So does a command for a given camera.
+    QByteArray tally = visca::tallyLamps(2, 3);
+    panel.taskCommand(10, &tally);
+    EXPECT_TRUE(waitUntil([&] { return camera.get("tallyRed") == "1"; }));
+    panel.currentCamDisplay(1);
+    currentControl = 1;
+}
+
+TEST(PanelNetworkCameras, UnreachableCameraStopsTheRoundRobinWithItsMessage) {
+    bench->connectStates.clear();
+    currentControl = 11;  // slot 10: nobody placed there
+    cmdPrev.reset();
+    cameraCommandRingBuf.append(visca::presetRecall(1));
+    ASSERT_TRUE(waitUntil([] { return !bench->connectStates.empty(); }));
+    EXPECT_EQ(bench->connectStates.front().first, 11);
+    EXPECT_EQ(bench->connectStates.front().second.toStdString(),
+              "No device connect to Camera 11.\nPlease select another one.");
+    EXPECT_FALSE(runRobin.load());
+    EXPECT_FALSE(cameraCommandRingBuf.isEmpty()) << "the command stays queued";
+    cameraCommandRingBuf.clear();
+    currentControl = 1;
+    bench->panel->setRobin(true);
+}
+
+TEST(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
+    mainControl& panel = *bench->panel;
+    panel.setUseSerialPort(false);
+    EXPECT_FALSE(panel.getUseSerialPort());
+    EXPECT_EQ(panel.getCameraDeviceIP(0), "10.77.0.2");
+    EXPECT_EQ(panel.getCameraDeviceIP(1), "10.77.0.3");
+    EXPECT_TRUE(cameraDevice.camera(1).useVisca);
+    EXPECT_FALSE(cameraDevice.camera(8).exist);
+    EXPECT_FALSE(savedSettings().value("system/useRS422").toBool());
+
+    VirtualCamera& camera = *bench->hcipCamera;
+    currentControl = 1;
+    cmdPrev.reset();
+    bench->connectStates.clear();
+    cameraCommandRingBuf.append(visca::presetRecall(5));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "5"; }))
+        << (bench->connectStates.empty() ? std::string("no connect message")
+                                         : bench->connectStates.front().second.toStdString())
+        << " runRobin " << runRobin.load() << " queue " << cameraCommandRingBuf.blockCount();
+
+    panel.setUseSerialPort(true);
+    EXPECT_EQ(panel.getCameraDeviceIP(8), "10.77.0.2");
+    EXPECT_TRUE(panel.getCameraExist(0)) << "the serial scan found camera 1 again";
+    EXPECT_TRUE(savedSettings().value("system/useRS422").toBool());
+    currentControl = 9;
+    cmdPrev.reset();
+    bench->connectStates.clear();
+    cameraCommandRingBuf.append(visca::presetRecall(7));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "7"; }))
+        << (bench->connectStates.empty() ? std::string("no connect message")
+                                         : bench->connectStates.front().second.toStdString())
+        << " runRobin " << runRobin.load() << " queue " << cameraCommandRingBuf.blockCount()
+        << " onscreen " << currentStatusOnScreen.load() << " messages "
+        << camera.command("get messages");
+    currentControl = 1;
+}
+
+TEST(PanelSavedList, SaveWritesTheListAndLoadRestoresAndConnects) {
+    mainControl& panel = *bench->panel;
+    cameraCount = 2;  // the two network cameras, as placed
+    panel.deviceSave();
+    QSettings saved = savedSettings();
+    const QString list = saved.value("devices/devicelist").toString();
+    EXPECT_TRUE(list.startsWith("manualIP,")) << list.toStdString();  // serial camera 1
+    EXPECT_TRUE(list.contains("manualIP10.77.0.2"));
+    EXPECT_TRUE(list.contains("manualIP10.77.0.3"));
+    EXPECT_EQ(saved.value("manualIP10.77.0.2/camposition").toInt(), 8);
+    EXPECT_EQ(saved.value("manualIP10.77.0.2/ip").toString(), "10.77.0.2");
+    EXPECT_FALSE(saved.value("manualIP10.77.0.2/useVisca").toBool());
+    EXPECT_TRUE(saved.value("manualIP10.77.0.3/useVisca").toBool());
+    EXPECT_EQ(saved.value("manualIP10.77.0.3/devicetype").toString(), "camera");
+    EXPECT_EQ(saved.value("system/alldeviceindex").toInt(), 2);
+    EXPECT_EQ(saved.value("Cam1SerialInfo/BaudRate").toInt(), 15);
+
+    // Forget the network cameras, then load them back.
+    cameraDevice.updateDevice(8, [](hcip_device_info& d) { d = hcip_device_info{}; });
+    cameraDevice.updateDevice(9, [](hcip_device_info& d) { d = hcip_device_info{}; });
+    panel.deviceLoad();
+    EXPECT_EQ(panel.getCameraDeviceIP(8), "10.77.0.2");
+    EXPECT_EQ(panel.getCameraDeviceIP(9), "10.77.0.3");
+    EXPECT_TRUE(cameraDevice.camera(9).useVisca);
+    EXPECT_EQ(cameraCount.load(), 4) << "each load counts its cameras again";
+    EXPECT_TRUE(runRobin.load());
+
+    VirtualCamera& viscaCamera = *bench->viscaCamera;
+    currentControl = 10;
+    cmdPrev.reset();
+    cameraCommandRingBuf.append(visca::presetRecall(3));
+    EXPECT_TRUE(waitUntil([&] { return viscaCamera.get("lastPreset") == "3"; }));
+    currentControl = 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new PanelEnvironment);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs a command inside a network namespace of its own ("the panel's"), wired by a veth pair to a
+# second namespace standing for the camera network:
+#
+#   panel namespace  10.77.0.1/24  <-- veth -->  10.77.0.2 .. 10.77.0.9/24  camera namespace
+#
+# The command sees ZEK_CAMERA_NS (run a virtual network camera there with
+# "ip netns exec $ZEK_CAMERA_NS ...") and ZEK_PANEL_ADDRESS. Nothing reaches the machine's own
+# network. Both namespaces and everything started in them are removed on exit.
+set -euo pipefail
+id="$$"
+panel="zekp$id"
+cameras="zekc$id"
+
+cleanup() {
+  for ns in "$panel" "$cameras"; do
+    if ip netns list | grep -qw "$ns"; then
+      for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -TERM "$pid" 2>/dev/null || true; done
+      sleep 0.2
+      for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null || true; done
+      ip netns del "$ns" 2>/dev/null || true
+    fi
+  done
+}
+trap cleanup EXIT
+
+ip netns add "$panel"
+ip netns add "$cameras"
+ip link add "vp$id" type veth peer name "vc$id"
+ip link set "vp$id" netns "$panel"
+ip link set "vc$id" netns "$cameras"
+ip -n "$panel" link set lo up
+ip -n "$cameras" link set lo up
+ip -n "$panel" link set "vp$id" name eth0
+ip -n "$panel" addr add 10.77.0.1/24 dev eth0
+ip -n "$panel" link set eth0 up
+ip -n "$cameras" addr add 10.77.0.2/24 dev "vc$id"
+for host in 3 4 5 6 7 8 9; do
+  ip -n "$cameras" addr add "10.77.0.$host/24" dev "vc$id"
+done
+ip -n "$cameras" link set "vc$id" up
+
+export ZEK_CAMERA_NS="$cameras"
+export ZEK_PANEL_ADDRESS=10.77.0.1
+ip netns exec "$panel" "$@"
