@@ -49,7 +49,8 @@ Field intField(const char* name, int CameraState::*member, long low, long high) 
 }
 
 Field boolField(const char* name, bool CameraState::*member) {
-    return {name, [member](const CameraModel& c) { return std::string(c.state.*member ? "1" : "0"); },
+    return {name,
+            [member](const CameraModel& c) { return std::string(c.state.*member ? "1" : "0"); },
             [member](CameraModel& c, const std::string& text) {
                 if (text != "0" && text != "1") {
                     return false;

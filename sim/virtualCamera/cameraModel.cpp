@@ -200,8 +200,8 @@ void CameraModel::advance(double seconds) {
                        kPanLimit);
     s.tilt = std::clamp(s.tilt + turn * tiltSign * s.tiltSpeed * kPanTiltRate * seconds, kTiltLow,
                         kTiltHigh);
-    s.zoom = std::clamp(s.zoom + zoomSign * (s.zoomSpeed + 1) * kZoomRate * seconds, 0.0,
-                        kZoomTeleEnd);
+    s.zoom =
+        std::clamp(s.zoom + zoomSign * (s.zoomSpeed + 1) * kZoomRate * seconds, 0.0, kZoomTeleEnd);
 }
 
 std::string CameraModel::statusBlock() const {
@@ -236,7 +236,7 @@ std::string CameraModel::positionAnswer(int position) const {
 
 std::string CameraModel::versionAnswer() const {
     const CameraIdentity& id = identity;
-    std::string b{byte(0x90),       byte(0x50),    byte(id.vendor >> 8), byte(id.vendor),
+    std::string b{byte(0x90),          byte(0x50),     byte(id.vendor >> 8), byte(id.vendor),
                   byte(id.model >> 8), byte(id.model), byte(id.rom >> 8),    byte(id.rom)};
     const int length = faults.wrongLength ? 10 : id.answerLength;
     if (length == 10) {

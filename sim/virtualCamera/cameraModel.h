@@ -53,7 +53,7 @@ constexpr double kZoomRate = 1024;
 struct CameraState {
     double pan = 0;
     double tilt = 0;
-    int panSpeed = 0;  // of the last drive, 1..0x18 (0 before any)
+    int panSpeed = 0;   // of the last drive, 1..0x18 (0 before any)
     int tiltSpeed = 0;  // 1..0x17
     int panDir = kAxisStop;
     int tiltDir = kAxisStop;
@@ -64,7 +64,7 @@ struct CameraState {
     int focusDir = kFocusStop;
     int focusSteps = 0;  // far and near commands taken
     int focusPos = 0;    // far counts up, near down
-    int wbMode = 0;      // 0 auto, 1 indoor, 2 outdoor, 3 one-push, 4 auto-tracking, 5 manual, 8 lamp
+    int wbMode = 0;  // 0 auto, 1 indoor, 2 outdoor, 3 one-push, 4 auto-tracking, 5 manual, 8 lamp
     int rGain = 128;
     int bGain = 128;
     int exposureMode = 0;  // 0 full auto, 3 manual, 0x0A shutter, 0x0B iris priority, 0x0D bright

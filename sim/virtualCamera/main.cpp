@@ -124,6 +124,11 @@ struct Delayed {
 
 class Simulator {
 public:
+    Simulator() = default;
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
     CameraModel model;
     Transport transport = Transport::None;
     sockaddr_in address{};
@@ -131,7 +136,9 @@ public:
 
     bool open(std::string& error);
     std::string control(const std::string& command);
-    void run(ControlServer& controlServer);
+    // Signals blocked outside the wait, so a stop request cannot slip in between the check and
+    // the wait; waitMask is the mask to wait with.
+    void run(ControlServer& controlServer, const sigset_t& waitMask);
     const PseudoTerminal& line() const { return line_; }
 
 private:
@@ -162,6 +169,14 @@ private:
     std::deque<Delayed> delayed_;
     Clock::time_point lastTick_ = Clock::now();
 };
+
+Simulator::~Simulator() {
+    for (const int fd : {connectionFd_, listenFd_, udpFd_}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
 
 bool Simulator::open(std::string& error) {
     model.log = logLine;
@@ -427,7 +442,7 @@ void Simulator::readDatagrams() {
     }
 }
 
-void Simulator::run(ControlServer& controlServer) {
+void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
     while (g_stop == 0) {
         int timeoutMs = -1;
         if (!delayed_.empty()) {
@@ -463,7 +478,9 @@ void Simulator::run(ControlServer& controlServer) {
         const std::size_t controlStart = fds.size();
         controlServer.appendPollFds(fds);
 
-        const int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+        const timespec timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
+        const int ready =
+            ::ppoll(fds.data(), fds.size(), timeoutMs < 0 ? nullptr : &timeout, &waitMask);
         if (ready < 0 && errno != EINTR) {
             logLine(std::string("poll failed: ") + std::strerror(errno));
             break;
@@ -572,6 +589,14 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    sigset_t stopSignals;
+    sigset_t waitMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGINT);
 
     std::string error;
     if (!sim.open(error)) {
@@ -594,6 +619,6 @@ int main(int argc, char** argv) {
                     ntohs(sim.address.sin_port), controlPath.c_str());
     }
     std::fflush(stdout);
-    sim.run(control);
+    sim.run(control, waitMask);
     return 0;
 }

@@ -107,10 +107,10 @@ private:
     int fd_;
 };
 
-class VirtualCamera {
+class CameraUnderTest {
 public:
     // "@ROOT/" at the start of an argument stands for the camera's own temporary root.
-    explicit VirtualCamera(std::vector<std::string> args) : root_(false) {
+    explicit CameraUnderTest(std::vector<std::string> args) : root_(false) {
         control_ = root_ / "run/camera.sock";
         for (std::string& arg : args) {
             if (arg.rfind("@ROOT/", 0) == 0) {
@@ -141,7 +141,7 @@ private:
 };
 
 TEST(VirtualCameraProgram, HcipOverTcp) {
-    VirtualCamera camera({"--hcip", "127.0.0.1:0"});
+    CameraUnderTest camera({"--hcip", "127.0.0.1:0"});
     ASSERT_TRUE(camera.started());
     EXPECT_EQ(
         camera.readyLine().rfind("virtualCamera ready transport=hcip address=127.0.0.1 port=", 0),
@@ -196,7 +196,7 @@ TEST(VirtualCameraProgram, HcipOverTcp) {
 }
 
 TEST(VirtualCameraProgram, ViscaOverUdp) {
-    VirtualCamera camera({"--visca", "127.0.0.1:0"});
+    CameraUnderTest camera({"--visca", "127.0.0.1:0"});
     ASSERT_TRUE(camera.started());
     EXPECT_EQ(
         camera.readyLine().rfind("virtualCamera ready transport=visca address=127.0.0.1 port=", 0),
@@ -259,9 +259,9 @@ TEST(VirtualCameraProgram, ViscaOverUdp) {
 }
 
 TEST(VirtualCameraProgram, SerialLineAndCleanStop) {
-    EXPECT_FALSE(VirtualCamera({"--serial", ""}).started());  // a line needs a path
+    EXPECT_FALSE(CameraUnderTest({"--serial", ""}).started());  // a line needs a path
 
-    VirtualCamera cam(
+    CameraUnderTest cam(
         {"--serial", "@ROOT/dev/ttyUSB3", "--model", "0a0b", "--version-length", "16"});
     ASSERT_TRUE(cam.started());
     const std::string link = cam.path("dev/ttyUSB3");
@@ -347,7 +347,7 @@ TEST(VirtualCameraProgram, NoiseOnEveryTransportLeavesItAnswering) {
     std::mt19937 rng(710);
     const std::string version = bytes("90 50 00 20 05 20 01 07 00 02 FF");
     {
-        VirtualCamera camera({"--hcip", "127.0.0.1:0"});
+        CameraUnderTest camera({"--hcip", "127.0.0.1:0"});
         ASSERT_TRUE(camera.started());
         Fd noisy(connectTo(camera.port()));
         ASSERT_GE(noisy.get(), 0);
@@ -361,7 +361,7 @@ TEST(VirtualCameraProgram, NoiseOnEveryTransportLeavesItAnswering) {
         EXPECT_EQ(camera("ping"), "pong");
     }
     {
-        VirtualCamera camera({"--visca", "127.0.0.1:0"});
+        CameraUnderTest camera({"--visca", "127.0.0.1:0"});
         ASSERT_TRUE(camera.started());
         const sockaddr_in to = loopback(camera.port());
         Fd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
@@ -399,7 +399,7 @@ TEST(VirtualCameraProgram, NoiseOnEveryTransportLeavesItAnswering) {
         EXPECT_EQ(camera("ping"), "pong");
     }
     {
-        VirtualCamera camera({"--serial", "@ROOT/dev/ttyUSB0"});
+        CameraUnderTest camera({"--serial", "@ROOT/dev/ttyUSB0"});
         ASSERT_TRUE(camera.started());
         Fd line(::open(camera.path("dev/ttyUSB0").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
         ASSERT_GE(line.get(), 0);
