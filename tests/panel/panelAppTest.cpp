@@ -1,6 +1,6 @@
 // The panel application's mainControl against the virtual MCU and virtual cameras: start-up,
 // the serial scan, the command round robin, the network transports, the serial mode switch and
-// the saved camera list. Runs inside network namespaces made by netnsRun.sh: the network
+// the saved camera list. Runs inside network namespaces made by netns-run.sh: the network
 // cameras stand in the camera namespace at 10.77.0.2 and up.
 #include <QCoreApplication>
 #include <QSettings>
@@ -73,7 +73,7 @@ class PanelEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ASSERT_NE(std::getenv("ZEK_CAMERA_NS"), nullptr)
-            << "run through tests/support/netnsRun.sh: the panel may only run in a test namespace";
+            << "run through scripts/netns-run.sh: the panel may only run in a test namespace";
         bench = new Bench;
         bench->root = std::make_unique<TempRoot>();
         const std::string root = bench->root->path();

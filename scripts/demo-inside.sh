@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# The demo's body, run by demo.sh inside the panel's network namespace (see netns-run.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+: "${ZEK_CAMERA_NS:?run through scripts/demo.sh}"
+
+root=$(mktemp -d /tmp/zek-demo.XXXXXX)
+mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/.config/velmora"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  sleep 0.3
+  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+
+say() { echo "[demo] $*"; }
+ctl() { build/sim/simctl "$@"; }
+wait_ready() {  # file
+  for _ in $(seq 100); do grep -q ready "$1" 2>/dev/null && return 0; sleep 0.1; done
+  echo "not ready: $1"; cat "$1"; exit 1
+}
+
+# The rotary encoder's input node, named as the panel looks for it.
+: > "$root/dev/input/event0"
+echo "rotary@10" > "$root/dev/input/event0.name"
+
+# A saved camera list: camera 9 over HCIP, camera 10 over VISCA with the message header; the
+# panel drives and shows camera 9.
+cat > "$root/home/zek710a/.config/velmora/zek710a.conf" <<'CONF'
+[system]
+useRS422=true
+hcipautoscan=false
+alldeviceindex=2
+currentControl=9
+currentOnScreen=9
+
+[devices]
+devicelist="manualIP10.77.0.2,manualIP10.77.0.3"
+
+[manualIP10.77.0.2]
+camposition=8
+ip=10.77.0.2
+hostname=demo-hcip
+modelname=ORB270
+manual=true
+useVisca=false
+exist=true
+
+[manualIP10.77.0.3]
+camposition=9
+ip=10.77.0.3
+hostname=demo-visca
+manual=true
+useVisca=true
+protocolIndex=1
+exist=true
+CONF
+
+build/sim/virtualMcu --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
+pids+=($!)
+wait_ready "$root/mcu.out"
+for n in 1 2; do
+  build/sim/virtualCamera --serial "$root/dev/ttyUSB$((n - 1))" --control "$root/run/cam$n.sock" \
+    >"$root/cam$n.out" 2>/dev/null &
+  pids+=($!)
+  wait_ready "$root/cam$n.out"
+done
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera --hcip 10.77.0.2 \
+  --control "$root/run/cam9.sock" >"$root/cam9.out" 2>/dev/null &
+pids+=($!)
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera --visca 10.77.0.3 \
+  --control "$root/run/cam10.sock" >"$root/cam10.out" 2>/dev/null &
+pids+=($!)
+wait_ready "$root/cam9.out"
+wait_ready "$root/cam10.out"
+say "virtual MCU, serial cameras 1 and 2, HCIP camera 9 (10.77.0.2), VISCA camera 10 (10.77.0.3)"
+
+cam9="$root/run/cam9.sock"
+ctl "$cam9" set wbMode 0 >/dev/null
+ctl "$cam9" set videoMode 20 >/dev/null
+ctl "$cam9" set shutter 120 >/dev/null
+
+platform=()
+if [ -z "${DISPLAY:-}" ]; then
+  export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+fi
+ZEK_ROOT="$root" ZEK_SIMULATION=1 ZEK_SCREENSHOT="$root/screen.png" \
+  build/panel/zek710amgrgui >"$root/panel.log" 2>&1 &
+pids+=($!)
+say "zek710amgrgui started (log: panel.log); waiting for its first screen"
+for _ in $(seq 150); do [ -f "$root/screen.png" ] && break; sleep 0.1; done
+sleep 4
+cp "$root/screen.png" demo-output/screen-1-start.png
+say "screen 1: camera 9 as the panel first sees it -> demo-output/screen-1-start.png"
+
+say "camera 9 changes: manual white balance, 720p50, flipped, shutter 200, gain 12"
+for setting in "wbMode 5" "videoMode 12" "vflip 1" "hflip 1" "shutter 200" "gain 12" "rGain 167"; do
+  ctl "$cam9" set $setting >/dev/null
+done
+sleep 5
+cp "$root/screen.png" demo-output/screen-2-changed.png
+say "screen 2: the panel shows the new values -> demo-output/screen-2-changed.png"
+
+say "what the cameras and the MCU saw:"
+echo "  camera 9 messages: $(ctl "$cam9" get count)"
+echo "  camera 10 state:   $(ctl "$root/run/cam10.sock" get state | cut -c1-80)..."
+echo "  MCU frames:        $(ctl "$root/run/mcu.sock" get counts)"
+echo "  MCU key LEDs:      $(ctl "$root/run/mcu.sock" get leds)"
+echo "  system commands recorded (not run):"
+sed 's/^/    /' "$root/commands.log"
+cp "$root/panel.log" demo-output/panel.log
+say "done"
