@@ -2,6 +2,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickWindow>
@@ -44,10 +45,13 @@ void saveScreenshotsIfAsked(QQmlApplicationEngine& engine) {
     auto* timer = new QTimer(window);
     QObject::connect(timer, &QTimer::timeout, window, [window, path] {
         const QString partial = path + ".part.png";
-        if (window->grabWindow().save(partial, "PNG")) {
-            QFile::remove(path);
-            QFile::rename(partial, path);
+        const QImage image = window->grabWindow();
+        if (image.isNull() || !image.save(partial, "PNG")) {
+            qDebug() << "screenshot failed:" << image.size() << partial;
+            return;
         }
+        QFile::remove(path);
+        QFile::rename(partial, path);
     });
     timer->start(1000);
 }

@@ -63,15 +63,15 @@ build/sim/virtualMcu --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >
 pids+=($!)
 wait_ready "$root/mcu.out"
 for n in 1 2; do
-  build/sim/virtualCamera --serial "$root/dev/ttyUSB$((n - 1))" --control "$root/run/cam$n.sock" \
+  build/sim/virtualCamera/virtualCamera --serial "$root/dev/ttyUSB$((n - 1))" --control "$root/run/cam$n.sock" \
     >"$root/cam$n.out" 2>/dev/null &
   pids+=($!)
   wait_ready "$root/cam$n.out"
 done
-ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera --hcip 10.77.0.2 \
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --hcip 10.77.0.2 \
   --control "$root/run/cam9.sock" >"$root/cam9.out" 2>/dev/null &
 pids+=($!)
-ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera --visca 10.77.0.3 \
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --visca 10.77.0.3 \
   --control "$root/run/cam10.sock" >"$root/cam10.out" 2>/dev/null &
 pids+=($!)
 wait_ready "$root/cam9.out"
@@ -83,15 +83,22 @@ ctl "$cam9" set wbMode 0 >/dev/null
 ctl "$cam9" set videoMode 20 >/dev/null
 ctl "$cam9" set shutter 120 >/dev/null
 
-platform=()
+# Without a display the window goes to a virtual one (Xvfb) and is seen through screenshots.
 if [ -z "${DISPLAY:-}" ]; then
-  export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+  display=":$((200 + $$ % 300))"
+  Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+  pids+=($!)
+  export DISPLAY="$display"
+  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 fi
 ZEK_ROOT="$root" ZEK_SIMULATION=1 ZEK_SCREENSHOT="$root/screen.png" \
   build/panel/zek710amgrgui >"$root/panel.log" 2>&1 &
 pids+=($!)
 say "zek710amgrgui started (log: panel.log); waiting for its first screen"
-for _ in $(seq 150); do [ -f "$root/screen.png" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -f "$root/screen.png" ] && break; sleep 0.1; done
+if [ ! -f "$root/screen.png" ]; then
+  echo "no screen from the panel; its log:"; cat "$root/panel.log"; exit 1
+fi
 sleep 4
 cp "$root/screen.png" demo-output/screen-1-start.png
 say "screen 1: camera 9 as the panel first sees it -> demo-output/screen-1-start.png"

@@ -5,7 +5,8 @@
 # network), it starts the virtual panel MCU, two virtual serial cameras (cameras 1 and 2), an HCIP
 # camera and a VISCA-over-IP camera (cameras 9 and 10, from a saved camera list), and
 # zek710amgrgui. The panel shows camera 9; the demo changes that camera's picture settings and the
-# screen follows. Screenshots go to demo-output/ (with a display the window is shown as well).
+# screen follows. The window opens on the display, or on a virtual one (Xvfb) when there is
+# none; screenshots go to demo-output/ either way.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
