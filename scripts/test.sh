@@ -29,7 +29,7 @@ failed_all=0
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 
 run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEK_WERROR=ON
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=address
