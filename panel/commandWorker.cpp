@@ -23,12 +23,25 @@ QByteArray lineExchange(LibSerial::SerialStream& line, const QByteArray& message
 
 }  // namespace
 
+std::atomic<bool> commandWorker::wakeOnCommand{true};
+
 void commandWorker::startCommandRobin() {
     qDebug() << "startCommandRobin" << runRobin.load() << useSerialPort.load()
              << currentControl.load() << currentStatusOnScreen.load();
     while (!stopRequested()) {
-        if (step()) {
-            sleepMs(walkRobin);
+        switch (step()) {
+            case pace::full:
+                sleepMs(walkRobin);
+                break;
+            case pace::none:
+                break;
+            case pace::afterIdle:
+                if (wakeOnCommand) {
+                    cameraCommandRingBuf.waitForBlock(std::chrono::milliseconds(walkRobin));
+                } else {
+                    sleepMs(walkRobin);
+                }
+                break;
         }
     }
 }
@@ -56,9 +69,9 @@ void commandWorker::retargetLines() {
     }
 }
 
-bool commandWorker::step() {
+commandWorker::pace commandWorker::step() {
     if (!runRobin) {
-        return true;
+        return pace::full;
     }
     if (useSerialPort) {
         retargetLines();
@@ -66,11 +79,16 @@ bool commandWorker::step() {
     if (cameraCommandRingBuf.isEmpty()) {
         const int control = currentControl;
         const int onScreen = currentStatusOnScreen;
+        const int counter = camStatusCounter;
+        bool sent = false;
         if (scan != 0 && (!useSerialPort || onScreen >= 9 || control >= 9)) {
             emit useTcpSocket();
+            // The GUI thread polls a network camera at these steps.
+            sent = counter == 8 || counter == 15 || counter == 25 || counter == 35;
         }
         if (useSerialPort && onScreen <= kSerialCameras) {
-            const int counter = camStatusCounter;
+            sent = sent || counter == 5 || (counter == 10 && control <= kSerialCameras) ||
+                   counter == 20 || counter == 30;
             if (counter == 10 && control <= kSerialCameras) {
                 QByteArray answer;
                 {
@@ -86,7 +104,7 @@ bool commandWorker::step() {
                 });
                 if (!applied) {
                     ++camStatusCounter;
-                    return false;
+                    return pace::none;
                 }
                 applyControlCameraRules(record);
             } else if (counter == 5) {
@@ -103,7 +121,7 @@ bool commandWorker::step() {
                 });
                 if (!applied) {
                     ++camStatusCounter;
-                    return false;
+                    return pace::none;
                 }
                 emit refreshCameraStatus();
             } else if (counter == 20 || counter == 30) {
@@ -128,7 +146,7 @@ bool commandWorker::step() {
             }
         }
         ++camStatusCounter;
-        return true;
+        return sent ? pace::full : pace::afterIdle;
     }
 
     const int control = currentControl;
@@ -137,7 +155,7 @@ bool commandWorker::step() {
         const QByteArray message = cameraCommandRingBuf.read();
         if (!visca::passesDuplicateRule(message, cmdPrev.get(), 3)) {
             qDebug() << "Same Command:" << message.mid(2, 2).toHex();
-            return false;
+            return pace::none;
         }
         if (message == cmdPrev.get()) {
             qDebug() << "Allowed Same Command";
@@ -148,5 +166,5 @@ bool commandWorker::step() {
     } else if (scan != 0) {
         emit useTcpSocket();
     }
-    return true;
+    return pace::full;
 }

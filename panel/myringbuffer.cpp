@@ -1,9 +1,12 @@
 #include "myringbuffer.h"
 
 void MyRingBuffer::append(const QByteArray& block) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    blocks_.push_back(block);
-    bytes_ += block.size();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        blocks_.push_back(block);
+        bytes_ += block.size();
+    }
+    appended_.notify_all();
 }
 
 QByteArray MyRingBuffer::read() {
@@ -41,4 +44,9 @@ void MyRingBuffer::clear() {
 int MyRingBuffer::blockCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int>(blocks_.size());
+}
+
+bool MyRingBuffer::waitForBlock(std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return appended_.wait_for(lock, limit, [this] { return !blocks_.empty(); });
 }

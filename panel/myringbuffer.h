@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 
@@ -23,9 +25,12 @@ public:
     void clear();
     // Number of blocks queued.
     int blockCount() const;
+    // Waits until a block is queued or the time is up; true when a block is there.
+    bool waitForBlock(std::chrono::milliseconds limit) const;
 
 private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable appended_;
     std::deque<QByteArray> blocks_;
     int bytes_ = 0;
 };

@@ -73,6 +73,12 @@ signals:
 // empty, polls the control and on-screen cameras.
 class commandWorker : public loopWorker {
     Q_OBJECT
+public:
+    // After a step that sent nothing, the pause ends as soon as a command is queued, so the first
+    // command after an idle spell does not wait out the pause. Steps that wrote to a camera keep
+    // the whole pause, so two sends to a camera are never closer than before.
+    static std::atomic<bool> wakeOnCommand;
+
 public slots:
     void startCommandRobin();
 signals:
@@ -80,8 +86,12 @@ signals:
     void useTcpSocket();
 
 private:
-    // One pass of the loop; false when the pass asks for the next at once (no pause).
-    bool step();
+    enum class pace {
+        full,       // the whole pause
+        none,       // the next step at once (a poll found no answer)
+        afterIdle,  // nothing was sent: the pause may end early for a command
+    };
+    pace step();
     void serialIdleStep();
     void serialCommandStep();
     void retargetLines();

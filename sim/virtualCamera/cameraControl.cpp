@@ -235,6 +235,9 @@ std::string cameraControlCommand(CameraModel& camera, const std::string& line) {
         if (arg == "messages") {
             return joined(camera.messages(), [](const std::string& m) { return m; });
         }
+        if (arg == "times") {
+            return joined(camera.arrivals(), [](long long t) { return std::to_string(t); });
+        }
         if (arg == "count") {
             return std::to_string(camera.messageCount);
         }

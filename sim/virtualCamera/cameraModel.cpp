@@ -115,8 +115,12 @@ std::vector<std::string> CameraModel::handle(const std::string& message) {
         hex += "...";
     }
     messages_.push_back(std::move(hex));
+    arrivals_.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count());
     if (messages_.size() > kMaxLogged) {
         messages_.pop_front();
+        arrivals_.pop_front();
     }
 
     if (message.empty()) {
@@ -272,6 +276,7 @@ void CameraModel::recordSequence(std::uint32_t sequence) {
 
 void CameraModel::clearMessages() {
     messages_.clear();
+    arrivals_.clear();
     messageCount = 0;
     rejectedCount = 0;
     discardedBytes = 0;

@@ -16,6 +16,7 @@
 // and of connections belong to the transport, which owns the clock and the sockets.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -136,6 +137,9 @@ public:
     // Received messages as hex, oldest first (the last kMaxLogged).
     const std::deque<std::string>& messages() const { return messages_; }
     const std::deque<std::uint32_t>& sequences() const { return sequences_; }
+    // When each logged message reached the model, in nanoseconds of the steady clock (the
+    // system's monotonic clock, which other processes on the machine read alike).
+    const std::deque<long long>& arrivals() const { return arrivals_; }
     void clearMessages();
     void clearSequences() { sequences_.clear(); }
     void resetState();
@@ -191,6 +195,7 @@ private:
     void report(const std::string& line) const;
 
     std::deque<std::string> messages_;
+    std::deque<long long> arrivals_;
     std::deque<std::uint32_t> sequences_;
 };
 

@@ -32,6 +32,7 @@
 //   get preset N                "pan=N tilt=N zoom=N", or "none" when never stored
 //   get messages                hex of each received message, oldest first, the last 1000
 //                               ("none" when there are none)
+//   get times                   steady-clock nanoseconds at which each logged message arrived
 //   get count                   messages received
 //   get rejected                messages answered with a syntax error, datagrams refused
 //   get discarded               bytes of a stream no message could be made of

@@ -16,42 +16,26 @@
 #include "hardwareLink.h"
 #include "linkLog.h"
 #include "mainControl.h"
+#include "panelRig.h"
 #include "panelState.h"
-#include "simProcess.h"
-#include "tempRoot.h"
 #include "viscaCommands.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// Everything the tests share: one panel, as on the real device, and its simulated hardware.
-struct Bench {
-    std::unique_ptr<TempRoot> root;
-    std::unique_ptr<VirtualMcu> mcu;
-    std::vector<VirtualCamera> serialCameras;    // cameras 1, 2 and 5
-    std::unique_ptr<VirtualCamera> hcipCamera;   // 10.77.0.2
-    std::unique_ptr<VirtualCamera> viscaCamera;  // 10.77.0.3
-    std::unique_ptr<mainControl> panel;
-    std::vector<std::pair<int, QString>> connectStates;
-};
-Bench* bench = nullptr;
-
-// Runs the GUI thread's events until the condition holds or the time is up.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (condition()) {
-            return true;
-        }
-        QThread::msleep(10);
-    }
-    return condition();
-}
+// One panel for the whole run, as on the real device, and its simulated hardware.
+PanelRig* rig = nullptr;
+std::vector<std::pair<int, QString>> connectStates;
 
 VirtualCamera& serialCamera(int number) {
-    return bench->serialCameras.at(number == 1 ? 0 : number == 2 ? 1 : 2);
+    return rig->serialCamera(number);
+}
+VirtualCamera& hcipCamera() {
+    return rig->networkCamera("hcipcam");
+}
+VirtualCamera& viscaCamera() {
+    return rig->networkCamera("viscacam");
 }
 
 int countOf(const std::string& messages, const std::string& hex) {
@@ -65,73 +49,47 @@ int countOf(const std::string& messages, const std::string& hex) {
 
 QSettings savedSettings() {
     return QSettings(
-        QString::fromStdString(bench->root->path() + "/home/zek710a/.config/velmora/zek710a.conf"),
+        QString::fromStdString(rig->root().path() + "/home/zek710a/.config/velmora/zek710a.conf"),
         QSettings::IniFormat);
 }
 
 class PanelEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        ASSERT_NE(std::getenv("ZEK_CAMERA_NS"), nullptr)
-            << "run through scripts/netns-run.sh: the panel may only run in a test namespace";
-        bench = new Bench;
-        bench->root = std::make_unique<TempRoot>();
-        const std::string root = bench->root->path();
-        bench->root->writeFile("dev/input/event0", "");
-        bench->root->writeFile("dev/input/event0.name", "rotary@10\n");
-        bench->mcu = std::make_unique<VirtualMcu>(root);
-        ASSERT_TRUE(bench->mcu->started());
-        for (int number : {1, 2, 5}) {
-            bench->serialCameras.push_back(VirtualCamera::serial(root, number));
-            ASSERT_TRUE(bench->serialCameras.back().started()) << "serial camera " << number;
-        }
-        bench->hcipCamera =
-            std::make_unique<VirtualCamera>(VirtualCamera::hcip(root, "hcipcam", "10.77.0.2"));
-        ASSERT_TRUE(bench->hcipCamera->started());
-        bench->viscaCamera =
-            std::make_unique<VirtualCamera>(VirtualCamera::visca(root, "viscacam", "10.77.0.3"));
-        ASSERT_TRUE(bench->viscaCamera->started());
-
-        setLinkProgram(LinkProgram::panel);
-        setLinkLogSink([](const char*, const std::string&) {});
-        placeSettingsUnderRoot();
-        bench->panel = std::make_unique<mainControl>();
-        QObject::connect(bench->panel.get(), &mainControl::cameraConnectState,
+        rig = new PanelRig({1, 2, 5},
+                           {{"hcipcam", "10.77.0.2", false}, {"viscacam", "10.77.0.3", true}});
+        ASSERT_TRUE(rig->ready()) << rig->why();
+        QObject::connect(&rig->panel(), &mainControl::cameraConnectState,
                          [](int index, const QString& message, int time) {
                              EXPECT_EQ(time, 10);
-                             bench->connectStates.emplace_back(index, message);
+                             connectStates.emplace_back(index, message);
                          });
-        ASSERT_EQ(bench->panel->sysInit(), 1);
     }
     void TearDown() override {
-        if (bench != nullptr && bench->panel) {
-            bench->panel->stopWorkers();
-        }
-        delete bench;
-        bench = nullptr;
-        setLinkLogSink({});
+        delete rig;
+        rig = nullptr;
     }
 };
 
 TEST(PanelStartUp, TalksToTheMcuInOrder) {
-    const std::string order = bench->mcu->command("get order");
+    const std::string order = rig->mcu().command("get order");
     EXPECT_EQ(order.substr(0, 8), "80 87 81") << order;
-    EXPECT_EQ(bench->mcu->command("get firstledmap"),
+    EXPECT_EQ(rig->mcu().command("get firstledmap"),
               "11111111111111ffffffffffffffffff"
               "f1111111");
-    const std::string colours = bench->mcu->command("get colours");
+    const std::string colours = rig->mcu().command("get colours");
     EXPECT_EQ(colours.size(), 196u);
     EXPECT_EQ(colours.substr(0, 16), "0000000000000000");
     // The key loop then sends the live map on every pass.
     EXPECT_TRUE(waitUntil([] {
-        return bench->mcu->command("get ledmap") == "11111111111111aaaaaaa99999999999911111111" ||
-               bench->mcu->command("get ledmap").substr(14, 6) == "aaaaaa";
+        return rig->mcu().command("get ledmap") == "11111111111111aaaaaaa99999999999911111111" ||
+               rig->mcu().command("get ledmap").substr(14, 6) == "aaaaaa";
     }));
-    EXPECT_EQ(bench->panel->getMcuVersion(), "0.1.0.7");
+    EXPECT_EQ(rig->panel().getMcuVersion(), "0.1.0.7");
 }
 
 TEST(PanelStartUp, SystemCommandsAreTheDevicesOwn) {
-    const std::string log = bench->root->readFile("commands.log");
+    const std::string log = rig->root().readFile("commands.log");
     const std::vector<std::string> expected = {
         "kill $(ps ax | grep [f]bi | awk '{print $1}')",
         "i2cset -f -y 1 0x03 0x02 0x55",
@@ -152,10 +110,10 @@ TEST(PanelStartUp, SystemCommandsAreTheDevicesOwn) {
 
 TEST(PanelSerialCameras, ScanFindsTheCamerasOnTheirLines) {
     for (int index : {0, 1, 4}) {
-        EXPECT_TRUE(bench->panel->getCameraExist(index)) << "camera " << index + 1;
+        EXPECT_TRUE(rig->panel().getCameraExist(index)) << "camera " << index + 1;
     }
     for (int index : {2, 3, 5, 6, 7}) {
-        EXPECT_FALSE(bench->panel->getCameraExist(index)) << "camera " << index + 1;
+        EXPECT_FALSE(rig->panel().getCameraExist(index)) << "camera " << index + 1;
     }
     EXPECT_FALSE(cameraDevice.camera(0).hcipnetwork.modelname.isEmpty());
     QSettings saved = savedSettings();
@@ -172,7 +130,7 @@ TEST(PanelSerialCameras, PollingFillsTheRecordsAndTheScreenValues) {
           "set vflip 1", "set videoMode 8", "set menu 1", "set speedMode 3"}) {
         ASSERT_EQ(camera.command(setting), "ok") << setting;
     }
-    mainControl& panel = *bench->panel;
+    mainControl& panel = rig->panel();
     EXPECT_TRUE(waitUntil([&] {
         return panel.camWBMode() == 5 && panel.camMWBRGain() == 167 && panel.camMWBBGain() == 60 &&
                panel.camShutter() == 66 && panel.camGain() == 9 && panel.camVideoVFlip() == 2 &&
@@ -182,16 +140,16 @@ TEST(PanelSerialCameras, PollingFillsTheRecordsAndTheScreenValues) {
     // The control camera's state drives the mode keys: menu on lights CAM OSD, fast speed FAST,
     // manual white balance darkens AWB.
     EXPECT_TRUE(waitUntil([&] {
-        const std::string leds = bench->mcu->command("get leds");
+        const std::string leds = rig->mcu().command("get leds");
         return leds.size() == 40 && leds[6] == '2' && leds[0] == '2' && leds[1] == '1' &&
                leds[8] == '1';
-    })) << bench->mcu->command("get leds");
+    })) << rig->mcu().command("get leds");
     EXPECT_EQ(iCurrentSpeedMode.load(), 3);
     camera.command("set menu 0");
 }
 
 TEST(PanelSerialCameras, ScreenSettersFollowTheOnScreenRoutingRule) {
-    mainControl& panel = *bench->panel;
+    mainControl& panel = rig->panel();
     ASSERT_EQ(currentControl.load(), 1);
     panel.currentCamDisplay(1);
     serialCamera(1).command("set hflip 0");
@@ -225,12 +183,12 @@ TEST(PanelSerialCameras, RepeatedCommandsFollowTheDuplicateRule) {
 }
 
 TEST(PanelNetworkCameras, HandEnteredHcipCameraTakesCommandsAndIsPolled) {
-    mainControl& panel = *bench->panel;
+    mainControl& panel = rig->panel();
     panel.setCameraNetworkManual(8, "10.77.0.2", protocolHcip);
     ASSERT_TRUE(panel.getCameraExist(8));
     EXPECT_TRUE(panel.getCameraNetworkManual(8));
     EXPECT_EQ(scan.load(), 1);
-    VirtualCamera& camera = *bench->hcipCamera;
+    VirtualCamera& camera = hcipCamera();
     camera.command("set wbMode 3");
     camera.command("set shutter 200");
     currentControl = 9;
@@ -245,13 +203,13 @@ TEST(PanelNetworkCameras, HandEnteredHcipCameraTakesCommandsAndIsPolled) {
 }
 
 TEST(PanelNetworkCameras, HandEnteredViscaCameraGetsItsOwnCommandsWithSequenceNumbers) {
-    mainControl& panel = *bench->panel;
+    mainControl& panel = rig->panel();
     QSettings& settings = zek710aSettings();
     settings.setValue("ViscaSerial/10.77.0.3", 41);
     settings.sync();
     panel.setCameraNetworkManual(9, "10.77.0.3", protocolViscaOverIp);
     EXPECT_EQ(cameraDevice.camera(9).viscaSerial, 41);
-    VirtualCamera& camera = *bench->viscaCamera;
+    VirtualCamera& camera = viscaCamera();
     camera.command("clear sequences");
     currentControl = 10;
     cmdPrev.reset();
@@ -275,23 +233,23 @@ TEST(PanelNetworkCameras, HandEnteredViscaCameraGetsItsOwnCommandsWithSequenceNu
 }
 
 TEST(PanelNetworkCameras, UnreachableCameraStopsTheRoundRobinWithItsMessage) {
-    bench->connectStates.clear();
+    connectStates.clear();
     currentControl = 11;  // slot 10: nobody placed there
     cmdPrev.reset();
     cameraCommandRingBuf.append(visca::presetRecall(1));
-    ASSERT_TRUE(waitUntil([] { return !bench->connectStates.empty(); }));
-    EXPECT_EQ(bench->connectStates.front().first, 11);
-    EXPECT_EQ(bench->connectStates.front().second.toStdString(),
+    ASSERT_TRUE(waitUntil([] { return !connectStates.empty(); }));
+    EXPECT_EQ(connectStates.front().first, 11);
+    EXPECT_EQ(connectStates.front().second.toStdString(),
               "No device connect to Camera 11.\nPlease select another one.");
     EXPECT_FALSE(runRobin.load());
     EXPECT_FALSE(cameraCommandRingBuf.isEmpty()) << "the command stays queued";
     cameraCommandRingBuf.clear();
     currentControl = 1;
-    bench->panel->setRobin(true);
+    rig->panel().setRobin(true);
 }
 
 TEST(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
-    mainControl& panel = *bench->panel;
+    mainControl& panel = rig->panel();
     panel.setUseSerialPort(false);
     EXPECT_FALSE(panel.getUseSerialPort());
     EXPECT_EQ(panel.getCameraDeviceIP(0), "10.77.0.2");
@@ -300,14 +258,14 @@ TEST(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
     EXPECT_FALSE(cameraDevice.camera(8).exist);
     EXPECT_FALSE(savedSettings().value("system/useRS422").toBool());
 
-    VirtualCamera& camera = *bench->hcipCamera;
+    VirtualCamera& camera = hcipCamera();
     currentControl = 1;
     cmdPrev.reset();
-    bench->connectStates.clear();
+    connectStates.clear();
     cameraCommandRingBuf.append(visca::presetRecall(5));
     EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "5"; }))
-        << (bench->connectStates.empty() ? std::string("no connect message")
-                                         : bench->connectStates.front().second.toStdString())
+        << (connectStates.empty() ? std::string("no connect message")
+                                  : connectStates.front().second.toStdString())
         << " runRobin " << runRobin.load() << " queue " << cameraCommandRingBuf.blockCount();
 
     panel.setUseSerialPort(true);
@@ -316,11 +274,11 @@ TEST(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
     EXPECT_TRUE(savedSettings().value("system/useRS422").toBool());
     currentControl = 9;
     cmdPrev.reset();
-    bench->connectStates.clear();
+    connectStates.clear();
     cameraCommandRingBuf.append(visca::presetRecall(7));
     EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "7"; }))
-        << (bench->connectStates.empty() ? std::string("no connect message")
-                                         : bench->connectStates.front().second.toStdString())
+        << (connectStates.empty() ? std::string("no connect message")
+                                  : connectStates.front().second.toStdString())
         << " runRobin " << runRobin.load() << " queue " << cameraCommandRingBuf.blockCount()
         << " onscreen " << currentStatusOnScreen.load() << " messages "
         << camera.command("get messages");
@@ -328,7 +286,7 @@ TEST(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
 }
 
 TEST(PanelSavedList, SaveWritesTheListAndLoadRestoresAndConnects) {
-    mainControl& panel = *bench->panel;
+    mainControl& panel = rig->panel();
     cameraCount = 2;  // the two network cameras, as placed
     panel.deviceSave();
     QSettings saved = savedSettings();
@@ -354,11 +312,11 @@ TEST(PanelSavedList, SaveWritesTheListAndLoadRestoresAndConnects) {
     EXPECT_EQ(cameraCount.load(), 4) << "each load counts its cameras again";
     EXPECT_TRUE(runRobin.load());
 
-    VirtualCamera& viscaCamera = *bench->viscaCamera;
+    VirtualCamera& camera = viscaCamera();
     currentControl = 10;
     cmdPrev.reset();
     cameraCommandRingBuf.append(visca::presetRecall(3));
-    EXPECT_TRUE(waitUntil([&] { return viscaCamera.get("lastPreset") == "3"; }));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "3"; }));
     currentControl = 1;
 }
 

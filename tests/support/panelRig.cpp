@@ -1,0 +1,71 @@
+#include "panelRig.h"
+
+#include <QThread>
+
+#include <cstdlib>
+
+#include "linkLog.h"
+
+PanelRig::PanelRig(const std::vector<int>& serialCameras,
+                   const std::vector<NetworkCamera>& networkCameras) {
+    if (std::getenv("ZEK_CAMERA_NS") == nullptr) {
+        why_ = "run through scripts/netns-run.sh: the panel may only run in a test namespace";
+        return;
+    }
+    root_ = std::make_unique<TempRoot>();
+    const std::string root = root_->path();
+    root_->writeFile("dev/input/event0", "");
+    root_->writeFile("dev/input/event0.name", "rotary@10\n");
+    mcu_ = std::make_unique<VirtualMcu>(root);
+    if (!mcu_->started()) {
+        why_ = "virtual MCU did not start";
+        return;
+    }
+    for (const int number : serialCameras) {
+        serial_[number] = std::make_unique<VirtualCamera>(VirtualCamera::serial(root, number));
+        if (!serial_[number]->started()) {
+            why_ = "serial camera " + std::to_string(number) + " did not start";
+            return;
+        }
+    }
+    for (const NetworkCamera& camera : networkCameras) {
+        network_[camera.name] = std::make_unique<VirtualCamera>(
+            camera.visca ? VirtualCamera::visca(root, camera.name, camera.address)
+                         : VirtualCamera::hcip(root, camera.name, camera.address));
+        if (!network_[camera.name]->started()) {
+            why_ = "network camera " + camera.name + " did not start";
+            return;
+        }
+    }
+    setLinkProgram(LinkProgram::panel);
+    setLinkLogSink([](const char*, const std::string&) {});
+    placeSettingsUnderRoot();
+    panel_ = std::make_unique<mainControl>();
+    if (panel_->sysInit() != 1) {
+        why_ = "sysInit did not finish";
+    }
+}
+
+PanelRig::~PanelRig() {
+    if (panel_) {
+        panel_->stopWorkers();
+    }
+    panel_.reset();
+    network_.clear();
+    serial_.clear();
+    mcu_.reset();
+    root_.reset();
+    setLinkLogSink({});
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (condition()) {
+            return true;
+        }
+        QThread::msleep(5);
+    }
+    return condition();
+}

@@ -1,0 +1,54 @@
+// The panel application on simulated hardware, for tests and benchmarks that run mainControl in
+// their own process: a temporary root with the rotary encoder's input node, the virtual MCU,
+// virtual serial cameras, and network cameras in the camera namespace (ZEK_CAMERA_NS, set by
+// scripts/netns-run.sh). The process itself must run inside the panel namespace.
+#pragma once
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainControl.h"
+#include "simProcess.h"
+#include "tempRoot.h"
+
+class PanelRig {
+public:
+    struct NetworkCamera {
+        std::string name;
+        std::string address;
+        bool visca;
+    };
+
+    // Starts the devices and builds mainControl, then runs sysInit. ready() tells whether all
+    // went well; why() says what did not.
+    PanelRig(const std::vector<int>& serialCameras,
+             const std::vector<NetworkCamera>& networkCameras);
+    ~PanelRig();
+
+    bool ready() const { return why_.empty(); }
+    const std::string& why() const { return why_; }
+
+    mainControl& panel() { return *panel_; }
+    TempRoot& root() { return *root_; }
+    VirtualMcu& mcu() { return *mcu_; }
+    VirtualCamera& serialCamera(int number) { return *serial_.at(number); }
+    VirtualCamera& networkCamera(const std::string& name) { return *network_.at(name); }
+
+private:
+    std::string why_;
+    std::unique_ptr<TempRoot> root_;
+    std::unique_ptr<VirtualMcu> mcu_;
+    std::map<int, std::unique_ptr<VirtualCamera>> serial_;
+    std::map<std::string, std::unique_ptr<VirtualCamera>> network_;
+    std::unique_ptr<mainControl> panel_;
+};
+
+// Runs the GUI thread's events until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(15));
