@@ -2,6 +2,8 @@
 
 #include <QDebug>
 
+#include <unistd.h>
+
 #include <exception>
 
 #include "cameraRules.h"
@@ -47,6 +49,10 @@ bool openCameraLine(LibSerial::SerialStream& line, int cameraNumber, const seria
     closeCameraLine(line);
     const std::string device =
         platform::resolvePath(serialCameraDevice(cameraNumber).toStdString());
+    if (::access(device.c_str(), F_OK) != 0) {
+        qDebug().noquote() << "camera line" << QString::fromStdString(device) << "is not there";
+        return false;
+    }
     try {
         line.Open(device);
         line.SetBaudRate(baudFromCode(info.baudRate));

@@ -89,11 +89,11 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     settings.endGroup();
     settings.sync();
     settings.beginGroup("switcher");
-    const QString switcherIp = settings.value("targetip", "192.168.100.101").toString();
-    const QString switcherName = settings.value("targetname", "MX5800").toString();
+    switcherDevice[0].type = 1;
+    switcherDevice[0].orb.hcipnetwork.ipadd =
+        settings.value("targetip", "192.168.100.101").toString();
+    switcherDevice[0].orb.hcipnetwork.name = settings.value("targetname", "MX5800").toString();
     settings.endGroup();
-    Q_UNUSED(switcherIp);
-    Q_UNUSED(switcherName);
 
     // 6. Tally timer (started by sysInit in GPI tally mode).
     rollingTally = new QTimer(this);

@@ -24,6 +24,8 @@ void lastCommand::set(const QByteArray& message) {
 }
 
 cameraTable cameraDevice;
+std::array<hcip_device_info, kAllHcipDevices> allHcipDevice{};
+std::array<hcip_device_info, kSwitcherDevices> switcherDevice{};
 std::atomic<int> currentControl{1};
 std::atomic<int> currentStatusOnScreen{1};
 std::atomic<bool> testmode{false};

@@ -53,6 +53,11 @@ private:
 
 extern cameraTable cameraDevice;
 
+// Every device found by discovery, and the switchers (entry 0 is the target switcher). Used by
+// the GUI thread only.
+extern std::array<hcip_device_info, kAllHcipDevices> allHcipDevice;
+extern std::array<hcip_device_info, kSwitcherDevices> switcherDevice;
+
 // Camera numbers 1..24.
 extern std::atomic<int> currentControl;
 extern std::atomic<int> currentStatusOnScreen;

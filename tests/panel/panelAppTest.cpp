@@ -317,6 +317,10 @@ TEST(PanelSavedList, SaveWritesTheListAndLoadRestoresAndConnects) {
     cmdPrev.reset();
     cameraCommandRingBuf.append(visca::presetRecall(3));
     EXPECT_TRUE(waitUntil([&] { return camera.get("lastPreset") == "3"; }));
+    currentControl = 9;
+    cmdPrev.reset();
+    cameraCommandRingBuf.append(visca::presetRecall(2));
+    EXPECT_TRUE(waitUntil([] { return hcipCamera().get("lastPreset") == "2"; }));
     currentControl = 1;
 }
 

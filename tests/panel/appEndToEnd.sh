@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# End to end: the real zek710amgrgui (offscreen, software rendering) against the virtual MCU and
+# two virtual serial cameras in a temporary root. Run inside the test namespaces
+# (scripts/netns-run.sh). Arguments: the build directory.
+set -euo pipefail
+build=$1
+: "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
+root=$(mktemp -d /tmp/zek-e2e.XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  sleep 0.3
+  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- panel log"; tail -30 "$root/panel.log" || true; exit 1; }
+wait_for() {  # seconds, command...
+  local limit=$1; shift
+  for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+ctl() { "$build/sim/simctl" "$@"; }
+
+test "$("$build/panel/zek710amgrgui" -v)" = "v1.0.7" || fail "-v"
+
+mkdir -p "$root/dev/input" "$root/run"
+: > "$root/dev/input/event0"
+echo "rotary@10" > "$root/dev/input/event0.name"
+"$build/sim/virtualMcu" --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" --version 2.5 \
+  >"$root/mcu.out" &
+pids+=($!)
+for n in 1 2; do
+  "$build/sim/virtualCamera/virtualCamera" --serial "$root/dev/ttyUSB$((n - 1))" \
+    --control "$root/run/cam$n.sock" >"$root/cam$n.out" 2>/dev/null &
+  pids+=($!)
+done
+wait_for 10 grep -q ready "$root/mcu.out" || fail "virtual MCU"
+for n in 1 2; do wait_for 10 grep -q ready "$root/cam$n.out" || fail "camera $n"; done
+ctl "$root/run/cam1.sock" set wbMode 5 >/dev/null
+
+ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+  "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &
+pids+=($!)
+
+# Start-up: version, initialisation with the colour table, then status exchanges.
+wait_for 20 grep -q "End of SysInit()" "$root/panel.log" || fail "start-up did not finish"
+order=$(ctl "$root/run/mcu.sock" get order)
+[[ "$order" == "80 87 81"* ]] || fail "MCU frame order: $order"
+colours=$(ctl "$root/run/mcu.sock" get colours)
+[ "${#colours}" -eq 196 ] || fail "colour table: $colours"
+# The serial scan asked both cameras for their version; the round robin polls camera 1.
+wait_for 20 bash -c "'$build/sim/simctl' '$root/run/cam1.sock' get messages | grep -q 81097e7e70ff" \
+  || fail "camera 1 was not polled"
+ctl "$root/run/cam2.sock" get messages | grep -q 81090002ff || fail "camera 2 was not scanned"
+# The polled white balance (manual) darkens the AWB key on the MCU.
+wait_for 20 bash -c "[ \"\$('$build/sim/simctl' '$root/run/mcu.sock' get leds | cut -c9)\" = 1 ]" \
+  || fail "AWB LED: $(ctl "$root/run/mcu.sock" get leds)"
+grep -qx "i2cset -f -y 1 0x03 0x02 0x55" "$root/commands.log" || fail "i2cset not recorded"
+grep -q "Testmode: false" "$root/panel.log" || fail "test mode line"
+echo "1 passed, 0 failed"
