@@ -440,24 +440,9 @@ void mainControl::scanSerialPorts() {
     }
     QSettings& settings = zek710aSettings();
     for (int j = 0; j < kSerialCameras; ++j) {
-        const QString group = QStringLiteral("Cam%1SerialInfo").arg(j + 1);
-        settings.beginGroup(group);
-        serial_port_info info;
-        info.openName = settings.value("OpenName", "COM1").toString();
-        info.isOpened = settings.value("IsOpened", false).toBool();
-        info.baudRate = settings.value("BaudRate", 15).toInt();
-        info.charSize = settings.value("CharSize", 48).toInt();
-        info.stopBits = settings.value("StopBits", 1).toInt();
-        info.parity = settings.value("Parity", 2).toInt();
-        info.flowControl = settings.value("FlowControl", 2).toInt();
-        settings.setValue("OpenName", info.openName);
-        settings.setValue("IsOpened", info.isOpened);
-        settings.setValue("BaudRate", info.baudRate);
-        settings.setValue("CharSize", info.charSize);
-        settings.setValue("StopBits", info.stopBits);
-        settings.setValue("Parity", info.parity);
-        settings.setValue("FlowControl", info.flowControl);
-        settings.endGroup();
+        // Read and written back, so that the defaults are stored.
+        const serial_port_info info = readSerialInfoGroup(settings, j + 1);
+        writeSerialInfoGroup(settings, j + 1, info);
         settings.sync();
 
         sleepMs(10);

@@ -45,6 +45,11 @@ QSettings& zek710aSettings();
 // Points the user-scope settings into ZEK_ROOT when one is set; call before the first use.
 void placeSettingsUnderRoot();
 
+// The serial-info group of serial camera n ("Cam" n "SerialInfo"): its seven keys, read with
+// their defaults, or written.
+serial_port_info readSerialInfoGroup(QSettings& settings, int cameraNumber);
+void writeSerialInfoGroup(QSettings& settings, int cameraNumber, const serial_port_info& info);
+
 class mainControl : public QObject {
     Q_OBJECT
     Q_PROPERTY(

@@ -15,6 +15,32 @@ constexpr int kFirstSavedSlot = 0;
 
 }  // namespace
 
+serial_port_info readSerialInfoGroup(QSettings& settings, int cameraNumber) {
+    settings.beginGroup(QStringLiteral("Cam%1SerialInfo").arg(cameraNumber));
+    serial_port_info info;
+    info.openName = settings.value("OpenName", "COM1").toString();
+    info.isOpened = settings.value("IsOpened", false).toBool();
+    info.baudRate = settings.value("BaudRate", 15).toInt();
+    info.charSize = settings.value("CharSize", 48).toInt();
+    info.stopBits = settings.value("StopBits", 1).toInt();
+    info.parity = settings.value("Parity", 2).toInt();
+    info.flowControl = settings.value("FlowControl", 2).toInt();
+    settings.endGroup();
+    return info;
+}
+
+void writeSerialInfoGroup(QSettings& settings, int cameraNumber, const serial_port_info& info) {
+    settings.beginGroup(QStringLiteral("Cam%1SerialInfo").arg(cameraNumber));
+    settings.setValue("OpenName", info.openName);
+    settings.setValue("IsOpened", info.isOpened);
+    settings.setValue("BaudRate", info.baudRate);
+    settings.setValue("CharSize", info.charSize);
+    settings.setValue("StopBits", info.stopBits);
+    settings.setValue("Parity", info.parity);
+    settings.setValue("FlowControl", info.flowControl);
+    settings.endGroup();
+}
+
 void mainControl::deviceSave() {
     QSettings& settings = zek710aSettings();
     settings.beginGroup("system");
@@ -52,16 +78,7 @@ void mainControl::deviceSave() {
 
     if (useSerialPort) {
         for (int camera = 1; camera <= kSerialCameras; ++camera) {
-            const serial_port_info info = cameraDevice.camera(camera - 1).serialinfo;
-            settings.beginGroup(QStringLiteral("Cam%1SerialInfo").arg(camera));
-            settings.setValue("OpenName", info.openName);
-            settings.setValue("IsOpened", info.isOpened);
-            settings.setValue("BaudRate", info.baudRate);
-            settings.setValue("CharSize", info.charSize);
-            settings.setValue("StopBits", info.stopBits);
-            settings.setValue("Parity", info.parity);
-            settings.setValue("FlowControl", info.flowControl);
-            settings.endGroup();
+            writeSerialInfoGroup(settings, camera, cameraDevice.camera(camera - 1).serialinfo);
             settings.sync();
             QThread::msleep(50);
         }
@@ -119,14 +136,7 @@ void mainControl::deviceLoad() {
 
     if (useSerialPort) {
         for (int camera = 1; camera <= kSerialCameras; ++camera) {
-            settings.beginGroup(QStringLiteral("Cam%1SerialInfo").arg(camera));
-            serial_port_info read;
-            read.baudRate = settings.value("BaudRate", 15).toInt();
-            read.charSize = settings.value("CharSize", 48).toInt();
-            read.stopBits = settings.value("StopBits", 1).toInt();
-            read.parity = settings.value("Parity", 2).toInt();
-            read.flowControl = settings.value("FlowControl", 2).toInt();
-            settings.endGroup();
+            const serial_port_info read = readSerialInfoGroup(settings, camera);
             cameraDevice.update(camera - 1, [&read](orb_camera_info& r) {
                 r.serialinfo.baudRate = read.baudRate;
                 r.serialinfo.charSize = read.charSize;
