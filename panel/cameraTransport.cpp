@@ -542,7 +542,9 @@ bool mainControl::getSeeNoMoreWarning(int /*index*/) const {
 }
 
 void mainControl::setSeeNoMoreWarning(int /*index*/, bool enable) {
-    noMoreWarning.fill(false);
+    for (std::atomic<bool>& flag : noMoreWarning) {
+        flag = false;
+    }
     qDebug() << "[setSeeNoMoreWarning]" << currentControl.load() << enable;
     const int slot = slotOf(currentControl);
     if (slot < kUsedCameraSlots) {

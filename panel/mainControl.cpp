@@ -25,6 +25,7 @@
 #include "mcuExchange.h"
 #include "panelState.h"
 #include "pathResolver.h"
+#include "rotaryInput.h"
 #include "stateEncoding.h"
 #include "viscaCommands.h"
 #include "workers.h"
@@ -297,23 +298,9 @@ int mainControl::sysInit() {
     }
     for (const QString& name : events) {
         const QString path = inputDir.filePath(name);
-        // A file beside the node may stand for the device's name where there is no evdev.
-        QFile nameFile(path + ".name");
-        QString deviceName;
-        if (nameFile.open(QIODevice::ReadOnly)) {
-            deviceName = QString::fromUtf8(nameFile.readAll()).trimmed();
-        } else {
-            const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
-            if (fd >= 0) {
-                char buffer[256] = {};
-                if (::ioctl(fd, EVIOCGNAME(sizeof buffer - 1), buffer) >= 0) {
-                    deviceName = QString::fromLocal8Bit(buffer);
-                }
-                ::close(fd);
-            }
-        }
-        if (deviceName == "rotary@10") {
+        if (inputDeviceName(path) == "rotary@10") {
             rotaryDevicePath = path;
+            setRotaryDevicePath(path);
         }
     }
 

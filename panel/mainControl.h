@@ -252,6 +252,18 @@ public slots:
     void setCameraNetworkManual(int index, const QString& ip, int protocol);
     void udpRcvReadPendingDatagrams();
 
+    // Keys, function keys, backlight and power.
+    void setBtmTool(int tool);
+    void do4KeyFunction(int func);
+    void change4KeyColor(int index, int colour);
+    void doBacklightScale(int onoff);
+    void callTestLed(int n);
+    void startScreenSaver(int mode);
+    void shutdown();
+    void reboot();
+    void setCurrentSpeedFunction(int func);
+    int getCurrentSpeedFunction() const;
+
     // Settings.
     void deviceSave();
     void deviceLoad();
@@ -340,7 +352,6 @@ private:
     std::array<QUdpSocket*, kCameraSlots> viscaUdpSockets{};
     QUdpSocket* viscaUdpSocketsRcv = nullptr;
     QHostAddress udpsocketBindAddress;
-    std::array<bool, kUsedCameraSlots> noMoreWarning{};
     int prevScreen = 1;
     int lastTBarReported = 0;
     int channelNumber = 12;
@@ -350,6 +361,8 @@ private:
     QByteArray cmdTallyBuffer;
     QTimer* rollingTally = nullptr;
     QString rotaryDevicePath;
+    int currentBtmtool = 1;
+    std::array<int, 2> btmToolPrev{};
 
     keyWorker* myKeyWorker = nullptr;
     rotaryWorker* myRotaryWorker = nullptr;

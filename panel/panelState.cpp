@@ -84,7 +84,7 @@ void setKeyLedLocked(int key, int colour) {
 // Key numbers of the mode keys.
 constexpr int kKeyFast = 0, kKeyMid = 1, kKeySlow = 2, kKeyCamOsd = 6, kKeyAwb = 8, kKeyOnePush = 9,
               kKeyAutoFocus = 11, kKeyAutoIris = 12;
-constexpr int kIdle = 1, kActive = 2;
+constexpr int kIdle = kLedIdle, kActive = kLedActive;
 
 }  // namespace
 
@@ -117,4 +117,28 @@ void applyControlCameraRules(const orb_camera_info& record) {
     setKeyLedLocked(kKeyOnePush, kIdle);
     setKeyLedLocked(kKeyAutoFocus, autofocus ? kActive : kIdle);
     setKeyLedLocked(kKeyAutoIris, autoiris ? kActive : kIdle);
+}
+
+std::atomic<int> currentInterface{2};
+std::atomic<int> iCurrentNormalColor{9};
+std::atomic<int> iCurrentNormalColor_pst{10};
+std::atomic<int> testLED{0};
+std::atomic<bool> doingCalibration{false};
+std::atomic<int> rotaryFunction{0};
+std::atomic<int> tempCurrentControl{1};
+std::array<std::atomic<bool>, kUsedCameraSlots> noMoreWarning{};
+
+namespace {
+std::mutex g_rotaryPathMutex;
+QString g_rotaryPath;
+}  // namespace
+
+void setRotaryDevicePath(const QString& path) {
+    std::lock_guard<std::mutex> lock(g_rotaryPathMutex);
+    g_rotaryPath = path;
+}
+
+QString rotaryDevicePath() {
+    std::lock_guard<std::mutex> lock(g_rotaryPathMutex);
+    return g_rotaryPath;
 }

@@ -142,3 +142,23 @@ void setKeyLed(int key, int colour);
 // After a status block of the control camera: its speed (only 1, 2, 3) becomes the panel's speed
 // mode, and the mode flags and their key LEDs follow the camera.
 void applyControlCameraRules(const orb_camera_info& record);
+
+// Key worker values the screens and other threads also touch.
+extern std::atomic<int> currentInterface;         // 2 for cameras 1..8, 1 for 9..24
+extern std::atomic<int> iCurrentNormalColor;      // normal colour of the camera keys
+extern std::atomic<int> iCurrentNormalColor_pst;  // normal colour of the preset keys
+extern std::atomic<int> testLED;                  // LED test pattern of the test screen
+extern std::atomic<bool> doingCalibration;        // a factory calibration owns the MCU line
+extern std::atomic<int> rotaryFunction;           // 1 shutter, 2 focus, 3 iris, 4 gain, 99 none
+extern std::atomic<int> tempCurrentControl;       // control camera seen by switcher tally
+// Per camera: the user asked not to see the unreachable message again (not saved).
+extern std::array<std::atomic<bool>, kUsedCameraSlots> noMoreWarning;
+
+// Colour indices of the key LEDs.
+constexpr int kLedOff = 0;
+constexpr int kLedIdle = 1;
+constexpr int kLedActive = 2;
+
+// Path of the rotary encoder's input device, found by sysInit; empty when there is none.
+void setRotaryDevicePath(const QString& path);
+QString rotaryDevicePath();

@@ -3,11 +3,28 @@
 #include <QDebug>
 #include <QThread>
 
+#include <fcntl.h>
+#include <linux/input.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "commandRunner.h"
+#include "functionKeyLamps.h"
 #include "hardwareLink.h"
+#include "keyDispatch.h"
+#include "mainControl.h"
 #include "mcuCommunicate.h"
 #include "mcuExchange.h"
 #include "panelState.h"
+#include "rotaryInput.h"
 #include "stateEncoding.h"
+#include "viscaCommands.h"
 #include "workItem.h"
 
 keyWorker::~keyWorker() {
@@ -20,28 +37,110 @@ keyWorker::~keyWorker() {
 }
 
 int keyWorker::rollingKeyStates() {
-    qDebug() << "rollingKeyStates thread" << QThread::currentThreadId();
+    qDebug() << "rollingKeyStates thread" << QThread::currentThreadId()
+             << "current Version:" << kAppMajor << kAppMinor << kAppBuild;
     const mcuCommunicate protocol;
-    sendCommandtoMcu(protocol.askVersion(), my_serial_stream);
+    const std::string versionAnswer = sendCommandtoMcu(protocol.askVersion(), my_serial_stream);
+    Q_UNUSED(versionAnswer);  // for the configuration service, which takes the raw answer
 
     // The periodic poll of the MCU is created parked: this loop polls the MCU itself.
     pollItem_ = makeHardwarePollItem(&my_serial_stream, [] { return genKeyInitialedTable(); });
     pollThread_ = startWorkerThread(*pollItem_);
 
-    // One status exchange per pass: the MCU lights the LEDs of the live map and returns the
-    // controls. The exchange's own waits set the pace. Key dispatch and joystick motion act on
-    // the returned state.
-    while (!stopRequested()) {
+    keyDispatch dispatch({[this] { emit wakeupScreen(); }, [this] { emit refreshTBarValue(); },
+                          [this] {
+                              emit refreshJoystickValue();
+                              emit refreshTBarValue();
+                              emit refreshSliderValue();
+                              emit refreshKeys();
+                          }});
+    if (!testmode) {
+        dispatch.alignLedsWithFlags();
         writeKeyBoard(&my_serial_stream, liveLedMap());
-        if (screenSaverMin != 0) {
-            emit refreshTBarValue();
+    }
+    while (!stopRequested()) {
+        if (testmode) {
+            if (doingCalibration) {
+                QThread::msleep(200);
+                continue;
+            }
+            std::string testMap;
+            {
+                std::lock_guard<std::mutex> lock(ledMapMutex);
+                testMap = testKeyboardStatusStr[17];
+            }
+            writeKeyBoard(&my_serial_stream, testMap);
+            dispatch.testPass(g_HardwareState.get());
+            continue;
         }
+        // One status exchange per pass: the MCU lights the live map and returns the controls.
+        writeKeyBoard(&my_serial_stream, liveLedMap());
+        dispatch.pass(g_HardwareState.get());
     }
     return 0;
 }
 
 void rotaryWorker::startRotaryCheck() {
-    qDebug() << "startRotaryCheck";
+    const QString path = rotaryDevicePath();
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        std::printf("evtest %s\n", std::strerror(errno));
+        std::fflush(stdout);
+        qDebug() << "Rotary Worker Open Rotary Error";
+        return;
+    }
+    detentGate gate(wallClockMsInHour());
+    int backlight = kBacklightNormal;
+    std::vector<char> pending;
+    while (!stopRequested()) {
+        QThread::msleep(88);
+        if (!rotaryRobin) {
+            continue;
+        }
+        char name[256] = {};
+        ::ioctl(fd, EVIOCGNAME(sizeof name - 1), name);
+        // Wait for events; bounded so that a stop request is seen.
+        pollfd watched{fd, POLLIN, 0};
+        if (::poll(&watched, 1, 500) <= 0 || (watched.revents & POLLIN) == 0) {
+            continue;
+        }
+        char buffer[64 * sizeof(input_event)];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            continue;
+        }
+        for (const int step : rotarySteps(buffer, static_cast<std::size_t>(got), pending)) {
+            if (!gate.accept(wallClockMsInHour())) {
+                continue;
+            }
+            if (testmode) {
+                backlight = step > 0 ? std::max(0, backlight - kBacklightStep)
+                                     : std::min(kBacklightMax, backlight + kBacklightStep);
+                platform::runCommand(backlightCommand(backlight));
+                continue;
+            }
+            emit wakeupScreen();
+            switch (rotaryFunction.load()) {
+                case 1:
+                    cameraCommandRingBuf.append(step > 0 ? visca::shutterDown()
+                                                         : visca::shutterUp());
+                    break;
+                case 2:
+                    cameraCommandRingBuf.append(step > 0 ? visca::focusFar() : visca::focusNear());
+                    cameraCommandRingBuf.append(visca::cmdFocusStop());
+                    break;
+                case 3:
+                    cameraCommandRingBuf.append(step > 0 ? visca::irisUp() : visca::irisDown());
+                    break;
+                case 4:
+                    cameraCommandRingBuf.append(step > 0 ? visca::gainUp() : visca::gainDown());
+                    break;
+                default:
+                    break;  // no function chosen, or the backlight: nothing for a camera
+            }
+        }
+    }
+    ::close(fd);
 }
 
 int tallyWorker::doTallyCheck() {

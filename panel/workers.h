@@ -26,6 +26,8 @@ class keyWorker : public loopWorker {
     Q_OBJECT
 public:
     ~keyWorker() override;
+    // Pause between passes: none on the panel, where the status exchange itself sets the pace.
+    static constexpr int kPassPauseMs = 0;
 public slots:
     int rollingKeyStates();
 signals:

@@ -49,6 +49,23 @@ ApplicationWindow {
 
     Component.onCompleted: mainObject.sysInit()
 
+    // The rotary-function keys arrive as key events: shutter, focus, iris, gain, and menu enter.
+    Item {
+        anchors.fill: parent
+        focus: true
+        Keys.onPressed: {
+            var functionKey = [0x10000A9, 0x10000AA, 0x10000AB, 0x10000AC].indexOf(event.key)
+            if (functionKey >= 0) {
+                mainObject.doBacklightScale(1)
+                mainObject.do4KeyFunction(functionKey + 1)
+                event.accepted = true
+            } else if (event.key === 0x10000F1) {
+                mainObject.do4KeyFunction(99)
+                event.accepted = true
+            }
+        }
+    }
+
     Connections {
         target: mainObject
         function onRefreshCameraList(index) { root.onScreenCamera = index }

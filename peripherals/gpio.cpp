@@ -1,0 +1,110 @@
+#include "gpio.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "pathResolver.h"
+
+volatile std::uint32_t* gpio_base = nullptr;
+
+namespace {
+
+std::uint32_t bigEndian32(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+void* mapBlock(const std::string& device, off_t offset) {
+    const int fd = ::open(device.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    void* block = ::mmap(nullptr, MY_BLOCK_SIZE, PROT_READ | PROT_WRITE, MAP_SHARED, fd, offset);
+    ::close(fd);
+    if (block == MAP_FAILED) {
+        std::printf("mmap (GPIO) failed: %s\n", std::strerror(errno));
+        return nullptr;
+    }
+    return block;
+}
+
+}  // namespace
+
+std::uint32_t get_hwbase() {
+    const std::string path = platform::resolvePath("/proc/device-tree/soc/ranges");
+    FILE* ranges = std::fopen(path.c_str(), "rb");
+    if (ranges == nullptr) {
+        std::printf("Can't open '%s'\n", path.c_str());
+        return 0;
+    }
+    unsigned char bytes[12] = {};
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, ranges);
+    std::fclose(ranges);
+    if (got < 8) {
+        std::printf("Ranges data too short\n");
+        return 0;
+    }
+    std::uint32_t candidate = bigEndian32(bytes + 4);
+    if (candidate == 0 && got >= 12) {
+        candidate = bigEndian32(bytes + 8);
+    }
+    const bool header = bytes[0] == 0x7E && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0;
+    if (!header ||
+        (candidate != 0x20000000 && candidate != 0x3F000000 && candidate != 0xFE000000)) {
+        std::printf("Unexpected ranges data (%02x%02x%02x%02x %02x%02x%02x%02x %02x%02x%02x%02x)\n",
+                    bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7],
+                    bytes[8], bytes[9], bytes[10], bytes[11]);
+        return 0;
+    }
+    return candidate;
+}
+
+bool mapGpioBlock() {
+    if (gpio_base != nullptr) {
+        return true;
+    }
+    const std::string gpiomem = platform::resolvePath("/dev/gpiomem");
+    if (::access(gpiomem.c_str(), F_OK) == 0) {
+        gpio_base = static_cast<volatile std::uint32_t*>(mapBlock(gpiomem, 0));
+        return gpio_base != nullptr;
+    }
+    if (::geteuid() != 0) {
+        std::printf("Must be root\n");
+        return false;
+    }
+    const std::uint32_t base = get_hwbase();
+    if (base == 0) {
+        return false;
+    }
+    const std::string mem = platform::resolvePath("/dev/mem");
+    const int probe = ::open(mem.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
+    if (probe < 0) {
+        std::printf("Unable to open /dev/mem: %s\n", std::strerror(errno));
+        return false;
+    }
+    ::close(probe);
+    gpio_base = static_cast<volatile std::uint32_t*>(
+        mapBlock(mem, static_cast<off_t>(base + GPIO_BASE_OFFSET)));
+    return gpio_base != nullptr;
+}
+
+void unmapGpioBlock() {
+    if (gpio_base != nullptr) {
+        ::munmap(const_cast<std::uint32_t*>(gpio_base), MY_BLOCK_SIZE);
+        gpio_base = nullptr;
+    }
+}
+
+int get_gpio_level(int pin) {
+    if (pin < GPIO_MIN || pin > GPIO_MAX || gpio_base == nullptr) {
+        return -1;
+    }
+    const std::uint32_t levels = pin < 32 ? gpio_base[GPLEV0] : gpio_base[GPLEV1];
+    return static_cast<int>((levels >> (pin % 32)) & 0x01);
+}
