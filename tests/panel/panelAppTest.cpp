@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "hardwareLink.h"
+#include "joystick.h"
 #include "linkLog.h"
 #include "mainControl.h"
 #include "panelRig.h"
@@ -322,6 +323,118 @@ TEST(PanelSavedList, SaveWritesTheListAndLoadRestoresAndConnects) {
     cameraCommandRingBuf.append(visca::presetRecall(2));
     EXPECT_TRUE(waitUntil([] { return hcipCamera().get("lastPreset") == "2"; }));
     currentControl = 1;
+}
+
+// The keys, the joystick and the rotary encoder, end to end: the virtual MCU's controls go through
+// the real key loop and command loop to the virtual cameras.
+
+// Presses and releases a key on the virtual MCU; the key loop sees both.
+void tapKey(int key) {
+    ASSERT_EQ(rig->mcu().command("press " + std::to_string(key)), "ok");
+    QThread::msleep(150);
+    ASSERT_EQ(rig->mcu().command("release " + std::to_string(key)), "ok");
+    QThread::msleep(150);
+}
+
+TEST(PanelKeys, CameraKeyThenPresetKeyRecallsOnThatCamera) {
+    tapKey(22);  // camera key 2
+    EXPECT_TRUE(waitUntil([] { return currentControl.load() == 2; }));
+    tapKey(16);  // PST 3
+    EXPECT_TRUE(waitUntil([] { return serialCamera(2).get("lastPreset") == "2"; }))
+        << serialCamera(2).get("lastPreset");
+    // The camera key is lit as selected on the MCU.
+    EXPECT_TRUE(waitUntil([] { return rig->mcu().command("get leds")[22] == '2'; }));
+}
+
+TEST(PanelKeys, JoystickPansAtTheTableSpeedAndReleaseStops) {
+    tapKey(21);  // camera 1
+    ASSERT_TRUE(waitUntil([] { return currentControl.load() == 1; }));
+    VirtualCamera& camera = serialCamera(1);
+    rig->mcu().command("joy x 1400 1");
+    const int expected = speedTrans[iCurrentSpeedFunction.load()][iCurrentSpeedMode.load() - 1][2];
+    EXPECT_TRUE(waitUntil([&] {
+        return camera.get("panDir") == "right" &&
+               camera.get("panSpeed") == std::to_string(expected);
+    })) << camera.get("panDir")
+        << " " << camera.get("panSpeed") << " expected " << expected;
+    rig->mcu().command("joy x 0 0");
+    EXPECT_TRUE(waitUntil([&] { return camera.get("panDir") == "stop"; }));
+}
+
+TEST(PanelKeys, ModeKeysChangeTheCameraAndTheirLedsFollow) {
+    VirtualCamera& camera = serialCamera(1);
+    const bool focusWasAuto = autofocus;
+    tapKey(11);  // AUTO FOCUS
+    EXPECT_TRUE(
+        waitUntil([&] { return camera.get("focusMode") == (focusWasAuto ? "manual" : "auto"); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return rig->mcu().command("get leds")[11] == (focusWasAuto ? '1' : '2'); }));
+    const bool wbWasAuto = awb;
+    tapKey(8);  // AWB
+    EXPECT_TRUE(waitUntil([&] { return camera.get("wbMode") == (wbWasAuto ? "5" : "0"); }));
+    const bool irisWasAuto = autoiris;
+    tapKey(12);  // AUTO IRIS
+    EXPECT_TRUE(waitUntil([&] { return camera.get("exposureMode") == (irisWasAuto ? "3" : "0"); }));
+}
+
+TEST(PanelRotary, TurnsChangeShutterIrisGainAndFocus) {
+    mainControl& panel = rig->panel();
+    VirtualCamera& camera = serialCamera(1);
+    ASSERT_EQ(currentControl.load(), 1);
+    panel.doBacklightScale(1);
+
+    camera.command("set shutter 100");
+    panel.do4KeyFunction(1);
+    ASSERT_TRUE(rig->turnRotary(+1));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("shutter") == "99"; })) << camera.get("shutter");
+
+    camera.command("set gain 10");
+    panel.do4KeyFunction(4);
+    QThread::msleep(350);  // one detent per 300 ms
+    ASSERT_TRUE(rig->turnRotary(+1));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("gain") == "11"; })) << camera.get("gain");
+
+    camera.command("set iris 50");
+    panel.do4KeyFunction(3);
+    QThread::msleep(350);
+    ASSERT_TRUE(rig->turnRotary(-1));
+    EXPECT_TRUE(waitUntil([&] { return camera.get("iris") == "49"; })) << camera.get("iris");
+    EXPECT_EQ(camera.get("exposureMode"), "3") << "the iris function sets manual exposure";
+
+    const int focusSteps = std::stoi(camera.get("focusSteps"));
+    panel.do4KeyFunction(2);
+    QThread::msleep(350);
+    ASSERT_TRUE(rig->turnRotary(+1));
+    EXPECT_TRUE(waitUntil([&] {
+        return std::stoi(camera.get("focusSteps")) > focusSteps && camera.get("focusDir") == "stop";
+    })) << camera.get("focusSteps")
+        << " " << camera.get("focusDir");
+
+    // The lamps of the chosen function keys were set through the command runner.
+    const std::string log = rig->root().readFile("commands.log");
+    EXPECT_NE(log.find("i2cset -f -y 1 0x03 0x02 0x41\n"), std::string::npos);
+    EXPECT_NE(log.find("i2cset -f -y 1 0x03 0x04 0x05\n"), std::string::npos);
+    panel.doBacklightScale(0);
+}
+
+TEST(PanelPower, ScreenSaverShutdownAndRebootAreRecordedOnly) {
+    mainControl& panel = rig->panel();
+    panel.startScreenSaver(1);
+    panel.startScreenSaver(0);
+    panel.change4KeyColor(15, 2);
+    panel.reboot();
+    const std::string log = rig->root().readFile("commands.log");
+    for (const char* command :
+         {"echo 0 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle\n",
+          "echo 5000000 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle\n",
+          "i2cset -f -y 1 0x03 0x02 0x15\ni2cset -f -y 1 0x03 0x03 0x51\n", "reboot\n"}) {
+        EXPECT_NE(log.find(command), std::string::npos) << command;
+    }
+    // Speed curve: kept at once under "speedfunc".
+    panel.setCurrentSpeedFunction(2);
+    EXPECT_EQ(panel.getCurrentSpeedFunction(), 2);
+    EXPECT_EQ(savedSettings().value("system/speedfunc").toInt(), 2);
+    panel.setCurrentSpeedFunction(0);
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <QThread>
 
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "linkLog.h"
@@ -14,8 +19,9 @@ PanelRig::PanelRig(const std::vector<int>& serialCameras,
     }
     root_ = std::make_unique<TempRoot>();
     const std::string root = root_->path();
-    root_->writeFile("dev/input/event0", "");
+    // The rotary encoder: a FIFO carrying input events, its name beside it.
     root_->writeFile("dev/input/event0.name", "rotary@10\n");
+    ::mkfifo((root + "/dev/input/event0").c_str(), 0600);
     mcu_ = std::make_unique<VirtualMcu>(root);
     if (!mcu_->started()) {
         why_ = "virtual MCU did not start";
@@ -68,4 +74,20 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         QThread::msleep(5);
     }
     return condition();
+}
+
+bool PanelRig::turnRotary(int value) {
+    const std::string path = root_->path() + "/dev/input/event0";
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    input_event events[2]{};
+    events[0].type = EV_REL;
+    events[0].code = REL_X;
+    events[0].value = value;
+    events[1].type = EV_SYN;
+    const bool written = ::write(fd, events, sizeof events) == static_cast<ssize_t>(sizeof events);
+    ::close(fd);
+    return written;
 }

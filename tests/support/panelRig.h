@@ -39,6 +39,8 @@ public:
     VirtualMcu& mcu() { return *mcu_; }
     VirtualCamera& serialCamera(int number) { return *serial_.at(number); }
     VirtualCamera& networkCamera(const std::string& name) { return *network_.at(name); }
+    // One detent of the rotary encoder (+1 or -1), written into its FIFO.
+    bool turnRotary(int value);
 
 private:
     std::string why_;
