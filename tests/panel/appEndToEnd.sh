@@ -58,5 +58,11 @@ ctl "$root/run/cam2.sock" get messages | grep -q 81090002ff || fail "camera 2 wa
 wait_for 20 bash -c "[ \"\$('$build/sim/simctl' '$root/run/mcu.sock' get leds | cut -c9)\" = 1 ]" \
   || fail "AWB LED: $(ctl "$root/run/mcu.sock" get leds)"
 grep -qx "i2cset -f -y 1 0x03 0x02 0x55" "$root/commands.log" || fail "i2cset not recorded"
+# A camera key, then a preset key: the selected camera recalls the preset.
+tap() { ctl "$root/run/mcu.sock" press "$1" >/dev/null; sleep 0.2; ctl "$root/run/mcu.sock" release "$1" >/dev/null; sleep 0.2; }
+tap 22
+tap 16
+wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get lastPreset)\" = 2 ]" \
+  || fail "camera 2 did not recall preset 2: $(ctl "$root/run/cam2.sock" get lastPreset)"
 grep -q "Testmode: false" "$root/panel.log" || fail "test mode line"
 echo "1 passed, 0 failed"
