@@ -103,7 +103,9 @@ std::vector<double> joystickLatency(PanelRig& rig, VirtualCamera& camera, int mo
         waitUntil([&] { return camera.get("panDir") != "stop"; }, std::chrono::seconds(5));
         rig.mcu().command("joy x 0 0");
         waitUntil([&] { return camera.get("panDir") == "stop"; }, std::chrono::seconds(5));
-        waitUntil([] { return false; }, std::chrono::milliseconds(40));
+        // The release also queues a zoom stop; the next move starts from an idle loop.
+        waitUntil([] { return cameraCommandRingBuf.isEmpty(); }, std::chrono::seconds(5));
+        waitUntil([] { return false; }, std::chrono::milliseconds(150));
     }
     const std::vector<long long> arrived = arrivalsOf(camera, "81010601");
     // Every second pan-tilt message is the stop that follows a move.

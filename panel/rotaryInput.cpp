@@ -8,6 +8,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -56,4 +57,10 @@ bool detentGate::accept(int nowMs) {
     }
     lastMs_ = nowMs;
     return true;
+}
+
+int nextBacklightLevel(int level, int step) {
+    constexpr int kStep = 500000;
+    constexpr int kMax = 10000000;
+    return step > 0 ? std::max(0, level - kStep) : std::min(kMax, level + kStep);
 }

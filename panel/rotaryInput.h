@@ -32,3 +32,7 @@ public:
 private:
     int lastMs_;
 };
+
+// Test mode turns the encoder into a backlight control: +1 darkens by one step, -1 brightens,
+// within 0 .. 10000000.
+int nextBacklightLevel(int level, int step);

@@ -114,8 +114,7 @@ void rotaryWorker::startRotaryCheck() {
                 continue;
             }
             if (testmode) {
-                backlight = step > 0 ? std::max(0, backlight - kBacklightStep)
-                                     : std::min(kBacklightMax, backlight + kBacklightStep);
+                backlight = nextBacklightLevel(backlight, step);
                 platform::runCommand(backlightCommand(backlight));
                 continue;
             }

@@ -24,7 +24,7 @@ wait_ready() {  # file
 }
 
 # The rotary encoder's input node, named as the panel looks for it.
-: > "$root/dev/input/event0"
+mkfifo "$root/dev/input/event0"
 echo "rotary@10" > "$root/dev/input/event0.name"
 
 # A saved camera list: camera 9 over HCIP, camera 10 over VISCA with the message header; the
@@ -110,6 +110,37 @@ done
 sleep 5
 cp "$root/screen.png" demo-output/screen-2-changed.png
 say "screen 2: the panel shows the new values -> demo-output/screen-2-changed.png"
+
+# The virtual front panel beside the panel: keys, joystick, T-bar, sliders, encoder, function
+# keys. A person can play with it; the demo also drives the MCU itself below.
+build/sim/frontPanel/virtualFrontPanel --mcu "$root/run/mcu.sock" --root "$root" \
+  --screenshot "$root/frontpanel.png" >"$root/frontpanel.out" 2>&1 &
+pids+=($!)
+wait_ready "$root/frontpanel.out"
+mcu() { ctl "$root/run/mcu.sock" "$@" >/dev/null; }
+tap() { mcu press "$1"; sleep 0.2; mcu release "$1"; sleep 0.3; }
+say "keys on the panel: camera key 2 (serial camera 2), then PST 3"
+tap 22
+tap 16
+echo "  camera 2 recalled preset: $(ctl "$root/run/cam2.sock" get lastPreset)"
+say "joystick right and up on camera 2, then released"
+mcu joy x 1400 1; mcu joy y 1000 1; sleep 0.6
+echo "  camera 2 moving: $(ctl "$root/run/cam2.sock" get state | grep -o 'panSpeed=[0-9]* tiltSpeed=[0-9]* panDir=[a-z]* tiltDir=[a-z]*')"
+mcu joy x 0 0; mcu joy y 0 0; sleep 0.6
+echo "  camera 2 after release: $(ctl "$root/run/cam2.sock" get state | grep -o 'panDir=[a-z]* tiltDir=[a-z]*')"
+say "camera key 9 (HCIP camera), AUTO FOCUS off, then PST 1"
+tap 29
+tap 11
+tap 14
+echo "  camera 9: $(ctl "$cam9" get state | grep -o 'focusMode=[a-z]* .*lastPreset=[0-9]*' | cut -c1-60)"
+kill -USR1 "${pids[-1]}" 2>/dev/null || true
+sleep 1
+cp "$root/frontpanel.png" demo-output/screen-3-front-panel.png 2>/dev/null || true
+say "the front panel, lit as the panel sends it -> demo-output/screen-3-front-panel.png"
+if [ -n "${ZEK_DEMO_SECONDS:-}" ]; then
+  say "panel and front panel stay up for $ZEK_DEMO_SECONDS s: play with them"
+  sleep "$ZEK_DEMO_SECONDS"
+fi
 
 say "what the cameras and the MCU saw:"
 echo "  camera 9 messages: $(ctl "$cam9" get count)"

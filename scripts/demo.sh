@@ -6,13 +6,14 @@
 # camera and a VISCA-over-IP camera (cameras 9 and 10, from a saved camera list), and
 # zek710amgrgui. The panel shows camera 9; the demo changes that camera's picture settings and the
 # screen follows. The window opens on the display, or on a virtual one (Xvfb) when there is
-# none; screenshots go to demo-output/ either way.
+# none; screenshots go to demo-output/ either way. The virtual front panel opens beside it: with
+# ZEK_DEMO_SECONDS=N both stay up N seconds for a person to play with.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target zek710amgrgui virtualMcu virtualCamera simctl \
+cmake --build build --target zek710amgrgui virtualMcu virtualCamera virtualFrontPanel simctl \
   -j "$(nproc 2>/dev/null || echo 2)"
 
 mkdir -p demo-output

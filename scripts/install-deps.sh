@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev libqt5serialport5-dev
   qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-window2
   qml-module-qtquick-templates2
-  libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2 xvfb
+  libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2 xvfb xdotool
 )
 
 missing=()

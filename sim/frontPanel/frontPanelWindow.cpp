@@ -1,6 +1,5 @@
 #include "frontPanelWindow.h"
 
-#include <QDial>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "functionKeySender.h"
 #include "keyTable.h"
@@ -20,18 +20,19 @@
 namespace {
 
 constexpr int kLampPollMs = 200;
-constexpr int kDialSteps = 24;  // detents per revolution of the on-screen knob
 
 struct FunctionKey {
     const char* label;
     const char* keysym;
 };
 
-// The four rotary-function keys in lamp order, then the fifth key, which has no lamp.
-const std::array<FunctionKey, 5> kFunctionKeyTable = {{{"SHUTTER", "XF86Launch7"},
-                                                       {"FOCUS", "XF86Launch8"},
-                                                       {"IRIS", "XF86Launch9"},
-                                                       {"GAIN", "XF86LaunchA"},
+// The four rotary-function keys in lamp order, then the fifth key, which has no lamp. The panel
+// application expects Qt's Key_Launch7 to Key_LaunchA; Qt 5 on X11 turns keysym XF86LaunchN into
+// Key_Launch(N+2) (XF86Launch0 is its Key_Launch2), so those codes come from XF86Launch5 to 8.
+const std::array<FunctionKey, 5> kFunctionKeyTable = {{{"SHUTTER", "XF86Launch5"},
+                                                       {"FOCUS", "XF86Launch6"},
+                                                       {"IRIS", "XF86Launch7"},
+                                                       {"GAIN", "XF86Launch8"},
                                                        {"MENU", "XF86Tools"}}};
 
 QString lampStyle(const frontpanel::LampColour& lamp) {
@@ -243,26 +244,9 @@ QWidget* FrontPanelWindow::buildEncoder() {
     connect(left, &QPushButton::clicked, this, [this] { turnEncoder(-1); });
     connect(right, &QPushButton::clicked, this, [this] { turnEncoder(+1); });
 
-    encoderDial_ = new QDial(box);
-    encoderDial_->setRange(0, kDialSteps - 1);
-    encoderDial_->setWrapping(true);
-    encoderDial_->setNotchesVisible(true);
+    encoderDial_ = new EncoderKnob(box);
     encoderDial_->setFixedSize(110, 110);
-    encoderDial_->setFocusPolicy(Qt::NoFocus);
-    encoderDial_->setToolTip(QStringLiteral("Drag or use the mouse wheel: clockwise is +1"));
-    connect(encoderDial_, &QDial::valueChanged, this, [this](int value) {
-        int steps = value - encoderDialValue_;
-        // Wrapping: the shorter way round is the way it was turned.
-        if (steps > kDialSteps / 2) {
-            steps -= kDialSteps;
-        } else if (steps < -kDialSteps / 2) {
-            steps += kDialSteps;
-        }
-        encoderDialValue_ = value;
-        for (int i = 0; i < std::abs(steps); ++i) {
-            turnEncoder(steps > 0 ? 1 : -1);
-        }
-    });
+    connect(encoderDial_, &EncoderKnob::turned, this, &FrontPanelWindow::turnEncoder);
     encoderCount_ = new QLabel(QStringLiteral("detents written: 0"), box);
 
     layout->addWidget(left, 0, 0);
@@ -290,7 +274,8 @@ QWidget* FrontPanelWindow::buildEncoder() {
             functionButtons_[i] = button;
             auto* lamp = new QLabel(box);
             lamp->setAlignment(Qt::AlignCenter);
-            lamp->setMinimumSize(76, 22);
+            lamp->setMinimumWidth(76);
+            lamp->setFixedHeight(24);
             lamp->setToolTip(
                 QStringLiteral("%1 lamp, from the i2cset commands the panel ran").arg(label));
             lamps_[i] = lamp;

@@ -15,7 +15,7 @@
 
 class FunctionKeySender;
 class KeyButton;
-class QDial;
+class EncoderKnob;
 class QLabel;
 class QPushButton;
 
@@ -52,8 +52,7 @@ private:
     frontpanel::ColourTable colours_;
 
     frontpanel::RotaryFifo rotary_;
-    QDial* encoderDial_ = nullptr;
-    int encoderDialValue_ = 0;
+    EncoderKnob* encoderDial_ = nullptr;
     QLabel* encoderCount_ = nullptr;
     long detents_ = 0;
 

@@ -65,9 +65,11 @@ void McuChannel::drain() {
         std::string answer;
         if (!call(next.command, answer)) {
             commandStatus_ = QStringLiteral("\"%1\" not sent: MCU unreachable").arg(next.command);
+            commandsLost_ = true;
             emit commandStatus(commandStatus_);
             continue;
         }
+        commandsLost_ = false;
         if (answer != "ok") {
             commandStatus_ =
                 QStringLiteral("MCU refused \"%1\": %2")
@@ -91,6 +93,12 @@ void McuChannel::pollPanel() {
     std::string answer;
     if (!call(QStringLiteral("get leds"), answer)) {
         return;
+    }
+    if (commandsLost_) {
+        // The link is back; what was lost is history, and the next change goes through.
+        commandsLost_ = false;
+        commandStatus_.clear();
+        emit commandStatus(commandStatus_);
     }
     std::string error;
     frontpanel::LedIndices leds{};
@@ -117,8 +125,8 @@ void McuChannel::pollPanel() {
         emit coloursUpdated(colours);
     }
     if (!colours.present) {
-        setLinkStatus(
-            QStringLiteral("MCU has no colour table yet (panel not started): keys unlit"));
+        setLinkStatus(QStringLiteral(
+            "no colour table yet (the panel has not initialised the MCU): keys shown grey"));
     } else {
         setLinkStatus(QString::fromStdString(colours.warning));
     }

@@ -57,6 +57,7 @@ private:
     std::chrono::steady_clock::time_point nextConnect_{};
     QString linkStatus_;
     QString commandStatus_;
+    bool commandsLost_ = false;  // commandStatus_ reports commands dropped while unreachable
     bool haveLeds_ = false;
     frontpanel::LedIndices leds_{};
     bool haveColours_ = false;

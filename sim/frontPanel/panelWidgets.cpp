@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 KeyButton::KeyButton(int key, const QString& label, QWidget* parent)
     : QPushButton(label, parent), key_(key) {
@@ -127,4 +128,39 @@ void SpringSlider::mouseReleaseEvent(QMouseEvent* event) {
 
 void SpringSlider::wheelEvent(QWheelEvent* event) {
     event->ignore();
+}
+
+EncoderKnob::EncoderKnob(QWidget* parent) : QDial(parent) {
+    setRange(0, kDetentsPerTurn - 1);
+    setWrapping(true);
+    setNotchesVisible(true);
+    setFocusPolicy(Qt::NoFocus);
+    setToolTip(QStringLiteral("Drag round or roll the mouse wheel: clockwise is +1"));
+    connect(this, &QDial::valueChanged, this, &EncoderKnob::follow);
+}
+
+void EncoderKnob::follow(int value) {
+    int steps = value - lastValue_;
+    // The knob wraps, so the shorter way round is the way it was turned.
+    if (steps > kDetentsPerTurn / 2) {
+        steps -= kDetentsPerTurn;
+    } else if (steps < -kDetentsPerTurn / 2) {
+        steps += kDetentsPerTurn;
+    }
+    lastValue_ = value;
+    for (int i = 0; i < std::abs(steps); ++i) {
+        emit turned(steps > 0 ? 1 : -1);
+    }
+}
+
+void EncoderKnob::wheelEvent(QWheelEvent* event) {
+    wheelAngle_ += event->angleDelta().y();
+    // A notch is 120; finer wheels add up to it.
+    while (std::abs(wheelAngle_) >= 120) {
+        const int direction = wheelAngle_ > 0 ? 1 : -1;
+        wheelAngle_ -= 120 * direction;
+        // Moving the knob itself emits the detent through follow().
+        setValue((value() + direction + kDetentsPerTurn) % kDetentsPerTurn);
+    }
+    event->accept();
 }

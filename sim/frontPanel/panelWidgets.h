@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDial>
 #include <QPushButton>
 #include <QSlider>
 #include <QWidget>
@@ -66,4 +67,26 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+};
+
+// The encoder knob: dragging it round or rolling the mouse wheel gives detents, clockwise and
+// wheel-away being +1. One wheel notch is one detent, not the three lines Qt would scroll.
+class EncoderKnob : public QDial {
+    Q_OBJECT
+public:
+    static constexpr int kDetentsPerTurn = 24;
+
+    explicit EncoderKnob(QWidget* parent = nullptr);
+
+signals:
+    void turned(int direction);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void follow(int value);
+
+    int lastValue_ = 0;
+    int wheelAngle_ = 0;
 };

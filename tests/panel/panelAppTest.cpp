@@ -410,6 +410,20 @@ TEST(PanelRotary, TurnsChangeShutterIrisGainAndFocus) {
     })) << camera.get("focusSteps")
         << " " << camera.get("focusDir");
 
+    // With no function chosen a turn only wakes the screen.
+    int wakeups = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&panel, &mainControl::wakeupScreen, [&wakeups] { ++wakeups; });
+    rotaryFunction = 0;
+    camera.command("clear messages");
+    QThread::msleep(350);
+    ASSERT_TRUE(rig->turnRotary(+1));
+    EXPECT_TRUE(waitUntil([&] { return wakeups > 0; }));
+    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(camera.command("get messages").find("810104"), std::string::npos)
+        << camera.command("get messages");
+    QObject::disconnect(counting);
+
     // The lamps of the chosen function keys were set through the command runner.
     const std::string log = rig->root().readFile("commands.log");
     EXPECT_NE(log.find("i2cset -f -y 1 0x03 0x02 0x41\n"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <linux/input.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,6 +41,18 @@ TEST(RotaryInput, OneDetentPer300Ms) {
     EXPECT_TRUE(gate.accept(1600));
     // The clock wraps every hour; a large jump is a new detent.
     EXPECT_TRUE(gate.accept(50));
+}
+
+TEST(RotaryInput, TestModeBacklightStaysInItsRange) {
+    int level = 5000000;
+    for (int detent = 1; detent <= 20; ++detent) {
+        level = nextBacklightLevel(level, -1);
+        EXPECT_EQ(level, std::min(10000000, 5000000 + detent * 500000)) << detent;
+    }
+    for (int detent = 0; detent < 25; ++detent) {
+        level = nextBacklightLevel(level, +1);
+    }
+    EXPECT_EQ(level, 0);
 }
 
 }  // namespace
