@@ -18,41 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "benchSupport.h"
 #include "panelRig.h"
 #include "panelState.h"
 #include "viscaCommands.h"
 #include "workers.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-long long nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
-        .count();
-}
-
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;) {
-        out.push_back(w);
-    }
-    return out;
-}
-
-// Arrival times of the preset-recall messages the camera logged, oldest first.
-std::vector<long long> presetArrivals(VirtualCamera& camera) {
-    const std::vector<std::string> messages = words(camera.command("get messages"));
-    const std::vector<std::string> times = words(camera.command("get times"));
-    std::vector<long long> out;
-    for (std::size_t i = 0; i < messages.size() && i < times.size(); ++i) {
-        if (messages[i].rfind("8101043f02", 0) == 0) {
-            out.push_back(std::stoll(times[i]));
-        }
-    }
-    return out;
-}
 
 struct Summary {
     double medianMs = 0;
@@ -90,7 +62,7 @@ Summary isolatedLatency(VirtualCamera& camera, int count, std::mt19937& random) 
         waitUntil([&] { return std::stoi(camera.get("presetRecalls")) > before; },
                   std::chrono::seconds(5));
     }
-    const std::vector<long long> arrived = presetArrivals(camera);
+    const std::vector<long long> arrived = arrivalsOf(camera, "8101043f02");
     std::vector<double> ms;
     for (std::size_t i = 0; i < appended.size() && i < arrived.size(); ++i) {
         ms.push_back((arrived[i] - appended[i]) / 1e6);
@@ -108,7 +80,7 @@ Summary burstSpacing(VirtualCamera& camera, int count) {
     }
     waitUntil([&] { return std::stoi(camera.get("presetRecalls")) >= before + count; },
               std::chrono::seconds(60));
-    const std::vector<long long> arrived = presetArrivals(camera);
+    const std::vector<long long> arrived = arrivalsOf(camera, "8101043f02");
     std::vector<double> gaps;
     for (std::size_t i = 1; i < arrived.size(); ++i) {
         gaps.push_back((arrived[i] - arrived[i - 1]) / 1e6);

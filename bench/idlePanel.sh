@@ -7,15 +7,7 @@ build=$1
 seconds=${2:-20}
 : "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
 root=$(mktemp -d /tmp/zek-idle.XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  sleep 0.3
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../scripts/sim-lib.sh"
 mkdir -p "$root/dev/input" "$root/run"
 mkfifo "$root/dev/input/event0"
 echo "rotary@10" > "$root/dev/input/event0.name"

@@ -16,37 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "benchSupport.h"
 #include "panelRig.h"
 #include "panelState.h"
 
 namespace {
-
-long long nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;) {
-        out.push_back(w);
-    }
-    return out;
-}
-
-std::vector<long long> arrivalsOf(VirtualCamera& camera, const std::string& prefix) {
-    const std::vector<std::string> messages = words(camera.command("get messages"));
-    const std::vector<std::string> times = words(camera.command("get times"));
-    std::vector<long long> out;
-    for (std::size_t i = 0; i < messages.size() && i < times.size(); ++i) {
-        if (messages[i].rfind(prefix, 0) == 0) {
-            out.push_back(std::stoll(times[i]));
-        }
-    }
-    return out;
-}
 
 void report(const char* what, std::vector<double> ms) {
     if (ms.empty()) {

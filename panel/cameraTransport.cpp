@@ -222,11 +222,7 @@ static QByteArray sendOverViscaUdp(QUdpSocket* socket, int slot, const QByteArra
     socket->write(datagram);
     sent = true;
     if (record.protocolIndex == protocolViscaOverIp) {
-        QSettings& settings = zek710aSettings();
-        settings.beginGroup("ViscaSerial");
-        settings.setValue(record.hcipnetwork.ipadd, sequence);
-        settings.endGroup();
-        settings.sync();
+        saveSetting("ViscaSerial", record.hcipnetwork.ipadd, sequence);
     }
     socket->waitForBytesWritten(kWriteWaitMs);
     sleepMs(kAnswerSettleMs);
@@ -347,7 +343,6 @@ void mainControl::setUseSerialPort(bool onoff) {
     qDebug() << "setUseSerialPort AAA" << currentControl.load();
     useSerialPort = onoff;
     runRobin = false;
-    QSettings& settings = zek710aSettings();
     if (onoff) {
         g_HardwareState.update([](hardwareState& s) {
             if (s.keyPressTable.size() > 2) {
@@ -355,10 +350,7 @@ void mainControl::setUseSerialPort(bool onoff) {
             }
         });
     } else if (currentControl < 9) {
-        settings.beginGroup("system");
-        settings.setValue("currentRS422", currentControl.load());
-        settings.endGroup();
-        settings.sync();
+        saveSetting("system", "currentRS422", currentControl.load());
     }
     qDebug() << "setUseSerialPort BBB";
     camStatusCounter = 0;
@@ -423,10 +415,7 @@ void mainControl::setUseSerialPort(bool onoff) {
         qDebug() << "CamControl and camOnScreen opened:" << camControl.IsOpen()
                  << camOnScreen.IsOpen();
     }
-    settings.beginGroup("system");
-    settings.setValue("useRS422", onoff);
-    settings.endGroup();
-    settings.sync();
+    saveSetting("system", "useRS422", onoff);
     runRobin = true;
 }
 
@@ -470,10 +459,7 @@ void mainControl::scanSerialPorts() {
             }
         });
         emit refreshCameraExist(j + 1, exist);
-        settings.beginGroup("SerialPorts");
-        settings.setValue(QStringLiteral("Cam%1_exist").arg(j + 1), exist);
-        settings.endGroup();
-        settings.sync();
+        saveSetting("SerialPorts", QStringLiteral("Cam%1_exist").arg(j + 1), exist);
     }
 }
 
@@ -525,11 +511,7 @@ int mainControl::getCurrentSerialFlowcontrol() const {
 
 void mainControl::setAutoScan(bool doAuto) {
     autoScan = doAuto;
-    QSettings& settings = zek710aSettings();
-    settings.beginGroup("system");
-    settings.setValue("hcipautoscan", doAuto);
-    settings.endGroup();
-    settings.sync();
+    saveSetting("system", "hcipautoscan", doAuto);
 }
 
 bool mainControl::getAutoScan() const {

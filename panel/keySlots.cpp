@@ -142,11 +142,7 @@ void mainControl::reboot() {
 
 void mainControl::setCurrentSpeedFunction(int func) {
     iCurrentSpeedFunction = func;
-    QSettings& settings = zek710aSettings();
-    settings.beginGroup("system");
-    settings.setValue("speedfunc", func);
-    settings.endGroup();
-    settings.sync();
+    saveSetting("system", "speedfunc", func);
 }
 
 int mainControl::getCurrentSpeedFunction() const {

@@ -62,6 +62,14 @@ void placeSettingsUnderRoot() {
     }
 }
 
+void saveSetting(const QString& group, const QString& key, const QVariant& value) {
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup(group);
+    settings.setValue(key, value);
+    settings.endGroup();
+    settings.sync();
+}
+
 QSettings& zek710aSettings() {
     // Created on first use in the GUI thread; only the GUI thread reads and writes settings.
     static QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "velmora", "zek710a");

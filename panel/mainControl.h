@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
+#include <QVariant>
 
 #include <array>
 #include <memory>
@@ -42,6 +43,9 @@ QString currentSoftwareVersionString();
 // Settings of the panel application (organisation "velmora", application "zek710a", Qt's native
 // format, user scope). Under a ZEK_ROOT the file lives inside the root.
 QSettings& zek710aSettings();
+// Writes one key into a group and syncs, so the change is on disk at once.
+void saveSetting(const QString& group, const QString& key, const QVariant& value);
+
 // Points the user-scope settings into ZEK_ROOT when one is set; call before the first use.
 void placeSettingsUnderRoot();
 

@@ -55,9 +55,5 @@ void QmlTranslator::setTranslation(const QString& translation) {
 }
 
 void QmlTranslator::saveLanguage() {
-    QSettings& settings = zek710aSettings();
-    settings.beginGroup("system");
-    settings.setValue("language", m_code);
-    settings.endGroup();
-    settings.sync();
+    saveSetting("system", "language", m_code);
 }

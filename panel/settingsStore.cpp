@@ -71,10 +71,7 @@ void mainControl::deviceSave() {
         list += (firstEntry ? QString() : QStringLiteral(",")) + record.hcipnetwork.macadd;
         firstEntry = false;
     }
-    settings.beginGroup("devices");
-    settings.setValue("devicelist", list);
-    settings.endGroup();
-    settings.sync();
+    saveSetting("devices", "devicelist", list);
 
     if (useSerialPort) {
         for (int camera = 1; camera <= kSerialCameras; ++camera) {
@@ -217,11 +214,7 @@ void mainControl::deviceLoad() {
 void mainControl::setScreenSaver(int min) {
     qDebug() << "SetScreenSaver" << min;
     screenSaverMin = min;
-    QSettings& settings = zek710aSettings();
-    settings.beginGroup("system");
-    settings.setValue("screenSaverMin", min);
-    settings.endGroup();
-    settings.sync();
+    saveSetting("system", "screenSaverMin", min);
     if (min > 0) {
         emit screenSaverChanged(min);
     }

@@ -6,22 +6,10 @@ cd "$(dirname "$0")/.."
 
 root=$(mktemp -d /tmp/zek-demo.XXXXXX)
 mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/.config/velmora"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  sleep 0.3
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/sim-lib.sh"
 
 say() { echo "[demo] $*"; }
 ctl() { build/sim/simctl "$@"; }
-wait_ready() {  # file
-  for _ in $(seq 100); do grep -q ready "$1" 2>/dev/null && return 0; sleep 0.1; done
-  echo "not ready: $1"; cat "$1"; exit 1
-}
 
 # The rotary encoder's input node, named as the panel looks for it.
 mkfifo "$root/dev/input/event0"

@@ -6,15 +6,7 @@ set -euo pipefail
 build=$1
 : "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
 root=$(mktemp -d /tmp/zek-e2e.XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  sleep 0.3
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../../scripts/sim-lib.sh"
 fail() { echo "FAIL: $*"; echo "--- panel log"; tail -30 "$root/panel.log" || true; exit 1; }
 wait_for() {  # seconds, command...
   local limit=$1; shift
