@@ -8,9 +8,6 @@
 #include <QThread>
 #include <QUdpSocket>
 
-#include <fcntl.h>
-#include <linux/input.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
