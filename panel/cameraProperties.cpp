@@ -320,6 +320,10 @@ void mainControl::setBGain(int gain) {
 }
 
 void mainControl::currentCamDisplay(int curr) {
+    if (curr < 1 || curr > kUsedCameraSlots) {
+        qDebug() << "currentCamDisplay: no camera" << curr;
+        return;
+    }
     currentStatusOnScreen = curr;
     emit refreshCameraList(curr);
     const hcip_network_info n = cameraDevice.camera(curr - 1).hcipnetwork;

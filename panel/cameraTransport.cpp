@@ -29,8 +29,10 @@ void sleepMs(int ms) {
     QThread::msleep(static_cast<unsigned long>(ms));
 }
 
+// Slot of a camera number. Numbers come from the screens and from the settings file, so one out
+// of range is held to the table rather than trusted as an index.
 int slotOf(int cameraNumber) {
-    return std::max(0, cameraNumber - 1);
+    return std::clamp(cameraNumber - 1, 0, kCameraSlots - 1);
 }
 
 // Reads what the socket has now and what arrives within the wait.

@@ -1,4 +1,6 @@
 // The saved camera list and the screen-saver delay.
+#include <algorithm>
+
 #include <QDebug>
 #include <QTcpSocket>
 #include <QThread>
@@ -121,8 +123,10 @@ void mainControl::deviceLoad() {
     autoScan = settings.value("hcipautoscan", true).toBool();
     iCurrentSpeedFunction = settings.value("joyfunction", 0).toInt();
     const int deviceCount = settings.value("alldeviceindex", 0).toInt();
-    currentControl = settings.value("currentControl", 1).toInt();
-    currentStatusOnScreen = settings.value("currentOnScreen", 1).toInt();
+    // Camera numbers from the file are held to 1..24: the rest of the program indexes with them.
+    currentControl = std::clamp(settings.value("currentControl", 1).toInt(), 1, kUsedCameraSlots);
+    currentStatusOnScreen =
+        std::clamp(settings.value("currentOnScreen", 1).toInt(), 1, kUsedCameraSlots);
     currTallyMode = settings.value("tallymode", 0).toInt();
     settings.endGroup();
 

@@ -451,6 +451,24 @@ TEST(PanelPower, ScreenSaverShutdownAndRebootAreRecordedOnly) {
     panel.setCurrentSpeedFunction(0);
 }
 
+TEST(PanelBadInput, CameraNumbersOutOfRangeAreNotUsedAsIndexes) {
+    mainControl& panel = rig->panel();
+    panel.currentCamDisplay(1);
+    panel.currentCamDisplay(0);
+    panel.currentCamDisplay(99);
+    EXPECT_EQ(panel.getCurrentOnScreen(), 1);
+    saveSetting("system", "currentOnScreen", 99);
+    saveSetting("system", "currentControl", -5);
+    saveSetting("system", "alldeviceindex", 0);
+    panel.deviceLoad();
+    EXPECT_EQ(panel.getCurrentOnScreen(), 24);
+    EXPECT_EQ(currentControl.load(), 1);
+    // A direct send to the (held) on-screen camera does not touch anything outside the table.
+    EXPECT_EQ(panel.sendOnScreenCommand(visca::zStopCommand()), 0);
+    currentStatusOnScreen = 1;
+    panel.setRobin(true);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
