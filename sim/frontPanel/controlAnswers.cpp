@@ -1,23 +1,8 @@
 #include "controlAnswers.h"
 
+#include "hexDigits.h"
+
 namespace frontpanel {
-
-namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 std::string clipForMessage(const std::string& text, std::size_t limit) {
     std::string shown;
@@ -38,8 +23,8 @@ bool decodeHex(const std::string& text, std::vector<std::uint8_t>& bytes) {
     }
     bytes.reserve(text.size() / 2);
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = hexValue(text[i]);
-        const int low = hexValue(text[i + 1]);
+        const int high = hexDigitValue(text[i]);
+        const int low = hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0) {
             bytes.clear();
             return false;
@@ -56,7 +41,7 @@ bool parseLedIndices(const std::string& answer, LedIndices& out, std::string& er
     }
     LedIndices parsed{};
     for (std::size_t k = 0; k < parsed.size(); ++k) {
-        const int value = hexValue(answer[k]);
+        const int value = hexDigitValue(answer[k]);
         if (value < 0) {
             error = "LED answer has a non-hex digit: " + clipForMessage(answer);
             return false;

@@ -1,5 +1,7 @@
 #include "cameraModel.h"
 
+#include "hexDigits.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -537,25 +539,13 @@ std::string viscaSpacedHex(const std::string& bytes, std::size_t maxBytes) {
 }
 
 bool viscaUnhex(const std::string& text, std::string& bytes) {
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    };
     std::string out;
     int high = -1;
     for (const char c : text) {
         if (c == ' ') {
             continue;
         }
-        const int v = value(c);
+        const int v = hexDigitValue(c);
         if (v < 0) {
             return false;
         }

@@ -1,5 +1,7 @@
 #include "mcuModel.h"
 
+#include "hexDigits.h"
+
 namespace {
 
 constexpr unsigned char kAck = 0x06;
@@ -168,22 +170,13 @@ std::string mcuHex(const std::string& bytes) {
 }
 
 bool mcuUnhex(const std::string& text, std::string& bytes) {
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     if (text.size() % 2 != 0) {
         return false;
     }
     bytes.clear();
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = value(text[i]);
-        const int lo = value(text[i + 1]);
+        const int hi = hexDigitValue(text[i]);
+        const int lo = hexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0) {
             return false;
         }
