@@ -1,7 +1,8 @@
 // Latency from a key release (and from a joystick move) made on the virtual MCU to the VISCA
 // bytes arriving at a virtual serial camera and at a virtual HCIP camera, with the MCU answering
 // 2 ms after each request as a real one does. Release times are taken just before the release is
-// made on the MCU; arrival times by the camera, on the same monotonic clock.
+// made on the MCU; arrival times by the camera, on the same monotonic clock. Run once with the
+// MCU exchanges sleeping their waits out in fixed steps and once with them waiting on the line.
 //
 //   scripts/netns-run.sh build/bench/keyLatencyBench [--presses N]
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "benchSupport.h"
+#include "mcuExchange.h"
 #include "panelRig.h"
 #include "panelState.h"
 
@@ -111,15 +113,22 @@ int main(int argc, char** argv) {
     std::printf(
         "Key release / joystick move on the virtual MCU (answering after 2 ms) to VISCA "
         "bytes at the camera\n");
-    selectCamera(rig, 21, 1);
-    currentStatusOnScreen = 1;
-    report("serial camera 1, preset key", presetLatency(rig, rig.serialCamera(1), presses));
-    report("serial camera 1, joystick move",
-           joystickLatency(rig, rig.serialCamera(1), presses / 2));
-    selectCamera(rig, 29, 9);
-    currentStatusOnScreen = 9;
-    report("HCIP camera 9, preset key", presetLatency(rig, rig.networkCamera("hcipcam"), presses));
-    report("HCIP camera 9, joystick move",
-           joystickLatency(rig, rig.networkCamera("hcipcam"), presses / 2));
+    for (const mcu::WaitMode mode : {mcu::WaitMode::fixedSteps, mcu::WaitMode::onLine}) {
+        mcu::setExchangeWaitMode(mode);
+        std::printf("%s\n", mode == mcu::WaitMode::fixedSteps
+                                ? "MCU exchanges sleeping their waits out in fixed steps"
+                                : "MCU exchanges waiting on the line");
+        selectCamera(rig, 21, 1);
+        currentStatusOnScreen = 1;
+        report("serial camera 1, preset key", presetLatency(rig, rig.serialCamera(1), presses));
+        report("serial camera 1, joystick move",
+               joystickLatency(rig, rig.serialCamera(1), presses / 2));
+        selectCamera(rig, 29, 9);
+        currentStatusOnScreen = 9;
+        report("HCIP camera 9, preset key",
+               presetLatency(rig, rig.networkCamera("hcipcam"), presses));
+        report("HCIP camera 9, joystick move",
+               joystickLatency(rig, rig.networkCamera("hcipcam"), presses / 2));
+    }
     return 0;
 }

@@ -1,11 +1,10 @@
 // Round trip of the two MCU exchanges over a pseudo-terminal against a virtual MCU that answers
-// at once, set beside
-//   - the waits the exchange itself is made of (sleeps between polls and bytes),
-//   - the bare pseudo-terminal round trip of the same frames (write, wait for the whole answer),
-//   - the line time a real 115200-baud line would add (10 bits per byte, both directions).
-// Also the CPU time the status exchange costs per second of looping.
+// at once and after 2 ms, with the exchange sleeping its waits out in fixed steps and waiting on
+// the line, side by side, each set beside the bare pseudo-terminal round trip of the same frames
+// (write, wait for the whole answer) measured in the same run. Also the CPU time the status
+// exchange costs per second of looping.
 //
-// usage: mcuExchangeBench [--status N] [--command N]   (defaults 2000 and 1000)
+// usage: mcuExchangeBench [--status N] [--command N]   (defaults 2000 and 200)
 #include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -93,16 +92,54 @@ double lineTimeUs(std::size_t requestBytes, std::size_t answerBytes) {
     return (requestBytes + answerBytes) * 10 * 1e6 / 115200.0;
 }
 
-void printRow(const char* name, const Figures& f, double floorUs, const char* floorName) {
-    std::printf("%-34s median %9.1f us  p99 %9.1f us  mean %9.1f us  x%.2f of %s\n", name,
-                f.medianUs, f.p99Us, f.meanUs, f.medianUs / floorUs, floorName);
+struct ModeFigures {
+    Figures status;
+    Figures command;
+    double cpuShare;
+    double statusPerSecond;
+};
+
+ModeFigures measureMode(mcu::WaitMode mode, LibSerial::SerialStream& line, int statusCount,
+                        int commandCount, int& failures) {
+    mcu::setExchangeWaitMode(mode);
+    const mcuCommunicate protocol;
+    const std::string statusFrame = protocol.updateKeyBoardStatus(genKeyInitialedTable());
+    const std::string versionFrame = protocol.askVersion();
+    ModeFigures figures{};
+    const double cpuBefore = cpuSeconds();
+    const auto wallBefore = Clock::now();
+    figures.status = summarise(timeEach(
+        statusCount,
+        [&] {
+            bool isSync = false;
+            return protocol.getHardwareStatus(sendStatusCommandtoMcu(statusFrame, line), isSync)
+                       .joyStickX == 2603;
+        },
+        failures));
+    const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
+    figures.cpuShare = (cpuSeconds() - cpuBefore) / wall;
+    figures.statusPerSecond = statusCount / wall;
+    figures.command = summarise(timeEach(
+        commandCount,
+        [&] {
+            bool isSync = false;
+            int major = -1;
+            return protocol.versionNumber(sendCommandtoMcu(versionFrame, line), isSync, major) == 7;
+        },
+        failures));
+    return figures;
+}
+
+void printFigures(const char* name, const Figures& f, double floorUs) {
+    std::printf("  %-26s median %9.1f us  p99 %9.1f us  x%.2f of the floor (%.1f us)\n", name,
+                f.medianUs, f.p99Us, f.medianUs / floorUs, floorUs);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     int statusCount = 2000;
-    int commandCount = 1000;
+    int commandCount = 200;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--status") == 0) {
             statusCount = std::max(1, std::atoi(argv[i + 1]));
@@ -127,55 +164,43 @@ int main(int argc, char** argv) {
     const std::string statusFrame = protocol.updateKeyBoardStatus(genKeyInitialedTable());
     const std::string versionFrame = protocol.askVersion();
     const int fd = line.GetFileDescriptor();
-
     int failures = 0;
-    const Figures rawStatus = summarise(timeEach(
-        statusCount, [&] { return rawRoundTrip(fd, statusFrame, 24); }, failures));
 
-    const double cpuBefore = cpuSeconds();
-    const auto wallBefore = Clock::now();
-    const Figures status = summarise(timeEach(
-        statusCount,
-        [&] {
-            bool isSync = false;
-            return protocol.getHardwareStatus(sendStatusCommandtoMcu(statusFrame, line), isSync)
-                       .joyStickX == 2603;
-        },
-        failures));
-    const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
-    const double cpuShare = (cpuSeconds() - cpuBefore) / wall;
-
-    const Figures rawCommand = summarise(timeEach(
-        std::min(commandCount, 2000), [&] { return rawRoundTrip(fd, versionFrame, 8); }, failures));
-    const Figures command = summarise(timeEach(
-        commandCount,
-        [&] {
-            bool isSync = false;
-            int major = -1;
-            return protocol.versionNumber(sendCommandtoMcu(versionFrame, line), isSync, major) == 7;
-        },
-        failures));
-
-    // Waits the exchanges are made of when the answer is already there: status: 100 us after
-    // the sync pair and 88 us after each of the 20 bytes after type and length; command: 100 ms
-    // after writing and 100 us after the sync pair.
-    const double statusWaitsUs = 100 + 20 * 88;
-    const double commandWaitsUs = 100000 + 100;
-
-    std::printf("MCU exchanges over a pseudo-terminal, virtual MCU answering at once\n");
-    std::printf("status exchanges: %d, command exchanges: %d, failed: %d\n\n", statusCount,
-                commandCount, failures);
-    printRow("bare pty round trip, status frame", rawStatus, rawStatus.medianUs, "itself");
-    printRow("status exchange (0x81)", status, statusWaitsUs, "its mandated waits");
-    std::printf("%-34s %.1f us over the mandated waits; x%.2f of the bare pty round trip\n", "",
-                status.medianUs - statusWaitsUs, status.medianUs / rawStatus.medianUs);
-    printRow("bare pty round trip, version frame", rawCommand, rawCommand.medianUs, "itself");
-    printRow("command exchange (0x80)", command, commandWaitsUs, "its mandated waits");
-    std::printf("%-34s %.1f us over the mandated waits\n", "", command.medianUs - commandWaitsUs);
-    std::printf("\nline time a 115200-baud line adds: status %.0f us, version %.0f us\n",
+    std::printf("MCU exchanges over a pseudo-terminal against the virtual MCU\n");
+    std::printf(
+        "floor: the bare pty round trip of the same frames measured just before (write,\n"
+        "read until the whole answer is there), which includes the MCU's answer delay\n");
+    for (const int delayMs : {0, 2}) {
+        mcu.command("fault delay " + std::to_string(delayMs));
+        const Figures rawStatus = summarise(timeEach(
+            statusCount, [&] { return rawRoundTrip(fd, statusFrame, 24); }, failures));
+        const Figures rawCommand = summarise(timeEach(
+            commandCount, [&] { return rawRoundTrip(fd, versionFrame, 8); }, failures));
+        std::printf(
+            "\nMCU answering after %d ms: bare round trip status median %.1f us p99 %.1f "
+            "us, version median %.1f us p99 %.1f us\n",
+            delayMs, rawStatus.medianUs, rawStatus.p99Us, rawCommand.medianUs, rawCommand.p99Us);
+        for (const mcu::WaitMode mode : {mcu::WaitMode::fixedSteps, mcu::WaitMode::onLine}) {
+            const ModeFigures f = measureMode(mode, line, statusCount, commandCount, failures);
+            std::printf(" %s\n", mode == mcu::WaitMode::fixedSteps
+                                     ? "fixed steps (sleep every wait out)"
+                                     : "on the line (every wait an upper bound)");
+            printFigures("status exchange (0x81)", f.status, rawStatus.medianUs);
+            printFigures("command exchange (0x80)", f.command, rawCommand.medianUs);
+            std::printf(
+                "  %-26s %.1f %% of one core at %.0f status exchanges/s, %.1f us of CPU "
+                "each\n",
+                "looping status exchanges", f.cpuShare * 100, f.statusPerSecond,
+                f.cpuShare * 1e6 / f.statusPerSecond);
+        }
+    }
+    std::printf(
+        "\nstatus: the onLine exchange ends once the line has been quiet for 88 us after "
+        "the last byte,\nso its floor plus 88 us is the least it can take.\n");
+    std::printf("line time a 115200-baud line adds: status %.0f us, version %.0f us\n",
                 lineTimeUs(24, 24), lineTimeUs(7, 8));
-    std::printf("CPU while looping status exchanges: %.1f%% of one core (%.0f exchanges/s)\n",
-                cpuShare * 100, statusCount / wall);
+    std::printf("failed exchanges: %d\n", failures);
+    mcu::setExchangeWaitMode(mcu::WaitMode::onLine);
     setLinkLogSink({});
     return failures == 0 ? 0 : 1;
 }

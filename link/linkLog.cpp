@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <sstream>
 
@@ -11,9 +12,14 @@ namespace {
 
 std::atomic<LinkProgram> g_program{LinkProgram::panel};
 
-// Guards the sink itself and serialises writes so lines of two threads do not interleave.
+// Guards the pointer to the sink only; lines are written outside it.
 std::mutex g_sinkMutex;
-LinkLogSink g_sink;
+std::shared_ptr<const LinkLogSink> g_sink;
+
+std::shared_ptr<const LinkLogSink> currentSink() {
+    std::lock_guard<std::mutex> lock(g_sinkMutex);
+    return g_sink;
+}
 
 bool categoryListed(const char* list, const char* category) {
     std::istringstream names(list);
@@ -41,18 +47,22 @@ void linkLog(const char* category, const std::string& text) {
     if (line.empty() || line.back() != '\n') {
         line.push_back('\n');
     }
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    if (g_sink) {
-        g_sink(category, line);
+    if (const std::shared_ptr<const LinkLogSink> sink = currentSink()) {
+        (*sink)(category, line);
         return;
     }
+    // One fwrite per line: stdio locks the stream for it, so lines of two threads never mix.
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
 
 void setLinkLogSink(LinkLogSink sink) {
+    std::shared_ptr<const LinkLogSink> replacement;
+    if (sink) {
+        replacement = std::make_shared<const LinkLogSink>(std::move(sink));
+    }
     std::lock_guard<std::mutex> lock(g_sinkMutex);
-    g_sink = std::move(sink);
+    g_sink = std::move(replacement);
 }
 
 bool linkTraceEnabled(const char* category) {

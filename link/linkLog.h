@@ -22,7 +22,9 @@ LinkProgram linkProgram();
 void linkLog(const char* category, const std::string& text);
 
 // Replaces the sink (the panel application routes the link code's lines into Qt's message
-// handler). An empty function restores the default sink, which writes to standard output.
+// handler). An empty function restores the default sink, which writes to standard output. The
+// sink is called without any lock of the link code held, so it may itself log; a sink that is
+// replaced while a line is being written finishes that line.
 using LinkLogSink = std::function<void(const char* category, const std::string& line)>;
 void setLinkLogSink(LinkLogSink sink);
 
@@ -30,3 +32,12 @@ void setLinkLogSink(LinkLogSink sink);
 // (comma separated, or "all").
 bool linkTraceEnabled(const char* category);
 void linkTrace(const char* category, const std::string& text);
+
+// Builds the trace text only when the category is traced: exchanges run hundreds of times a
+// second, and a hex rendering of every frame would cost an allocation each for nothing.
+template <typename TextBuilder>
+void linkTrace(const char* category, const TextBuilder& buildText) {
+    if (linkTraceEnabled(category)) {
+        linkTrace(category, std::string(buildText()));
+    }
+}

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "commandRunner.h"
@@ -58,7 +59,10 @@ int keyWorker::rollingKeyStates() {
         dispatch.alignLedsWithFlags();
         writeKeyBoard(&my_serial_stream, liveLedMap());
     }
+    auto passDue = std::chrono::steady_clock::now();
     while (!stopRequested()) {
+        std::this_thread::sleep_until(passDue);
+        passDue = std::chrono::steady_clock::now() + kMinimumPassPeriod;
         if (testmode) {
             if (doingCalibration) {
                 QThread::msleep(200);

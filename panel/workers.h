@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -26,8 +27,11 @@ class keyWorker : public loopWorker {
     Q_OBJECT
 public:
     ~keyWorker() override;
-    // Pause between passes: none on the panel, where the status exchange itself sets the pace.
-    static constexpr int kPassPauseMs = 0;
+    // Shortest time from the start of one pass to the start of the next: the time the status
+    // request's 24 bytes take on the panel's line at 115200 baud (10 bits a byte). Passes are
+    // never closer than that on the panel, so this holds none back there; against a line that
+    // answers at once (a pseudo-terminal) it keeps the loop from spinning.
+    static constexpr std::chrono::microseconds kMinimumPassPeriod{24 * 10 * 1000000 / 115200};
 public slots:
     int rollingKeyStates();
 signals:

@@ -1,6 +1,8 @@
 #include "panelRig.h"
 
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <linux/input.h>
@@ -65,13 +67,20 @@ PanelRig::~PanelRig() {
 }
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    // The calling thread is the panel's GUI thread: its events (network steps, socket reads) are
+    // handled the moment they arrive, as in the running program, and the condition is looked at
+    // again every few milliseconds.
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+    tick.start();
     while (std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         if (condition()) {
             return true;
         }
-        QThread::msleep(5);
+        loop.exec();
     }
     return condition();
 }
