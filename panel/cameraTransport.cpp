@@ -102,7 +102,7 @@ void mainControl::tcpCommand() {
                 ++camStatusCounter;
                 return;
             }
-            answer.remove(0, 2);
+            answer = visca::hcipAnswerBody(answer);
             orb_camera_info record;
             bool applied = false;
             cameraDevice.update(controlSlot, [&](orb_camera_info& r) {
@@ -128,7 +128,7 @@ void mainControl::tcpCommand() {
                 ++camStatusCounter;
                 return;
             }
-            answer.remove(0, 2);
+            answer = visca::hcipAnswerBody(answer);
             orb_camera_info record;
             bool applied = false;
             cameraDevice.update(onScreenSlot, [&](orb_camera_info& r) {

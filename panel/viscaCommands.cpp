@@ -161,6 +161,12 @@ QByteArray viscaOverIpEnvelope(const QByteArray& message, qint64 sequence) {
            message;
 }
 
+QByteArray hcipAnswerBody(const QByteArray& received) {
+    QByteArray body = received;
+    body.remove(0, 2);
+    return body;
+}
+
 bool applyStatusBlock(const QByteArray& answer, orb_camera_info& record, speedRule rule) {
     if (answer.size() != kStatusAnswerLength) {
         return false;

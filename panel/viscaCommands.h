@@ -65,6 +65,9 @@ QByteArray hcipEnvelope(const QByteArray& message);
 // VISCA over IP: 01 00, 00 n (VISCA byte count), the low 32 bits of the sequence number
 // big-endian, then the VISCA bytes.
 QByteArray viscaOverIpEnvelope(const QByteArray& message, qint64 sequence);
+// The VISCA bytes of an answer received over HCIP: everything after the 2-byte length. The length
+// is not checked against what arrived; the answer's own length rules decide whether it is used.
+QByteArray hcipAnswerBody(const QByteArray& received);
 
 // Length of a status block answer; any other length is dropped whole.
 constexpr int kStatusAnswerLength = 15;
