@@ -29,6 +29,13 @@ constexpr const char* kCategory = "zek.cmd";
 std::mutex g_logMutex;
 
 void recordCommand(const std::string& command) {
+    if (rootDirectory().empty()) {
+        // Simulation without a root has nowhere of its own to record: the log would land at the
+        // machine's real "/". The command is still not run.
+        linkLog(kCategory, "simulation without " + std::string(kRootVariable) +
+                               ": command neither recorded nor run: " + command);
+        return;
+    }
     std::lock_guard<std::mutex> lock(g_logMutex);
     const std::string path = commandLogPath();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -202,6 +209,10 @@ bool judgeStep(std::vector<std::string>& argv, std::string& reason) {
             expanded.push_back(word);
             continue;
         }
+        if (word.empty()) {
+            reason = "empty argument";
+            return false;
+        }
         if (word.front() != '/') {
             reason = "relative path '" + word + "'";
             return false;
@@ -295,7 +306,8 @@ bool simulationMode() {
 }
 
 std::string commandLogPath() {
-    return rootDirectory() + "/commands.log";
+    const std::string root = rootDirectory();
+    return root.empty() ? std::string() : root + "/commands.log";
 }
 
 CommandVerdict judgeSimulatedCommand(const std::string& command) {

@@ -19,7 +19,7 @@ constexpr const char* kSimulationVariable = "ZEK_SIMULATION";
 bool simulationMode();
 
 // Where simulation mode records command texts, one per line.
-std::string commandLogPath();
+std::string commandLogPath();  // empty without a root: nothing is recorded then
 
 // The system() form: the command's exit status (0 for success; -1 when it could not be started).
 int runCommand(const std::string& command);

@@ -8,6 +8,8 @@
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "cameraLines.h"
 #include "cameraRules.h"
@@ -15,6 +17,7 @@
 #include "mainControl.h"
 #include "panelState.h"
 #include "viscaCommands.h"
+#include "workers.h"
 
 namespace {
 
@@ -23,6 +26,7 @@ constexpr quint16 kViscaPort = 52381;
 constexpr int kWriteWaitMs = 1000;
 constexpr int kAnswerWaitMs = 1000;
 constexpr int kAnswerSettleMs = 50;
+constexpr std::chrono::milliseconds kAnswerSettle{kAnswerSettleMs};
 constexpr int kConnectWaitMs = 2000;
 
 void sleepMs(int ms) {
@@ -33,6 +37,28 @@ void sleepMs(int ms) {
 // of range is held to the table rather than trusted as an index.
 int slotOf(int cameraNumber) {
     return std::clamp(cameraNumber - 1, 0, kCameraSlots - 1);
+}
+
+// Waits out the answer time after a write and returns everything that arrived in it. A socket of
+// the GUI thread only fills its buffer when it is told to look at the network, which a plain
+// sleep never does: reading after a sleep would find nothing, however much the camera sent.
+QByteArray answerWithin(QAbstractSocket* socket, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    QByteArray answer = socket->readAll();
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        if (!socket->waitForReadyRead(static_cast<int>(left.count()))) {
+            // Closed or broken: nothing more can come; the step still takes its time.
+            std::this_thread::sleep_until(deadline);
+            break;
+        }
+        answer += socket->readAll();
+    }
+    return answer + socket->readAll();
 }
 
 // Reads what the socket has now and what arrives within the wait.
@@ -77,6 +103,10 @@ QByteArray mainControl::hcipExchange(int slot, const QByteArray& message, int mi
 }
 
 void mainControl::tcpCommand() {
+    // However the step ends, the round robin may ask for the next one.
+    struct stepDone {
+        ~stepDone() { commandWorker::networkStepPending = false; }
+    } done;
     const int control = currentControl;
     const int onScreen = currentStatusOnScreen;
     const int controlSlot = slotOf(control);
@@ -85,7 +115,7 @@ void mainControl::tcpCommand() {
         return;
     }
     if (cameraDevice.camera(controlSlot).useVisca || cameraDevice.camera(onScreenSlot).useVisca) {
-        viscaCommand();
+        viscaCommandFor(control);
         return;
     }
     if (cameraCommandRingBuf.isEmpty()) {
@@ -110,7 +140,7 @@ void mainControl::tcpCommand() {
                 record = r;
             });
             if (applied) {
-                applyControlCameraRules(record);
+                applyControlCameraRules(record, visca::statusSpeedMode(answer));
             }
         } else if (counter == 8) {
             if ((useSerialPort && onScreen < 9) ||
@@ -176,9 +206,13 @@ void mainControl::tcpCommand() {
         raiseUnreachable(control);
         return;
     }
-    // The block is taken first and the length computed from it, so that no other reader can
-    // take the block between the two.
-    const QByteArray message = visca::hcipEnvelope(cameraCommandRingBuf.read());
+    // The block is taken in one step and the length computed from it: a clear between a look at
+    // the queue and the read would otherwise send an empty frame.
+    QByteArray block;
+    if (!cameraCommandRingBuf.take(block)) {
+        return;
+    }
+    const QByteArray message = visca::hcipEnvelope(block);
     if (!visca::passesDuplicateRule(message, cmdPrev.get(), 5)) {
         qDebug() << "Same Command";
         camStatusCounter = 0;
@@ -189,8 +223,7 @@ void mainControl::tcpCommand() {
     socket->readAll();
     socket->write(message);
     socket->waitForBytesWritten(kWriteWaitMs);
-    sleepMs(kAnswerSettleMs);
-    if (socket->readAll().size() >= 3) {
+    if (answerWithin(socket, kAnswerSettle).size() >= 3) {
         camStatusCounter = 0;
     }
 }
@@ -213,8 +246,8 @@ static QByteArray sendOverViscaUdp(QUdpSocket* socket, int slot, const QByteArra
     } else {
         datagram = visca;
     }
-    const int commandIndex = record.protocolIndex == protocolViscaOverIp ? 11 : 3;
-    if (!visca::passesDuplicateRule(datagram, cmdPrev.get(), commandIndex)) {
+    if (!visca::passesDuplicateRule(datagram, cmdPrev.get(),
+                                    visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
         qDebug() << "Same Command";
         camStatusCounter = 0;
         return {};
@@ -223,27 +256,32 @@ static QByteArray sendOverViscaUdp(QUdpSocket* socket, int slot, const QByteArra
     socket->readAll();
     socket->write(datagram);
     sent = true;
-    if (record.protocolIndex == protocolViscaOverIp) {
-        saveSetting("ViscaSerial", record.hcipnetwork.ipadd, sequence);
-    }
+    // Saved for every camera driven by VISCA, whatever its protocol: only the header protocol
+    // moves the number on, but the saved list always holds the camera's present one.
+    saveSetting("ViscaSerial", record.hcipnetwork.ipadd, sequence);
     socket->waitForBytesWritten(kWriteWaitMs);
-    sleepMs(kAnswerSettleMs);
-    return socket->readAll();
+    return answerWithin(socket, kAnswerSettle);
 }
 
 void mainControl::viscaCommand() {
+    viscaCommandFor(currentControl);
+}
+
+void mainControl::viscaCommandFor(int control) {
     if (cameraCommandRingBuf.isEmpty()) {
         return;
     }
-    const int control = currentControl;
     const int slot = slotOf(control);
     if (viscaUdpSockets[slot]->state() != QAbstractSocket::ConnectedState) {
         raiseUnreachable(control);
         return;
     }
+    QByteArray block;
+    if (!cameraCommandRingBuf.take(block)) {
+        return;
+    }
     bool sent = false;
-    const QByteArray answer =
-        sendOverViscaUdp(viscaUdpSockets[slot], slot, cameraCommandRingBuf.read(), sent);
+    const QByteArray answer = sendOverViscaUdp(viscaUdpSockets[slot], slot, block, sent);
     if (sent && answer.size() >= 3) {
         camStatusCounter = 0;
     }
@@ -285,8 +323,7 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
     socket->write(visca::hcipEnvelope(buf));
     qDebug() << "socketWrite len:" << buf.size() + 2;
     socket->waitForBytesWritten(kWriteWaitMs);
-    sleepMs(kAnswerSettleMs);
-    const QByteArray answer = socket->readAll();
+    const QByteArray answer = answerWithin(socket, kAnswerSettle);
     if (answer.size() >= 3) {
         qDebug() << "socketRead len:" << answer.size() - 2;
     }
@@ -308,8 +345,7 @@ void mainControl::taskCommand(int cameraNum, QByteArray* cmdBuf) {
     QTcpSocket* socket = zek710aTcpsocket[slot];
     socket->write(visca::hcipEnvelope(*cmdBuf));
     socket->waitForBytesWritten(kWriteWaitMs);
-    sleepMs(kAnswerSettleMs);
-    socket->readAll();
+    answerWithin(socket, kAnswerSettle);
     camStatusCounter = 0;
 }
 

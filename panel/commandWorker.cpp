@@ -24,6 +24,7 @@ QByteArray lineExchange(LibSerial::SerialStream& line, const QByteArray& message
 }  // namespace
 
 std::atomic<bool> commandWorker::wakeOnCommand{true};
+std::atomic<bool> commandWorker::networkStepPending{false};
 
 void commandWorker::startCommandRobin() {
     qDebug() << "startCommandRobin" << runRobin.load() << useSerialPort.load()
@@ -46,9 +47,7 @@ void commandWorker::startCommandRobin() {
     }
 }
 
-void commandWorker::retargetLines() {
-    const int control = currentControl;
-    const int onScreen = currentStatusOnScreen;
+void commandWorker::retargetLines(int control, int onScreen) {
     std::lock_guard<std::mutex> lock(cameraLinesMutex);
     if (control <= kSerialCameras && control != camControlHolds) {
         closeCameraLine(camControl);
@@ -69,20 +68,31 @@ void commandWorker::retargetLines() {
     }
 }
 
+void commandWorker::requestNetworkStep() {
+    // One network step at a time: while the GUI thread is held up (a connect, an exchange with
+    // a slow camera), steps would otherwise pile up in its queue and run back to back later.
+    if (!networkStepPending.exchange(true)) {
+        emit useTcpSocket();
+    }
+}
+
 commandWorker::pace commandWorker::step() {
     if (!runRobin) {
         return pace::full;
     }
+    // The camera numbers are read once: a key press may change them at any moment, and a step
+    // must not send down one camera's line what it meant for another, or file one camera's
+    // status in another's record.
+    const int control = currentControl;
+    const int onScreen = currentStatusOnScreen;
     if (useSerialPort) {
-        retargetLines();
+        retargetLines(control, onScreen);
     }
     if (cameraCommandRingBuf.isEmpty()) {
-        const int control = currentControl;
-        const int onScreen = currentStatusOnScreen;
         const int counter = camStatusCounter;
         bool sent = false;
         if (scan != 0 && (!useSerialPort || onScreen >= 9 || control >= 9)) {
-            emit useTcpSocket();
+            requestNetworkStep();
             // The GUI thread polls a network camera at these steps.
             sent = counter == 8 || counter == 15 || counter == 25 || counter == 35;
         }
@@ -106,7 +116,7 @@ commandWorker::pace commandWorker::step() {
                     ++camStatusCounter;
                     return pace::none;
                 }
-                applyControlCameraRules(record);
+                applyControlCameraRules(record, visca::statusSpeedMode(answer));
             } else if (counter == 5) {
                 QByteArray answer;
                 {
@@ -149,10 +159,12 @@ commandWorker::pace commandWorker::step() {
         return sent ? pace::full : pace::afterIdle;
     }
 
-    const int control = currentControl;
     if (useSerialPort && control <= kSerialCameras) {
+        QByteArray message;
+        if (!cameraCommandRingBuf.take(message)) {
+            return pace::none;  // emptied since the look above: the next step is an idle one
+        }
         camStatusCounter = 0;
-        const QByteArray message = cameraCommandRingBuf.read();
         if (!visca::passesDuplicateRule(message, cmdPrev.get(), 3)) {
             qDebug() << "Same Command:" << message.mid(2, 2).toHex();
             return pace::none;
@@ -164,7 +176,7 @@ commandWorker::pace commandWorker::step() {
         std::lock_guard<std::mutex> lock(cameraLinesMutex);
         lineExchange(camControl, message, 50);
     } else if (scan != 0) {
-        emit useTcpSocket();
+        requestNetworkStep();
     }
     return pace::full;
 }

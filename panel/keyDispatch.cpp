@@ -211,8 +211,11 @@ bool keyDispatch::release(int key) {
             setKeyLed(keyRec, kLedIdle);
             setKeyLed(keyStop, kLedIdle);
             break;
-        case keyCamOsd:
-            if (!camOSD) {
+        case keyCamOsd: {
+            // Each flag is read once: the command thread may change it at any time, and the flag
+            // must end up agreeing with the command queued.
+            const bool osdWasOn = camOSD;
+            if (!osdWasOn) {
                 setKeyLed(keyCamOsd, kLedActive);
                 updateControlRecord([](orb_camera_info& r) { r.osdon = true; });
                 queue(visca::cameraMenuOn());
@@ -223,14 +226,16 @@ bool keyDispatch::release(int key) {
                 queue(visca::cameraMenuOff());
                 qDebug() << "OSD off!";
             }
-            camOSD = !camOSD;
+            camOSD = !osdWasOn;
             break;
+        }
         case keyStore:
             setKeyLed(keyStore, pstStore_ ? kLedIdle : kLedActive);
             pstStore_ = !pstStore_;
             break;
-        case keyAwb:
-            if (awb) {
+        case keyAwb: {
+            const bool awbWasOn = awb;
+            if (awbWasOn) {
                 setKeyLed(keyAwb, kLedIdle);
                 setKeyLed(keyOnePush, kLedIdle);
                 updateControlRecord([](orb_camera_info& r) { r.wbmode = 5; });
@@ -241,8 +246,9 @@ bool keyDispatch::release(int key) {
                 updateControlRecord([](orb_camera_info& r) { r.wbmode = 0; });
                 queue(visca::whiteBalanceAuto());
             }
-            awb = !awb;
+            awb = !awbWasOn;
             break;
+        }
         case keyOnePush:
             updateControlRecord([](orb_camera_info& r) { r.wbmode = 3; });
             queue(visca::whiteBalanceOnePushMode());
@@ -266,8 +272,9 @@ bool keyDispatch::release(int key) {
             pauseKeyThread(20);
             queue(key == keyAePlus ? visca::irisUp() : visca::irisDown());
             return false;
-        case keyAutoFocus:
-            if (autofocus) {
+        case keyAutoFocus: {
+            const bool autofocusWasOn = autofocus;
+            if (autofocusWasOn) {
                 setKeyLed(keyAutoFocus, kLedIdle);
                 updateControlRecord([](orb_camera_info& r) { r.fmode = 3; });
                 queue(visca::focusManual());
@@ -276,10 +283,12 @@ bool keyDispatch::release(int key) {
                 updateControlRecord([](orb_camera_info& r) { r.fmode = 2; });
                 queue(visca::focusAuto());
             }
-            autofocus = !autofocus;
+            autofocus = !autofocusWasOn;
             break;
-        case keyAutoIris:
-            if (autoiris) {
+        }
+        case keyAutoIris: {
+            const bool autoirisWasOn = autoiris;
+            if (autoirisWasOn) {
                 setKeyLed(keyAutoIris, kLedIdle);
                 updateControlRecord([](orb_camera_info& r) { r.irismode = 3; });
                 queue(visca::exposureManual());
@@ -288,8 +297,9 @@ bool keyDispatch::release(int key) {
                 updateControlRecord([](orb_camera_info& r) { r.irismode = 0; });
                 queue(visca::exposureFullAuto());
             }
-            autoiris = !autoiris;
+            autoiris = !autoirisWasOn;
             break;
+        }
         case keyCut:
             setKeyLed(keyCut, kLedIdle);
             break;

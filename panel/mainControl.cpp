@@ -247,12 +247,15 @@ void mainControl::createWorkers() {
     connect(this, &mainControl::goConnectSwitcher, mySwitcherWorker,
             &switcherWorker::connectSwitcher, Qt::QueuedConnection);
 
-    // In test mode no camera commands are sent: the command thread is never started, so its
-    // start signal stays queued.
+    // In test mode no camera commands are sent: the worker still moves to its thread, but the
+    // thread is never started, so the start signal waits in a queue no loop ever reads. Left in
+    // the GUI thread, the worker would run the round robin there and freeze the test screens.
     if (!testmode) {
         startThread(myCommandWorker, 4);
     } else {
-        myCommandWorker->setParent(nullptr);
+        auto* idleThread = new QThread(this);
+        myCommandWorker->moveToThread(idleThread);
+        workerThreads[4] = idleThread;
     }
 }
 
@@ -293,11 +296,7 @@ int mainControl::sysInit() {
 
     // The rotary encoder is the input device named "rotary@10".
     QDir inputDir(QString::fromStdString(platform::resolvePath("/dev/input")));
-    QStringList events =
-        inputDir.entryList({"event*"}, QDir::System | QDir::Files | QDir::Readable, QDir::Name);
-    std::sort(events.begin(), events.end(), [](const QString& a, const QString& b) {
-        return a.mid(5).toInt() < b.mid(5).toInt();
-    });
+    const QStringList events = eventDeviceNames(inputDir.path());
     if (events.isEmpty()) {
         return 0;
     }

@@ -337,6 +337,8 @@ signals:
                            QString flow);
 
 private:
+    // viscaCommand for the control camera the caller has already read.
+    void viscaCommandFor(int control);
     void initKeyTable();
     void openMcuLineUntilOpen();
     void exchangeMcuVersion();

@@ -20,6 +20,17 @@ QByteArray MyRingBuffer::read() {
     return block;
 }
 
+bool MyRingBuffer::take(QByteArray& block) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (blocks_.empty()) {
+        return false;
+    }
+    block = std::move(blocks_.front());
+    blocks_.pop_front();
+    bytes_ -= block.size();
+    return true;
+}
+
 int MyRingBuffer::nextDataBlockSize() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return blocks_.empty() ? 0 : blocks_.front().size();

@@ -17,6 +17,10 @@ public:
     void append(const QByteArray& block);
     // The oldest block, removed; an empty array when the queue is empty.
     QByteArray read();
+    // Takes the oldest block into block in one step; false, and block untouched, when the queue
+    // is empty. Readers use it rather than isEmpty() then read(): a clear from another thread
+    // between the two would hand them an empty block to send.
+    bool take(QByteArray& block);
     // Size of the oldest block; 0 when empty.
     int nextDataBlockSize() const;
     bool isEmpty() const;

@@ -93,9 +93,11 @@ void setKeyLed(int key, int colour) {
     setKeyLedLocked(key, colour);
 }
 
-void applyControlCameraRules(const orb_camera_info& record) {
-    if (record.speed >= 1 && record.speed <= 3) {
-        iCurrentSpeedMode = record.speed;
+void applyControlCameraRules(const orb_camera_info& record, int reportedSpeed) {
+    // Only a speed the camera reported in this answer counts: the record keeps its old speed
+    // when the answer had none, and that may be older than the panel's own choice.
+    if (reportedSpeed >= 1 && reportedSpeed <= 3) {
+        iCurrentSpeedMode = reportedSpeed;
     }
     camOSD = record.osdon;
     if (record.wbmode == 0 || record.wbmode == 4) {

@@ -139,9 +139,10 @@ std::string liveLedMap();
 // Sets the colour of key k in the live map (high nibble for even k).
 void setKeyLed(int key, int colour);
 
-// After a status block of the control camera: its speed (only 1, 2, 3) becomes the panel's speed
-// mode, and the mode flags and their key LEDs follow the camera.
-void applyControlCameraRules(const orb_camera_info& record);
+// After a status block of the control camera, parsed into record: the speed mode the block
+// reported (byte 13; only 1, 2, 3 count, anything else leaves the panel's speed mode as it is)
+// becomes the panel's, and the mode flags and their key LEDs follow the camera.
+void applyControlCameraRules(const orb_camera_info& record, int reportedSpeed);
 
 // Key worker values the screens and other threads also touch.
 extern std::atomic<int> currentInterface;         // 2 for cameras 1..8, 1 for 9..24

@@ -1,6 +1,7 @@
 #include "rotaryInput.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 
 #include <fcntl.h>
@@ -11,6 +12,20 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+QStringList eventDeviceNames(const QString& directory) {
+    // No readability filter: as a user without access to the input group the panel would
+    // otherwise see no device at all and give up its start-up.
+    QStringList names = QDir(directory).entryList({"event*"}, QDir::System | QDir::Files);
+    // The ".name" files beside stand-in devices on developer machines are not devices.
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const QString& name) { return name.endsWith(".name"); }),
+                names.end());
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.mid(5).toInt() < b.mid(5).toInt();
+    });
+    return names;
+}
 
 QString inputDeviceName(const QString& path) {
     QFile nameFile(path + ".name");

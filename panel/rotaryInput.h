@@ -6,9 +6,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
+
+// Names of the entries of directory whose names begin with "event", in version order (event2
+// before event10). Every such entry counts, readable or not: one the panel cannot open is still
+// an input device, and only a directory without any stops the start-up.
+QStringList eventDeviceNames(const QString& directory);
 
 // Name of the input device at path: the text of "<path>.name" when that file exists, else the
 // device's own name (EVIOCGNAME); empty when neither can be had.

@@ -195,6 +195,10 @@ bool applyStatusBlock(const QByteArray& answer, orb_camera_info& record, speedRu
     return true;
 }
 
+int statusSpeedMode(const QByteArray& answer) {
+    return answer.size() == kStatusAnswerLength ? at(answer, 13) : -1;
+}
+
 int positionFromAnswer(const QByteArray& answer, int offset) {
     if (offset < 0 || answer.size() < offset + 2) {
         return -1;
@@ -233,6 +237,17 @@ bool passesDuplicateRule(const QByteArray& message, const QByteArray& previous,
     }
     return commandByteIndex >= 0 && commandByteIndex < message.size() &&
            isRepeatAllowed(at(message, commandByteIndex));
+}
+
+int viscaUdpCommandByteIndex(int protocolIndex) {
+    switch (protocolIndex) {
+        case protocolViscaOverIp:
+            return 11;
+        case protocolSimpleVisca:
+            return 3;
+        default:
+            return -1;
+    }
 }
 
 QString pictureFormatName(int code) {

@@ -82,6 +82,9 @@ enum class speedRule {
 // record alone, for an answer of any other length.
 bool applyStatusBlock(const QByteArray& answer, orb_camera_info& record, speedRule rule);
 
+// Byte 13 of a status block, the camera's speed mode; -1 when answer is not a status block.
+int statusSpeedMode(const QByteArray& answer);
+
 // Reads a shutter or gain position (0..255) from the nibbles at offset and offset + 1: offset 4
 // on a serial line, 6 behind the HCIP length. Returns -1 when the answer is too short.
 int positionFromAnswer(const QByteArray& answer, int offset);
@@ -97,6 +100,9 @@ bool isRepeatAllowed(quint8 commandByte);
 // message (3 for bare VISCA, 5 behind the HCIP length, 11 behind the VISCA-over-IP header).
 bool passesDuplicateRule(const QByteArray& message, const QByteArray& previous,
                          int commandByteIndex);
+// Where the command byte of a VISCA-over-UDP message is, by the camera's protocol: behind the
+// 8-byte header (11) or bare (3); -1 for any other protocol, whose repeats are all dropped.
+int viscaUdpCommandByteIndex(int protocolIndex);
 
 // Picture format codes the screens offer, with their names; "" for an unknown code.
 QString pictureFormatName(int code);

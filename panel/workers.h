@@ -84,6 +84,9 @@ public:
     // command after an idle spell does not wait out the pause. Steps that wrote to a camera keep
     // the whole pause, so two sends to a camera are never closer than before.
     static std::atomic<bool> wakeOnCommand;
+    // Set while a network step asked of the GUI thread has not finished; the GUI thread clears
+    // it when the step has run.
+    static std::atomic<bool> networkStepPending;
 
 public slots:
     void startCommandRobin();
@@ -100,5 +103,6 @@ private:
     pace step();
     void serialIdleStep();
     void serialCommandStep();
-    void retargetLines();
+    void retargetLines(int control, int onScreen);
+    void requestNetworkStep();
 };

@@ -20,12 +20,13 @@ std::uint32_t bigEndian32(const unsigned char* bytes) {
            (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
-void* mapBlock(const std::string& device, off_t offset) {
-    const int fd = ::open(device.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    void* block = ::mmap(nullptr, MY_BLOCK_SIZE, PROT_READ | PROT_WRITE, MAP_SHARED, fd, offset);
+// The block of the BCM2711 lies at 0xFE200000, above what a 32-bit off_t holds; the build
+// asks for 64-bit file offsets on every target so the mapping offset is never negative.
+static_assert(sizeof(off_t) == 8, "64-bit file offsets are needed to map the GPIO block");
+
+void* mapOpenBlock(int fd, std::uint64_t offset) {
+    void* block = ::mmap(nullptr, MY_BLOCK_SIZE, PROT_READ | PROT_WRITE, MAP_SHARED, fd,
+                         static_cast<off_t>(offset));
     ::close(fd);
     if (block == MAP_FAILED) {
         std::printf("mmap (GPIO) failed: %s\n", std::strerror(errno));
@@ -69,9 +70,11 @@ bool mapGpioBlock() {
     if (gpio_base != nullptr) {
         return true;
     }
+    // "/dev/gpiomem" when it can be opened; when it is missing or refused, "/dev/mem" as root.
     const std::string gpiomem = platform::resolvePath("/dev/gpiomem");
-    if (::access(gpiomem.c_str(), F_OK) == 0) {
-        gpio_base = static_cast<volatile std::uint32_t*>(mapBlock(gpiomem, 0));
+    const int gpiomemFd = ::open(gpiomem.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
+    if (gpiomemFd >= 0) {
+        gpio_base = static_cast<volatile std::uint32_t*>(mapOpenBlock(gpiomemFd, 0));
         return gpio_base != nullptr;
     }
     if (::geteuid() != 0) {
@@ -83,14 +86,13 @@ bool mapGpioBlock() {
         return false;
     }
     const std::string mem = platform::resolvePath("/dev/mem");
-    const int probe = ::open(mem.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
-    if (probe < 0) {
+    const int memFd = ::open(mem.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
+    if (memFd < 0) {
         std::printf("Unable to open /dev/mem: %s\n", std::strerror(errno));
         return false;
     }
-    ::close(probe);
     gpio_base = static_cast<volatile std::uint32_t*>(
-        mapBlock(mem, static_cast<off_t>(base + GPIO_BASE_OFFSET)));
+        mapOpenBlock(memFd, std::uint64_t{base} + GPIO_BASE_OFFSET));
     return gpio_base != nullptr;
 }
 

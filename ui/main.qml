@@ -70,9 +70,11 @@ ApplicationWindow {
         target: mainObject
         function onRefreshCameraList(index) { root.onScreenCamera = index }
         function onCameraConnectState(index, msg, time) {
-            root.connectMessage = msg
+            // Asked not to be told again: the round robin goes on without a word.
             if (mainObject.getSeeNoMoreWarning(index - 1))
                 mainObject.setRobin(true)
+            else
+                root.connectMessage = msg
         }
     }
 
