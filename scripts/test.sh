@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks formatting, then builds and runs every test three times:
 # a plain build with warnings as errors, AddressSanitizer + UndefinedBehaviorSanitizer, and
-# ThreadSanitizer. Build directories: build-test, build-asan, build-tsan.
+# ThreadSanitizer; then a short pass of each fuzz target. Build directories: build-test,
+# build-asan, build-tsan, build-fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,4 +35,6 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/t
 run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEK_WERROR=ON
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=address
 run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=thread
+# A short pass of every fuzz target (seconds each); a finding fails the run.
+ZEK_FUZZ_MAX_TIME=10 bash scripts/fuzz.sh 100000 build-fuzz
 echo "tests: $passed_all passed, $failed_all failed"

@@ -88,3 +88,14 @@ seed $r byteByByte 01 01 "$plusOne" "$minusOne"
 seed $r emptyReads 01 00 "$plusOne"
 seed $r ignoredEvents 03 18 05 FF "$relY" "$relXTwo" "$keyPress" "$minusOne"
 seed $r unfinishedRecord 00 "$time 0200 0000 010000"
+
+# MCU answer collection: a byte choosing the exchange (bit 0 status, bit 1 fixed steps, bit 2 the
+# daemon), then pieces of [gap in 4-us steps][length][bytes].
+f=mcuFrameSearchFuzz
+statusAnswer="55 AA 81 15 01 1A 2B 00 00 00 00 85 00 03 F4 00 00 00 00 00 10 00 00 00"
+seed $f statusWhole 01 08 18 "$statusAnswer"
+seed $f statusInPieces 01 08 06 55 AA 81 15 01 1A 10 12 2B 00 00 00 00 85 00 03 F4 00 00 00 00 \
+  00 10 00 00 00
+seed $f commandGarbageFirst 00 FF 0A 01 02 55 AA 80 05 00 01 00 07
+seed $f commandOddGarbage 02 10 09 01 55 AA 80 05 00 01 00 07
+seed $f daemonStatusTruncated 05 02 06 55 AA 81 15 01 1A
