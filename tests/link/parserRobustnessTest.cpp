@@ -1,7 +1,10 @@
 // Every parser takes any bytes: empty, short, huge, random, or a valid header over a payload of
-// any length. Under AddressSanitizer a read past the input fails the run.
+// any length. Each input must be rejected for the reason the frame rules give, or accepted only
+// when it is a whole frame, with the fields read from the right bytes. (Under AddressSanitizer a
+// read past the input also fails the run.)
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,8 +13,14 @@
 #include "mcuCommunicate.h"
 #include "mcuModel.h"
 #include "stateEncoding.h"
+#include "testBytes.h"
 
 namespace {
+
+using mcu::AnswerError;
+
+// A value no parser reports, to see that the parser said why.
+const auto kNotSaid = static_cast<AnswerError>(99);
 
 std::string randomBytes(std::mt19937& random, std::size_t size) {
     std::uniform_int_distribution<int> byte(0, 255);
@@ -22,28 +31,146 @@ std::string randomBytes(std::mt19937& random, std::size_t size) {
     return out;
 }
 
-// Runs every parser of the link code on one input; the results only need to be consistent.
-void parseEverything(const std::string& input) {
+// Random bytes drawn from those answer frames are made of (sync, types, length bytes, ACK), so
+// that headers, right and wrong, come up often.
+std::string frameLikeBytes(std::mt19937& random, std::size_t size) {
+    static const unsigned char alphabet[] = {0x55, 0xAA, 0x80, 0x81, 0x82, 0x86,
+                                             0x87, 0x02, 0x05, 0x15, 0x06, 0x00};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 1);
+    std::string out(size, '\0');
+    for (char& c : out) {
+        c = static_cast<char>(alphabet[pick(random)]);
+    }
+    return out;
+}
+
+unsigned byteAt(const std::string& s, std::size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
+
+// The frame rules: 55 AA, the type, the length byte L, then L - 1 payload bytes (a frame is L + 3
+// bytes); bytes after the frame do not matter.
+AnswerError reasonToReject(const std::string& in, unsigned type, unsigned length) {
+    if (in.size() < 2 || byteAt(in, 0) != 0x55 || byteAt(in, 1) != 0xAA) {
+        return AnswerError::noSync;
+    }
+    if (in.size() < 4) {
+        return AnswerError::missingHeader;
+    }
+    if (byteAt(in, 2) != type) {
+        return AnswerError::wrongType;
+    }
+    if (byteAt(in, 3) != length) {
+        return AnswerError::wrongLength;
+    }
+    if (in.size() < length + 3) {
+        return AnswerError::truncated;
+    }
+    return AnswerError::none;
+}
+
+// How many inputs each parser accepted, so a run shows that acceptance was tried at all.
+struct acceptedCounts {
+    int version = 0;
+    int status = 0;
+    int tbar = 0;
+    int initialise = 0;
+};
+
+#define EXPECT_REASON(why, expected, input)                                \
+    EXPECT_EQ(why, expected) << mcu::answerErrorText(why) << ", expected " \
+                             << mcu::answerErrorText(expected) << ", for " << hexOf(input)
+
+// Runs every parser of the link code on one input and checks each verdict.
+void parseEverything(const std::string& input, acceptedCounts& accepted) {
     const mcuCommunicate protocol;
-    bool isSync = false;
-    int major = -7;
-    const int minor = protocol.versionNumber(input, isSync, major);
-    if (minor == -1) {
-        EXPECT_EQ(major, -7);
+
+    // Version answer: 55 AA 80 05, major and minor as 16-bit numbers.
+    {
+        bool isSync = false;
+        int major = -7;
+        AnswerError why = kNotSaid;
+        const int minor = protocol.versionNumber(input, isSync, major, &why);
+        const AnswerError expected = reasonToReject(input, 0x80, 0x05);
+        EXPECT_REASON(why, expected, input);
+        EXPECT_EQ(isSync, expected != AnswerError::noSync) << hexOf(input);
+        if (expected == AnswerError::none) {
+            ++accepted.version;
+            EXPECT_EQ(major, static_cast<int>(byteAt(input, 4) * 256 + byteAt(input, 5)));
+            EXPECT_EQ(minor, static_cast<int>(byteAt(input, 6) * 256 + byteAt(input, 7)));
+        } else {
+            EXPECT_EQ(minor, -1);
+            EXPECT_EQ(major, -7) << "major left alone";
+        }
     }
-    const hardwareState state = protocol.getHardwareStatus(input, isSync);
-    if (state.keyPressTable.empty()) {
-        EXPECT_EQ(state, hardwareState{});
+
+    // Status answer: 55 AA 81 15, the controls, then the key table to the end.
+    hardwareState state;
+    {
+        bool isSync = false;
+        AnswerError why = kNotSaid;
+        state = protocol.getHardwareStatus(input, isSync, &why);
+        const AnswerError expected = reasonToReject(input, 0x81, 0x15);
+        EXPECT_REASON(why, expected, input);
+        EXPECT_EQ(isSync, expected != AnswerError::noSync) << hexOf(input);
+        if (expected == AnswerError::none) {
+            ++accepted.status;
+            EXPECT_EQ(state.joyStickX,
+                      static_cast<int>((byteAt(input, 5) & 0x0F) * 256 + byteAt(input, 6)));
+            EXPECT_EQ(state.tBarValue,
+                      static_cast<int>(byteAt(input, 13) * 256 + byteAt(input, 14)));
+            EXPECT_EQ(state.sliderValue4, static_cast<int>(byteAt(input, 18)));
+            EXPECT_EQ(state.keyPressTable, input.substr(19));
+        } else {
+            EXPECT_EQ(state, hardwareState{}) << hexOf(input);
+        }
     }
-    for (int key = -1; key <= kKeyCount; ++key) {
-        isKeyPressed(state.keyPressTable, key);
-        isKeyPressed(input, key);
+
+    // T-bar calibration answer: 55 AA 82 05, maximum and minimum as 16-bit numbers.
+    {
+        bool isSync = false;
+        AnswerError why = kNotSaid;
+        const calibrateTbarPar par = protocol.getTbarCalibratePar(input, isSync, &why);
+        const AnswerError expected = reasonToReject(input, 0x82, 0x05);
+        EXPECT_REASON(why, expected, input);
+        EXPECT_EQ(isSync, expected != AnswerError::noSync) << hexOf(input);
+        if (expected == AnswerError::none) {
+            ++accepted.tbar;
+            EXPECT_EQ(par.maxValue, static_cast<int>(byteAt(input, 4) * 256 + byteAt(input, 5)));
+            EXPECT_EQ(par.minValue, static_cast<int>(byteAt(input, 6) * 256 + byteAt(input, 7)));
+        } else {
+            EXPECT_EQ(par.maxValue, -1);
+            EXPECT_EQ(par.minValue, -1);
+        }
     }
-    protocol.getTbarCalibratePar(input, isSync);
-    protocol.isSettingTbarOk(input);
-    protocol.isInitZekOk(input);
-    parserKeyPressedStr(input);
-    hex_to_string(input, LinkProgram::panel);
+
+    // The two acknowledgements: the T-bar setting only exactly 55 AA 86 02 06; the initialisation
+    // 55 AA 87 02 06 with anything after it.
+    EXPECT_EQ(protocol.isSettingTbarOk(input), input == std::string("\x55\xAA\x86\x02\x06", 5))
+        << hexOf(input);
+    const bool initialised =
+        reasonToReject(input, 0x87, 0x02) == AnswerError::none && byteAt(input, 4) == 0x06;
+    accepted.initialise += initialised ? 1 : 0;
+    EXPECT_EQ(protocol.isInitZekOk(input), initialised) << hexOf(input);
+
+    // Key k is bit 7 - k % 8 of byte k / 8; a byte the table does not hold is "not pressed".
+    for (const std::string& table : {state.keyPressTable, input}) {
+        for (int key = -1; key <= kKeyCount; ++key) {
+            const bool held = key >= 0 && static_cast<std::size_t>(key / 8) < table.size() &&
+                              ((byteAt(table, key / 8) >> (7 - key % 8)) & 1) != 0;
+            EXPECT_EQ(isKeyPressed(table, key), held) << key << " in " << hexOf(table);
+        }
+    }
+    // The daemon's key list: one entry per non-zero nibble.
+    std::size_t nibbles = 0;
+    for (const char c : input) {
+        const auto b = static_cast<unsigned char>(c);
+        nibbles += ((b & 0x0F) != 0 ? 1 : 0) + ((b >> 4) != 0 ? 1 : 0);
+    }
+    EXPECT_EQ(parserKeyPressedStr(input).size(), nibbles) << hexOf(input);
+
+    EXPECT_EQ(hex_to_string(hexOf(input), LinkProgram::panel), input);
+    EXPECT_LE(hex_to_string(input, LinkProgram::panel).size(), input.size() / 2);
     EXPECT_EQ(string_to_hex(input, LinkProgram::panel).size(),
               input.empty() ? 0 : input.size() * 3 - 1);
 }
@@ -61,35 +188,80 @@ using ParserRobustness = QuietLog;
 
 TEST_F(ParserRobustness, RandomInputsOfEveryShortLength) {
     std::mt19937 random(710);
+    acceptedCounts accepted;
     for (std::size_t size = 0; size <= 64; ++size) {
         for (int round = 0; round < 200; ++round) {
-            parseEverything(randomBytes(random, size));
+            parseEverything(randomBytes(random, size), accepted);
+            parseEverything(frameLikeBytes(random, size), accepted);
         }
     }
+    // Whole frames came up among the frame-like bytes; every other input was rejected above.
+    EXPECT_GT(accepted.version + accepted.tbar + accepted.initialise, 0);
 }
 
 TEST_F(ParserRobustness, ValidHeadersOverPayloadsOfAnyLength) {
     std::mt19937 random(2603);
+    acceptedCounts accepted;
     for (int type = 0x80; type <= 0x87; ++type) {
         for (int length = 0; length <= 0x20; ++length) {
             for (std::size_t payload = 0; payload <= 40; ++payload) {
                 std::string input{'\x55', '\xAA', static_cast<char>(type),
                                   static_cast<char>(length)};
-                parseEverything(input + randomBytes(random, payload));
+                parseEverything(input + randomBytes(random, payload), accepted);
             }
         }
+    }
+    // Each answer type was accepted once its payload was long enough.
+    EXPECT_GT(accepted.version, 0);
+    EXPECT_GT(accepted.status, 0);
+    EXPECT_GT(accepted.tbar, 0);
+}
+
+TEST_F(ParserRobustness, ShortAndEmptyInputsAreRejectedForTheirReason) {
+    const struct {
+        const char* hex;
+        AnswerError version;
+        AnswerError status;
+    } cases[] = {
+        {"", AnswerError::noSync, AnswerError::noSync},
+        {"55", AnswerError::noSync, AnswerError::noSync},
+        {"aa 55 80 05 00 01 00 07", AnswerError::noSync, AnswerError::noSync},
+        {"55 aa", AnswerError::missingHeader, AnswerError::missingHeader},
+        {"55 aa 80", AnswerError::missingHeader, AnswerError::missingHeader},
+        {"55 aa 80 05", AnswerError::truncated, AnswerError::wrongType},
+        {"55 aa 80 05 00 01 00", AnswerError::truncated, AnswerError::wrongType},
+        {"55 aa 80 05 00 01 00 07", AnswerError::none, AnswerError::wrongType},
+        {"55 aa 80 04 00 01 00 07", AnswerError::wrongLength, AnswerError::wrongType},
+        {"55 aa 81 15", AnswerError::wrongType, AnswerError::truncated},
+        {"55 aa 81 14 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+         AnswerError::wrongType, AnswerError::wrongLength},
+    };
+    acceptedCounts accepted;
+    for (const auto& c : cases) {
+        const std::string input = bytes(c.hex);
+        bool isSync = false;
+        int major = 0;
+        AnswerError why = kNotSaid;
+        mcuCommunicate().versionNumber(input, isSync, major, &why);
+        EXPECT_REASON(why, c.version, input);
+        why = kNotSaid;
+        mcuCommunicate().getHardwareStatus(input, isSync, &why);
+        EXPECT_REASON(why, c.status, input);
+        parseEverything(input, accepted);
     }
 }
 
 TEST_F(ParserRobustness, OneMebibyteInputs) {
     std::mt19937 random(1012);
+    acceptedCounts accepted;
     const std::string noise = randomBytes(random, 1 << 20);
-    parseEverything(noise);
+    parseEverything(noise, accepted);
     const std::string status = std::string("\x55\xAA\x81\x15", 4) + noise;
+    parseEverything(status, accepted);
+    EXPECT_EQ(accepted.status, 1);
     bool isSync = false;
     const hardwareState state = mcuCommunicate().getHardwareStatus(status, isSync);
-    EXPECT_TRUE(isSync);
-    EXPECT_EQ(state.keyPressTable.size(), status.size() - mcu::kKeyTableOffset);
+    EXPECT_EQ(state.keyPressTable.size(), status.size() - 19);
     // The daemon's table message carries whatever key table the record holds.
     EXPECT_EQ(genHardwareStateTableToStr(state).size(), 19 + state.keyPressTable.size());
 }
@@ -97,16 +269,14 @@ TEST_F(ParserRobustness, OneMebibyteInputs) {
 TEST_F(ParserRobustness, VirtualMcuTakesAnyBytes) {
     std::mt19937 random(87);
     McuModel model;
-    std::size_t answers = 0;
     for (int round = 0; round < 2000; ++round) {
-        answers += model.feed(randomBytes(random, random() % 300)).size();
+        model.feed(randomBytes(random, random() % 300));
     }
     // A good frame after all that noise is still answered.
     model.feed(std::string(300, '\0'));
     const auto afterNoise = model.feed(std::string("\x55\xAA\x80\x04ver", 7));
     ASSERT_EQ(afterNoise.size(), 1u);
     EXPECT_EQ(afterNoise[0].substr(0, 4), std::string("\x55\xAA\x80\x05", 4));
-    (void)answers;
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The transport rules that need no socket: the texts of the unreachable message and the serial
+// settings as the screens show them.
 #include "cameraRules.h"
 
 #include <gtest/gtest.h>
@@ -18,63 +20,39 @@ TEST(UnreachableMessage, OneTextPerCause) {
 }
 
 TEST(SerialInfoText, EveryCodeAndUnknownOnes) {
-    serial_port_info info;
-    serialInfoTexts t = serialInfoAsText(info);
+    const struct {
+        int baudRate, charSize, stopBits, parity, flowControl;
+        const char *baud, *bits, *stop, *parityText, *flow;
+    } cases[] = {
+        {13, 0, 1, 0, 0, "9600", "5", "One Stop", "Even", "Hard"},
+        {14, 16, 2, 1, 1, "19200", "6", "Two Stop", "Odd", "Soft"},
+        {15, 32, 1, 2, 2, "38400", "7", "One Stop", "None", "None"},
+        {4097, 48, 2, 0, 1, "57600", "8", "Two Stop", "Even", "Soft"},
+        {4098, 48, 1, 1, 0, "115200", "8", "One Stop", "Odd", "Hard"},
+        {12, 8, 3, 3, 3, "", "", "", "", ""},
+        {4099, 64, 0, -1, -1, "", "", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        serial_port_info info;
+        info.baudRate = c.baudRate;
+        info.charSize = c.charSize;
+        info.stopBits = c.stopBits;
+        info.parity = c.parity;
+        info.flowControl = c.flowControl;
+        const serialInfoTexts t = serialInfoAsText(info);
+        EXPECT_EQ(t.baudRate, c.baud) << c.baudRate;
+        EXPECT_EQ(t.charSize, c.bits) << c.charSize;
+        EXPECT_EQ(t.stopBits, c.stop) << c.stopBits;
+        EXPECT_EQ(t.parity, c.parityText) << c.parity;
+        EXPECT_EQ(t.flowControl, c.flow) << c.flowControl;
+    }
+    // A line nobody configured: 38400 8N1 without flow control.
+    const serialInfoTexts t = serialInfoAsText(serial_port_info{});
     EXPECT_EQ(t.baudRate, "38400");
     EXPECT_EQ(t.charSize, "8");
-    EXPECT_EQ(t.parity, "None");
     EXPECT_EQ(t.stopBits, "One Stop");
+    EXPECT_EQ(t.parity, "None");
     EXPECT_EQ(t.flowControl, "None");
-    info = {"", 4098, 0, 2, 0, 0, false};
-    t = serialInfoAsText(info);
-    EXPECT_EQ(t.baudRate, "115200");
-    EXPECT_EQ(t.charSize, "5");
-    EXPECT_EQ(t.parity, "Even");
-    EXPECT_EQ(t.stopBits, "Two Stop");
-    EXPECT_EQ(t.flowControl, "Hard");
-    info = {"", 12, 8, 3, 7, 9, false};
-    t = serialInfoAsText(info);
-    EXPECT_TRUE(t.baudRate.isEmpty() && t.charSize.isEmpty() && t.parity.isEmpty() &&
-                t.stopBits.isEmpty() && t.flowControl.isEmpty());
-}
-
-std::array<hcip_device_info, kCameraSlots> numberedTable() {
-    std::array<hcip_device_info, kCameraSlots> table{};
-    for (int slot = 0; slot < kCameraSlots; ++slot) {
-        table[slot].orb.exist = true;
-        table[slot].orb.hcipnetwork.ipadd = QString("10.0.0.%1").arg(slot);
-    }
-    return table;
-}
-
-TEST(SerialModeSwitch, NetworkRecordsMoveByEightSlots) {
-    auto table = numberedTable();
-    moveNetworkRecords(table, false);
-    for (int slot = 0; slot < 24; ++slot) {
-        EXPECT_EQ(table[slot].orb.hcipnetwork.ipadd, QString("10.0.0.%1").arg(slot + 8)) << slot;
-    }
-    for (int slot = 24; slot < kCameraSlots; ++slot) {
-        EXPECT_FALSE(table[slot].orb.exist) << slot;
-    }
-
-    table = numberedTable();
-    moveNetworkRecords(table, true);
-    for (int slot = 0; slot < 8; ++slot) {
-        EXPECT_FALSE(table[slot].orb.exist) << slot;
-        EXPECT_TRUE(table[slot].orb.hcipnetwork.ipadd.isEmpty());
-    }
-    for (int slot = 8; slot < kCameraSlots; ++slot) {
-        EXPECT_EQ(table[slot].orb.hcipnetwork.ipadd, QString("10.0.0.%1").arg(slot - 8)) << slot;
-    }
-
-    // Off then on brings camera 9 back to slot 8.
-    table = numberedTable();
-    moveNetworkRecords(table, false);
-    moveNetworkRecords(table, true);
-    EXPECT_EQ(table[8].orb.hcipnetwork.ipadd, "10.0.0.8");
-    EXPECT_EQ(networkCameraSlot(0, true), 8);
-    EXPECT_EQ(networkCameraSlot(0, false), 0);
-    EXPECT_EQ(serialCameraDevice(5), "/dev/ttyUSB4");
 }
 
 }  // namespace

@@ -9,9 +9,120 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "hardwareLink.h"
+#include "joystick.h"
 #include "linkLog.h"
+#include "panelState.h"
+#include "workers.h"
+
+namespace {
+
+// The root of every rig of this process, removed when the process ends.
+TempRoot& rigRoot() {
+    static TempRoot root;
+    return root;
+}
+
+void resetCameraMirrors() {
+    cameraMirror.wbMode = 0;
+    cameraMirror.mwbSetting = 0;
+    cameraMirror.mwbBGain = 0;
+    cameraMirror.mwbRGain = 0;
+    cameraMirror.shutter = 0;
+    cameraMirror.gain = 0;
+    cameraMirror.focus = 0;
+    for (std::atomic<int>& number : cameraMirror.pstNumber) {
+        number = 0;
+    }
+    cameraMirror.videoMode = 0;
+    cameraMirror.videoVFlip = 3;
+    cameraMirror.videoHFlip = 3;
+    cameraMirror.videoSharpen = 0;
+    cameraMirror.videoSaturation = 0;
+    cameraMirror.videoExposure = 0;
+    cameraMirror.videoHue = 0;
+    cameraMirror.videoAGC = 0;
+    cameraMirror.videoGamma = 0;
+    cameraMirror.videoHDR = 0;
+    cameraMirror.version = 0;
+    cameraMirror.audioIn = 0;
+    cameraMirror.audioInputVol = 0;
+    cameraMirror.audioOutputVol = 0;
+}
+
+}  // namespace
+
+void resetPanelProcessState() {
+    // The camera tables and the current cameras.
+    cameraDevice.clear();
+    allHcipDevice.fill(hcip_device_info{});
+    switcherDevice.fill(hcip_device_info{});
+    currentControl = 1;
+    currentStatusOnScreen = 1;
+    tempCurrentControl = 1;
+    currentInterface = 2;
+
+    // Modes and counters.
+    testmode = false;
+    useSerialPort = true;
+    autoScan = true;
+    runRobin = false;
+    rotaryRobin = false;
+    camStatusCounter = 0;
+    scan = 0;
+    cameraCount = 0;
+    screenSaverMin = 0;
+    currTallyMode = 0;
+    iCurrentSpeedFunction = 0;
+    iCurrentSpeedMode = 2;
+    currentMcuMajorVer = -1;
+    currentMcuMinorVer = -1;
+
+    // The command queue, the duplicate filter and the round robin's own flags.
+    cameraCommandRingBuf.clear();
+    cmdPrev.reset();
+    commandWorker::wakeOnCommand = true;
+    commandWorker::networkStepPending = false;
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        camControlHolds = 0;
+        camOnScreenHolds = 0;
+    }
+
+    // What the screens see of the on-screen camera.
+    resetCameraMirrors();
+    camShift = false;
+    pstShift = false;
+
+    // Key worker state: mode flags, LED maps and colours, the test screen, warnings.
+    camOSD = false;
+    awb = true;
+    autofocus = true;
+    autoiris = true;
+    {
+        std::lock_guard<std::mutex> lock(ledMapMutex);
+        for (std::string& map : testKeyboardStatusStr) {
+            map.clear();
+        }
+        testStdStr.clear();
+    }
+    iCurrentNormalColor = 9;
+    iCurrentNormalColor_pst = 10;
+    testLED = 0;
+    doingCalibration = false;
+    rotaryFunction = 0;
+    for (std::atomic<bool>& flag : noMoreWarning) {
+        flag = false;
+    }
+    setRotaryDevicePath(QString());
+
+    // Joystick motion and the controls' snapshot.
+    joystick = joystickState{};
+    g_HardwareState.set(hardwareState{});
+}
 
 PanelRig::PanelRig(const std::vector<int>& serialCameras,
                    const std::vector<NetworkCamera>& networkCameras) {
@@ -19,11 +130,23 @@ PanelRig::PanelRig(const std::vector<int>& serialCameras,
         why_ = "run through scripts/netns-run.sh: the panel may only run in a test namespace";
         return;
     }
-    root_ = std::make_unique<TempRoot>();
+    root_ = &rigRoot();
     const std::string root = root_->path();
     // The rotary encoder: a FIFO carrying input events, its name beside it.
     root_->writeFile("dev/input/event0.name", "rotary@10\n");
-    ::mkfifo((root + "/dev/input/event0").c_str(), 0600);
+    struct stat node {};
+    if (::stat((root + "/dev/input/event0").c_str(), &node) != 0) {
+        ::mkfifo((root + "/dev/input/event0").c_str(), 0600);
+    }
+    // What an earlier rig left: its commands, its settings, the panel state.
+    std::remove((root + "/commands.log").c_str());
+    resetPanelProcessState();
+    setLinkProgram(LinkProgram::panel);
+    setLinkLogSink([](const char*, const std::string&) {});
+    placeSettingsUnderRoot();
+    zek710aSettings().clear();
+    zek710aSettings().sync();
+
     mcu_ = std::make_unique<VirtualMcu>(root);
     if (!mcu_->started()) {
         why_ = "virtual MCU did not start";
@@ -45,9 +168,6 @@ PanelRig::PanelRig(const std::vector<int>& serialCameras,
             return;
         }
     }
-    setLinkProgram(LinkProgram::panel);
-    setLinkLogSink([](const char*, const std::string&) {});
-    placeSettingsUnderRoot();
     panel_ = std::make_unique<mainControl>();
     if (panel_->sysInit() != 1) {
         why_ = "sysInit did not finish";
@@ -62,7 +182,6 @@ PanelRig::~PanelRig() {
     network_.clear();
     serial_.clear();
     mcu_.reset();
-    root_.reset();
     setLinkLogSink({});
 }
 

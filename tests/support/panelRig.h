@@ -2,6 +2,11 @@
 // their own process: a temporary root with the rotary encoder's input node, the virtual MCU,
 // virtual serial cameras, and network cameras in the camera namespace (ZEK_CAMERA_NS, set by
 // scripts/netns-run.sh). The process itself must run inside the panel namespace.
+//
+// A process may build one rig after another (a test fixture builds one per test). Each starts
+// from the panel's state at power-on: its own simulators, the process-wide panel state back at
+// its start values, an empty settings file and an empty command log. The settings object is made
+// once per process and keeps the file it found then, so every rig of a process shares one root.
 #pragma once
 
 #include <QCoreApplication>
@@ -30,6 +35,8 @@ public:
     PanelRig(const std::vector<int>& serialCameras,
              const std::vector<NetworkCamera>& networkCameras);
     ~PanelRig();
+    PanelRig(const PanelRig&) = delete;
+    PanelRig& operator=(const PanelRig&) = delete;
 
     bool ready() const { return why_.empty(); }
     const std::string& why() const { return why_; }
@@ -44,12 +51,16 @@ public:
 
 private:
     std::string why_;
-    std::unique_ptr<TempRoot> root_;
+    TempRoot* root_ = nullptr;
     std::unique_ptr<VirtualMcu> mcu_;
     std::map<int, std::unique_ptr<VirtualCamera>> serial_;
     std::map<std::string, std::unique_ptr<VirtualCamera>> network_;
     std::unique_ptr<mainControl> panel_;
 };
+
+// Puts every process-wide item of the panel application back to its value at start-up. Only
+// while no panel runs.
+void resetPanelProcessState();
 
 // Runs the GUI thread's events until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition,
