@@ -283,6 +283,9 @@ int spawnStep(const std::vector<std::string>& argv, std::string* output) {
 
 int runSimulated(const std::string& command, std::string* output) {
     recordCommand(command);
+    if (rootDirectory().empty()) {
+        return 0;  // said so when recording; nothing runs without a root
+    }
     const CommandVerdict verdict = judgeSimulatedCommand(command);
     if (!verdict.allowed) {
         linkLog(kCategory, "simulation: recorded, not run (" + verdict.reason + "): " + command);
