@@ -8,7 +8,7 @@ set -euo pipefail
 build=$1
 : "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
 root=$(mktemp -d /tmp/zek-e2e-tester.XXXXXX)
-source "$(dirname "$0")/../../scripts/sim-lib.sh"
+source "$(dirname "$0")/../../../scripts/sim-lib.sh"
 fail() { echo "FAIL: $*"; echo "--- panel log"; tail -30 "$root/panel.log" || true; exit 1; }
 wait_for() {  # seconds, command...
   local limit=$1; shift
