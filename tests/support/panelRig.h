@@ -62,6 +62,16 @@ private:
 // while no panel runs.
 void resetPanelProcessState();
 
+// How often a message (hex) stands in a camera's message log (hex, as "get messages" gives it).
+inline int countOf(const std::string& messages, const std::string& hex) {
+    int count = 0;
+    for (std::size_t at = messages.find(hex); at != std::string::npos;
+         at = messages.find(hex, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 // Runs the GUI thread's events until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(15));

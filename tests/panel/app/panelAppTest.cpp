@@ -30,15 +30,6 @@ QByteArray bytes(const char* hex) {
     return QByteArray::fromHex(hex);
 }
 
-int countOf(const std::string& messages, const std::string& hex) {
-    int count = 0;
-    for (std::size_t at = messages.find(hex); at != std::string::npos;
-         at = messages.find(hex, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }

@@ -32,15 +32,6 @@ const QByteArray kRecall2 = QByteArray::fromHex("8101043f0202ff");
 const QByteArray kRecall4 = QByteArray::fromHex("8101043f0204ff");
 const QByteArray kRecall5 = QByteArray::fromHex("8101043f0205ff");
 
-int countOf(const std::string& messages, const std::string& hex) {
-    int count = 0;
-    for (std::size_t at = messages.find(hex); at != std::string::npos;
-         at = messages.find(hex, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 class PanelEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
