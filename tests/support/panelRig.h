@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "mainControl.h"
+#include "panelProcessState.h"
 #include "simProcess.h"
 #include "tempRoot.h"
 
@@ -57,10 +58,6 @@ private:
     std::map<std::string, std::unique_ptr<VirtualCamera>> network_;
     std::unique_ptr<mainControl> panel_;
 };
-
-// Puts every process-wide item of the panel application back to its value at start-up. Only
-// while no panel runs.
-void resetPanelProcessState();
 
 // How often a message (hex) stands in a camera's message log (hex, as "get messages" gives it).
 inline int countOf(const std::string& messages, const std::string& hex) {

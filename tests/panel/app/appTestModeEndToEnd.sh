@@ -8,14 +8,7 @@ set -euo pipefail
 build=$1
 : "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
 root=$(mktemp -d /tmp/zek-e2e-tester.XXXXXX)
-source "$(dirname "$0")/../../../scripts/sim-lib.sh"
-fail() { echo "FAIL: $*"; echo "--- panel log"; tail -30 "$root/panel.log" || true; exit 1; }
-wait_for() {  # seconds, command...
-  local limit=$1; shift
-  for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-ctl() { "$build/sim/simctl" "$@"; }
+source "$(dirname "$0")/e2e-lib.sh"
 camera_heard() { ctl "$root/run/cam1.sock" get messages | grep -q "$1"; }
 
 mkdir -p "$root/dev/input" "$root/run/media/sda1/velmora"

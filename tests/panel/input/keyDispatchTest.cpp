@@ -1,5 +1,6 @@
 // Key dispatch and joystick motion, pass by pass: LEDs, flags, records and the queued bytes.
 #include "keyDispatch.h"
+#include "panelProcessState.h"
 
 #include <gtest/gtest.h>
 
@@ -89,35 +90,14 @@ protected:
         setLinkLogSink([](const char*, const std::string&) {});
         // Everything the dispatch and the motion handlers read or write outside themselves, as
         // it is when the panel starts.
+        resetPanelProcessState();
         {
             std::lock_guard<std::mutex> lock(ledMapMutex);
             testKeyboardStatusStr[0] = QByteArray::fromHex(kLiveMapAtStart).toStdString();
             testKeyboardStatusStr[17] = QByteArray::fromHex(kStartUpMap).toStdString();
         }
-        cameraCommandRingBuf.clear();
-        cameraDevice.clear();
-        currentControl = 1;
-        currentStatusOnScreen = 1;
-        currentInterface = 2;
-        tempCurrentControl = 1;
-        iCurrentSpeedMode = 2;
+        // The speed curve the tests are written for.
         iCurrentSpeedFunction = 1;
-        iCurrentNormalColor = 9;
-        iCurrentNormalColor_pst = 10;
-        camOSD = false;
-        awb = true;
-        autofocus = true;
-        autoiris = true;
-        camShift = false;
-        pstShift = false;
-        testLED = 0;
-        screenSaverMin = 0;
-        currTallyMode = 0;
-        camStatusCounter = 0;
-        for (std::atomic<bool>& flag : noMoreWarning) {
-            flag = false;
-        }
-        joystick = joystickState{};
         // Not "ABC", so that a camera selection's reset shows.
         cmdPrev.set("XYZ");
     }
