@@ -5,7 +5,8 @@
 #   panel namespace  10.77.0.1/24  <-- veth -->  10.77.0.2 .. 10.77.0.9/24  camera namespace
 #
 # The command sees ZEK_CAMERA_NS (run a virtual network camera there with
-# "ip netns exec $ZEK_CAMERA_NS ...") and ZEK_PANEL_ADDRESS. Nothing reaches the machine's own
+# "ip netns exec $ZEK_CAMERA_NS ..."), ZEK_CAMERA_IFACE (the camera side of the link, for tools
+# that broadcast there) and ZEK_PANEL_ADDRESS. Nothing reaches the machine's own
 # network. Both namespaces and everything started in them are removed on exit.
 set -euo pipefail
 id="$$"
@@ -41,5 +42,6 @@ done
 ip -n "$cameras" link set "vc$id" up
 
 export ZEK_CAMERA_NS="$cameras"
+export ZEK_CAMERA_IFACE="vc$id"
 export ZEK_PANEL_ADDRESS=10.77.0.1
 ip netns exec "$panel" "$@"

@@ -125,10 +125,8 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     platform::runCommand("i2cset -f -y 1 0x03 0x03 0x55");
     platform::runCommand("i2cset -f -y 1 0x03 0x04 0x55");
 
-    // 13. The boot partition holds the panel's MAC address.
-    platform::runCommand("sudo mount /dev/mmcblk0p1 /boot");
-    platform::runCommand("sync");
-    sleepMs(1000);
+    // 13. The panel's network settings and, from the boot partition, its MAC address.
+    readPanelNetworkSettings();
 
     // 15. Without automatic discovery the saved camera list is loaded.
     if (!testmode) {
@@ -326,6 +324,9 @@ int mainControl::sysInit() {
     }
 
     emit refreshAutoScan(autoScan);
+    emit refreshSystemNetConfig(udpsocketBindAddress.toString(), zek710ADHCPMODE,
+                                getZEK710AHOSTNAME(), zek710AMACADD, zek710AMASKADD, zek710AGATEADD,
+                                zek710APRIDNS, zek710ASECDNS);
 
     // Tally mapping of twelve channels.
     channelNumber = 12;

@@ -113,6 +113,8 @@ class mainControl : public QObject {
     Q_PROPERTY(bool cameraShift READ cameraShift WRITE setCameraShift NOTIFY cameraShiftChanged)
     Q_PROPERTY(bool cameraPresetShift READ cameraPresetShift WRITE setCameraPresetShift NOTIFY
                    cameraPresetShiftChanged)
+    Q_PROPERTY(bool zek710ADHCPMODE READ getZEK710ADHCPMODE WRITE setZEK710ADHCPMODE NOTIFY
+                   zek710ADHCPMODEChanged)
 
 public:
     explicit mainControl(QObject* parent = nullptr);
@@ -268,6 +270,29 @@ public slots:
     void setCurrentSpeedFunction(int func);
     int getCurrentSpeedFunction() const;
 
+    // The panel's own network settings: read at start-up, changed by the screens one by one,
+    // written to the interfaces file by saveZEK710ANetConfig; they apply after a reboot.
+    QString getZEK710AIPADDR() const;
+    bool getZEK710ADHCPMODE() const;
+    QString getZEK710AHOSTNAME() const;
+    QString getZEK710AMACADD() const;
+    QString getZEK710AGATEADD() const;
+    QString getZEK710AMASKADD() const;
+    QString getZEK710APRIDNS() const;
+    QString getZEK710ASECDNS() const;
+    void setZEK710AIPADDR(const QString& address);
+    void setZEK710ADHCPMODE(bool on);
+    void setZEK710AHOSTNAME(const QString& name);
+    void setZEK710AMACADD(const QString& mac);
+    void setZEK710AGATEADD(const QString& gateway);
+    void setZEK710AMASKADD(const QString& netmask);
+    void setZEK710APRIDNS(const QString& dns);
+    void setZEK710ASECDNS(const QString& dns);
+    // False when nothing was written: a static setup with a value that is not an IPv4 address,
+    // or an interfaces file that cannot be read or replaced.
+    bool saveZEK710ANetConfig();
+    void resetZEK710Network();
+
     // Settings.
     void deviceSave();
     void deviceLoad();
@@ -310,6 +335,8 @@ signals:
     void cam6PstTitleChanged();
     void cameraShiftChanged();
     void cameraPresetShiftChanged();
+    void zek710ADHCPMODEChanged();
+    void popMessage(int func, QString msg);
     void refreshJoystickValue(bool dirX, int x, bool dirY, int y, bool dirZ, int z);
     void refreshTBarValue(int t);
     void refreshSliderValue(int s1, int s2, int s3, int s4);
@@ -343,6 +370,8 @@ private:
     void openMcuLineUntilOpen();
     void exchangeMcuVersion();
     void createWorkers();
+    // Start-up: the interfaces file and the MAC address of the boot command line.
+    void readPanelNetworkSettings();
     // Sends by the on-screen routing rule: queued when the on-screen camera is the control
     // camera, else written at once.
     void routeToOnScreen(const QByteArray& message);
@@ -358,6 +387,13 @@ private:
     std::array<QUdpSocket*, kCameraSlots> viscaUdpSockets{};
     QUdpSocket* viscaUdpSocketsRcv = nullptr;
     QHostAddress udpsocketBindAddress;
+    bool zek710ADHCPMODE = false;
+    QString zek710AGATEADD;
+    QString zek710AMASKADD;
+    QString zek710APRIDNS;
+    QString zek710ASECDNS;
+    QString zek710AMACADD;
+    QString zekOldIP;
     int prevScreen = 1;
     int lastTBarReported = 0;
     int channelNumber = 12;

@@ -144,3 +144,18 @@ QString rotaryDevicePath() {
     std::lock_guard<std::mutex> lock(g_rotaryPathMutex);
     return g_rotaryPath;
 }
+
+namespace {
+std::mutex g_systemNetworkMutex;
+systemNetSettings g_systemNetwork;
+}  // namespace
+
+systemNetSettings systemNetwork() {
+    std::lock_guard<std::mutex> lock(g_systemNetworkMutex);
+    return g_systemNetwork;
+}
+
+void setSystemNetwork(const systemNetSettings& settings) {
+    std::lock_guard<std::mutex> lock(g_systemNetworkMutex);
+    g_systemNetwork = settings;
+}

@@ -163,3 +163,17 @@ constexpr int kLedActive = 2;
 // Path of the rotary encoder's input device, found by sysInit; empty when there is none.
 void setRotaryDevicePath(const QString& path);
 QString rotaryDevicePath();
+
+// The panel's network settings as read from the interfaces file at start-up: `systemDhcpmode`,
+// `systemIp`, `systemGateway`, `systemMask`, `systemPdns`, `systemSdns`. Written by the GUI
+// thread, read by the configuration service thread; kept behind one lock.
+struct systemNetSettings {
+    bool systemDhcpmode = false;
+    std::string systemIp;
+    std::string systemGateway;
+    std::string systemMask;
+    std::string systemPdns;
+    std::string systemSdns;
+};
+systemNetSettings systemNetwork();
+void setSystemNetwork(const systemNetSettings& settings);

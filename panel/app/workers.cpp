@@ -18,6 +18,7 @@
 #include "commandRunner.h"
 #include "functionKeyLamps.h"
 #include "hardwareLink.h"
+#include "hcipService.h"
 #include "keyDispatch.h"
 #include "mainControl.h"
 #include "mcuCommunicate.h"
@@ -27,6 +28,21 @@
 #include "stateEncoding.h"
 #include "viscaCommands.h"
 #include "workItem.h"
+
+namespace {
+
+// What the configuration service reports of the panel: its network settings as read at start-up.
+hcip::deviceInfoValues panelSavedNetwork() {
+    const systemNetSettings saved = systemNetwork();
+    hcip::deviceInfoValues values;
+    values.dhcp = saved.systemDhcpmode;
+    values.gateway = saved.systemGateway;
+    values.dns1 = saved.systemPdns;
+    values.dns2 = saved.systemSdns;
+    return values;
+}
+
+}  // namespace
 
 keyWorker::~keyWorker() {
     if (pollItem_) {
@@ -42,7 +58,11 @@ int keyWorker::rollingKeyStates() {
              << "current Version:" << kAppMajor << kAppMinor << kAppBuild;
     const mcuCommunicate protocol;
     const std::string versionAnswer = sendCommandtoMcu(protocol.askVersion(), my_serial_stream);
-    Q_UNUSED(versionAnswer);  // for the configuration service, which takes the raw answer
+
+    // The UDP configuration service runs for the life of the program on a thread of its own.
+    std::thread(udpHcipProcess, versionAnswer, std::string(), &my_serial_stream,
+                panelHcipProfile(panelSavedNetwork), std::chrono::seconds(10))
+        .detach();
 
     // The periodic poll of the MCU is created parked: this loop polls the MCU itself.
     pollItem_ = makeHardwarePollItem(&my_serial_stream, [] { return genKeyInitialedTable(); });

@@ -16,15 +16,10 @@
 #include "linkLog.h"
 #include "panelState.h"
 
-namespace {
-
-// The root of every rig of this process, removed when the process ends.
 TempRoot& rigRoot() {
     static TempRoot root;
     return root;
 }
-
-}  // namespace
 
 PanelRig::PanelRig(const std::vector<int>& serialCameras,
                    const std::vector<NetworkCamera>& networkCameras) {

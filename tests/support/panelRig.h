@@ -59,6 +59,10 @@ private:
     std::unique_ptr<mainControl> panel_;
 };
 
+// The root of every rig of this process, removed when the process ends. Files the panel reads
+// while it is built (its network settings) are put here before the rig.
+TempRoot& rigRoot();
+
 // How often a message (hex) stands in a camera's message log (hex, as "get messages" gives it).
 inline int countOf(const std::string& messages, const std::string& hex) {
     int count = 0;

@@ -1,0 +1,154 @@
+// The panel's own network settings: read from the interfaces file and the boot command line when
+// mainControl is built, changed one by one as the network screen does, saved, and reset from the
+// backup. Runs inside the test namespaces (the panel binds its configuration service there).
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "mainControl.h"
+#include "panelRig.h"
+#include "panelState.h"
+
+namespace {
+
+const char* const kStaticInterfaces =
+    "auto lo\n"
+    "iface lo inet loopback\n"
+    "\n"
+    "auto eth0\n"
+    "iface eth0 inet static\n"
+    "address 10.77.0.1\n"
+    "gateway 10.77.0.254\n"
+    "netmask 255.255.255.0\n"
+    "nameserver 9.9.9.9\n"
+    "nameserver  8.8.4.4\n"
+    "broadcast 10.77.0.255\n";
+
+const char* const kDefaultInterfaces =
+    "auto lo\n"
+    "iface lo inet loopback\n"
+    "\n"
+    "auto eth0\n"
+    "iface eth0 inet dhcp\n"
+    "\n"
+    "#auto wlan0\n"
+    "iface wlan0 inet dhcp\n"
+    "        wireless_mode managed\n"
+    "        wpa-conf /etc/wpa_supplicant.conf\n";
+
+class PanelNetworkSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TempRoot& root = rigRoot();
+        std::filesystem::create_directories(root / "etc/network");
+        std::filesystem::create_directories(root / "boot");
+        std::filesystem::remove(root / "etc/network/interfaces_backup");
+        root.writeFile("etc/network/interfaces", kStaticInterfaces);
+        root.writeFile("boot/cmdline.txt",
+                       "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait\n");
+        rig = std::make_unique<PanelRig>(std::vector<int>{1},
+                                         std::vector<PanelRig::NetworkCamera>{});
+        ASSERT_TRUE(rig->ready()) << rig->why();
+    }
+    void TearDown() override { rig.reset(); }
+
+    mainControl& panel() { return rig->panel(); }
+    std::string interfaces() { return rig->root().readFile("etc/network/interfaces"); }
+
+    std::unique_ptr<PanelRig> rig;
+};
+
+TEST_F(PanelNetworkSettings, ReadAtStartUp) {
+    EXPECT_FALSE(panel().getZEK710ADHCPMODE());
+    EXPECT_EQ(panel().getZEK710AIPADDR(), "10.77.0.1");
+    EXPECT_EQ(panel().getZEK710AGATEADD(), "10.77.0.254");
+    EXPECT_EQ(panel().getZEK710AMASKADD(), "255.255.255.0");
+    EXPECT_EQ(panel().getZEK710APRIDNS(), "9.9.9.9");
+    EXPECT_EQ(panel().getZEK710ASECDNS(), "8.8.4.4");
+    EXPECT_EQ(panel().getZEK710AMACADD(), "02:a4:5c:01:00:07");
+    EXPECT_EQ(panel().getZEK710AHOSTNAME(), "ZEK-710A");
+    const systemNetSettings copies = systemNetwork();
+    EXPECT_FALSE(copies.systemDhcpmode);
+    EXPECT_EQ(copies.systemGateway, "10.77.0.254");
+    EXPECT_EQ(copies.systemSdns, "8.8.4.4");
+}
+
+TEST_F(PanelNetworkSettings, SaveWritesTheScreenValuesAndRefusesBrokenOnes) {
+    int dhcpChanged = 0;
+    QObject::connect(&panel(), &mainControl::zek710ADHCPMODEChanged, [&] { ++dhcpChanged; });
+    panel().setZEK710AIPADDR("10.1.2.3");
+    panel().setZEK710AMASKADD("255.255.0.0");
+    panel().setZEK710AGATEADD("10.1.2.254");
+    panel().setZEK710APRIDNS("1.1.1.1");
+    panel().setZEK710ASECDNS("");
+    panel().setZEK710AHOSTNAME("renamed");  // the host name is fixed
+    ASSERT_TRUE(panel().saveZEK710ANetConfig());
+    EXPECT_EQ(interfaces(),
+              "auto lo\n"
+              "iface lo inet loopback\n"
+              "\n"
+              "auto eth0\n"
+              "iface eth0 inet static\n"
+              "address 10.1.2.3\n"
+              "gateway 10.1.2.254\n"
+              "netmask 255.255.0.0\n"
+              "nameserver 1.1.1.1\n"
+              "broadcast 10.1.2.255\n"
+              "\n"
+              "#auto wlan0\n"
+              "iface wlan0 inet dhcp\n"
+              "        wireless_mode managed\n"
+              "        wpa-conf /etc/wpa_supplicant.conf\n");
+    // The first save keeps a backup of the fresh default setup.
+    EXPECT_EQ(rig->root().readFile("etc/network/interfaces_backup"), kDefaultInterfaces);
+    EXPECT_EQ(panel().getZEK710AHOSTNAME(), "ZEK-710A");
+
+    const std::string saved = interfaces();
+    for (const char* broken : {"10.1.2", "10.1.2.3\naddress 6.6.6.6", "300.1.1.1"}) {
+        panel().setZEK710AGATEADD(broken);
+        EXPECT_FALSE(panel().saveZEK710ANetConfig()) << broken;
+        EXPECT_EQ(interfaces(), saved);
+    }
+    panel().setZEK710AIPADDR("not an address");
+    panel().setZEK710AGATEADD("10.1.2.254");
+    EXPECT_FALSE(panel().saveZEK710ANetConfig());
+
+    // With DHCP on, the static values do not matter and are not written.
+    panel().setZEK710ADHCPMODE(true);
+    EXPECT_EQ(dhcpChanged, 1);
+    ASSERT_TRUE(panel().saveZEK710ANetConfig());
+    EXPECT_NE(interfaces().find("iface eth0 inet dhcp\n\n#auto wlan0\n"), std::string::npos)
+        << interfaces();
+}
+
+TEST_F(PanelNetworkSettings, ResetRestoresTheBackupAndAsksForAReboot) {
+    std::vector<std::pair<int, QString>> messages;
+    QObject::connect(&panel(), &mainControl::popMessage,
+                     [&](int func, const QString& text) { messages.emplace_back(func, text); });
+    // No backup yet: the default setup becomes the backup and the interfaces file.
+    panel().resetZEK710Network();
+    EXPECT_EQ(rig->root().readFile("etc/network/interfaces_backup"), kDefaultInterfaces);
+    EXPECT_EQ(interfaces(), kDefaultInterfaces);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, 98);
+    EXPECT_EQ(messages[0].second, "Please reboot ZEK710A");
+
+    // With a backup, that backup comes back.
+    rig->root().writeFile("etc/network/interfaces_backup", kStaticInterfaces);
+    panel().resetZEK710Network();
+    EXPECT_EQ(interfaces(), kStaticInterfaces);
+    EXPECT_FALSE(std::filesystem::exists(rig->root() / "etc/network/interfaces.partial"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
