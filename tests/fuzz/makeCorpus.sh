@@ -99,3 +99,15 @@ seed $f statusInPieces 01 08 06 55 AA 81 15 01 1A 10 12 2B 00 00 00 00 85 00 03 
 seed $f commandGarbageFirst 00 FF 0A 01 02 55 AA 80 05 00 01 00 07
 seed $f commandOddGarbage 02 10 09 01 55 AA 80 05 00 01 00 07
 seed $f daemonStatusTruncated 05 02 06 55 AA 81 15 01 1A
+
+h=hcipDatagramFuzz
+seed $h scan 00 00 0B 00 0B 80 00 45 54 48 5F 52 45 51
+# SET_IPADR for the own MAC, then the netmask and both DNS servers: a complete manual setup.
+seed $h manualSetup 00 00 1B 00 1B 80 03 02 A4 5C 01 12 AB 53 45 54 5F 49 50 41 44 52 0A 4D 00 32 \
+  0A 4D 00 FE 00 13 00 13 81 0B 53 45 54 5F 4E 45 54 4D 41 53 4B FF FF 00 00 00 12 00 12 81 0D 53 \
+  45 54 5F 50 52 49 44 4E 53 09 09 09 09 00 12 00 12 81 0E 53 45 54 5F 53 45 43 44 4E 53 08 08 04 \
+  04
+seed $h hostName 01 00 20 00 20 81 09 53 45 54 5F 44 48 43 50 4E 41 4D 45 63 61 6D 0A 5B 78 5D 00 \
+  00 00 00 00 00 00 00 00 00
+seed $h dhcpAndMac 00 00 17 00 17 80 02 02 A4 5C 01 12 AB 53 45 54 5F 44 48 43 50 4D 4F 44 45 01 \
+  00 14 00 14 81 0A 53 45 54 5F 4D 41 43 41 44 52 02 A4 5C 07 12 AB

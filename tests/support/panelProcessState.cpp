@@ -103,6 +103,7 @@ void resetPanelProcessState() {
         flag = false;
     }
     setRotaryDevicePath(QString());
+    setSystemNetwork(systemNetSettings{});
 
     // Joystick motion and the controls' snapshot.
     joystick = joystickState{};

@@ -51,8 +51,8 @@ protected:
         root.writeFile("etc/network/interfaces", kStaticInterfaces);
         root.writeFile("boot/cmdline.txt",
                        "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait\n");
-        rig = std::make_unique<PanelRig>(std::vector<int>{1},
-                                         std::vector<PanelRig::NetworkCamera>{});
+        rig =
+            std::make_unique<PanelRig>(std::vector<int>{1}, std::vector<PanelRig::NetworkCamera>{});
         ASSERT_TRUE(rig->ready()) << rig->why();
     }
     void TearDown() override { rig.reset(); }
