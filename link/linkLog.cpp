@@ -12,13 +12,23 @@ namespace {
 
 std::atomic<LinkProgram> g_program{LinkProgram::panel};
 
-// Guards the pointer to the sink only; lines are written outside it.
-std::mutex g_sinkMutex;
-std::shared_ptr<const LinkLogSink> g_sink;
+// The sink and the lock that guards the pointer to it (lines are written outside the lock). Both
+// live until the process is gone: a detached thread (the configuration service) may still log
+// while the program's static objects are being destroyed at exit.
+struct sinkSlot {
+    std::mutex mutex;
+    std::shared_ptr<const LinkLogSink> sink;
+};
+
+sinkSlot& theSink() {
+    static sinkSlot* const slot = new sinkSlot;
+    return *slot;
+}
 
 std::shared_ptr<const LinkLogSink> currentSink() {
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    return g_sink;
+    sinkSlot& slot = theSink();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    return slot.sink;
 }
 
 bool categoryListed(const char* list, const char* category) {
@@ -61,8 +71,9 @@ void setLinkLogSink(LinkLogSink sink) {
     if (sink) {
         replacement = std::make_shared<const LinkLogSink>(std::move(sink));
     }
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    g_sink = std::move(replacement);
+    sinkSlot& slot = theSink();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    slot.sink = std::move(replacement);
 }
 
 bool linkTraceEnabled(const char* category) {

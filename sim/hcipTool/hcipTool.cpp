@@ -33,6 +33,8 @@
 #include <utility>
 #include <vector>
 
+#include "hexDigits.h"
+
 namespace {
 
 const char kUsage[] =
@@ -301,19 +303,6 @@ std::optional<Answer> decodeAnswer(const Bytes& datagram) {
 
 // ---------------------------------------------------------------------------------------------
 // Command-line values.
-
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // Four decimal numbers 0-255 joined by dots, nothing else (no octal or hex forms, no blanks).
 std::optional<Ipv4Address> parseDotted(const std::string& text) {
