@@ -11,6 +11,22 @@ source "$(dirname "$0")/sim-lib.sh"
 say() { echo "[demo] $*"; }
 ctl() { build/sim/simctl "$@"; }
 
+# The panel's network setup as the board keeps it, and its MAC address on the boot partition.
+mkdir -p "$root/etc/network" "$root/boot" "$root/var/lib/connman"
+cat > "$root/etc/network/interfaces" <<'END'
+auto lo
+iface lo inet loopback
+
+auto eth0
+iface eth0 inet static
+address 10.77.0.1
+gateway 10.77.0.254
+netmask 255.255.255.0
+nameserver 9.9.9.9
+nameserver  8.8.4.4
+END
+echo "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait" > "$root/boot/cmdline.txt"
+
 # The rotary encoder's input node, named as the panel looks for it.
 mkfifo "$root/dev/input/event0"
 echo "rotary@10" > "$root/dev/input/event0.name"
@@ -129,6 +145,17 @@ if [ -n "${ZEK_DEMO_SECONDS:-}" ]; then
   say "panel and front panel stay up for $ZEK_DEMO_SECONDS s: play with them"
   sleep "$ZEK_DEMO_SECONDS"
 fi
+
+# A configuration tool on the camera network finds the panel and gives it a new static setup,
+# which waits in a new service file for the next start of the network.
+say "a configuration tool on the camera network scans and sets up the panel:"
+hcip() { ip netns exec "$ZEK_CAMERA_NS" build/sim/hcipTool/hcipTool --interface "$ZEK_CAMERA_IFACE" "$@"; }
+hcip --timeout 15000 version >/dev/null 2>&1 || true
+hcip --timeout 500 scan 2>/dev/null | grep '^device' | sed 's/^/  /' || true
+mac=$(tr 'a-f' 'A-F' < /sys/class/net/eth0/address)
+hcip --to 10.77.0.1 set-static "$mac" 10.77.0.50 255.255.255.0 10.77.0.254 9.9.9.9 8.8.4.4 \
+  2>/dev/null | grep '^ack' | sed 's/^/  /' || true
+echo "  new service file: $(grep IPv4 "$root/var/lib/connman/default.config_new" 2>/dev/null)"
 
 say "what the cameras and the MCU saw:"
 echo "  camera 9 messages: $(ctl "$cam9" get count)"
