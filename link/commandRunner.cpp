@@ -182,6 +182,10 @@ std::vector<std::string> expandGlob(const std::string& word) {
 bool judgeStep(std::vector<std::string>& argv, std::string& reason) {
     static const std::set<std::string> kFileCommands{"cp",   "mv",    "rm",   "mkdir", "chmod",
                                                      "sync", "unzip", "bash", "sh"};
+    // The simulation runs as the user who owns the root: "sudo" of a file command is that command.
+    if (argv.front() == "sudo" && argv.size() > 1 && argv[1] != "-s" && argv[1] != "-i") {
+        argv.erase(argv.begin());
+    }
     const std::string program = argv.front();
     // A script the simulation placed inside the root (a stand-in for a board script) runs by its
     // path, with its arguments as they are.
@@ -205,6 +209,11 @@ bool judgeStep(std::vector<std::string>& argv, std::string& reason) {
         }
         if (isOption(word)) {
             expanded.push_back(word);
+            // unzip's password is a word of its own, not a path.
+            if (program == "unzip" && word == "-P" && i + 1 < argv.size()) {
+                expanded.push_back(argv[++i]);
+                continue;
+            }
             if ((program == "bash" || program == "sh") && word == "-c") {
                 reason = "inline shell script";
                 return false;

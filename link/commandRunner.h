@@ -4,9 +4,10 @@
 // ZEK_SIMULATION set to anything but "" or "0", as tests and the demo do) the runner appends the
 // command text to "<root>/commands.log" and runs it only when it is a harmless file command
 // acting inside the root: cp, mv, rm, mkdir, chmod, sync, unzip, bash/sh of a script inside
-// the root or a script inside the root run by its path, chained with "&&" or ";". Everything else
-// (reboot, shutdown, mount, umount, kill, i2cset, sudo, echo into sysfs, pipes, redirections) is
-// recorded and not run, and reports success, as the command would have on the board.
+// the root or a script inside the root run by its path, chained with "&&" or ";"; "sudo" before
+// such a command runs it as it is. Everything else (reboot, shutdown, mount, umount, kill, i2cset,
+// echo into sysfs, pipes, redirections, sudo of anything else) is recorded and not run, and
+// reports success, as the command would have on the board.
 #pragma once
 
 #include <string>

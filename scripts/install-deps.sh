@@ -9,7 +9,7 @@ packages=(
   qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-window2
   qml-module-qtquick-templates2
   libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2 xvfb xdotool
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev zip unzip
 )
 
 missing=()

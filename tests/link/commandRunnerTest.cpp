@@ -125,3 +125,25 @@ TEST(CommandRunnerOnTheBoard, PipeOutputIsReturnedWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CommandRunnerTest, SudoOfAFileCommandAndUnzipsPasswordRunInsideTheRoot) {
+    root_.writeFile("home/zek710a/application/prev/zek710amgrgui", "previous build");
+    const std::string copy = "sudo cp -f " + under("home/zek710a/application/prev/zek710amgrgui") +
+                             " " + under("home/zek710a/application/zek710amgrgui");
+    EXPECT_TRUE(platform::judgeSimulatedCommand(copy).allowed);
+    EXPECT_EQ(platform::runCommand(copy), 0);
+    EXPECT_EQ(root_.readFile("home/zek710a/application/zek710amgrgui"), "previous build");
+    // A copy that fails says so.
+    EXPECT_NE(platform::runCommand("sudo cp -f " + under("missing") + " " + under("x")), 0);
+
+    const platform::CommandVerdict unzip = platform::judgeSimulatedCommand(
+        "unzip -P mQ#v_2408T " + under("stick/pkg") + " -d " + under("update/"));
+    ASSERT_TRUE(unzip.allowed) << unzip.reason;
+    EXPECT_EQ(unzip.steps.at(0).at(2), "mQ#v_2408T");
+    EXPECT_FALSE(platform::judgeSimulatedCommand("sudo mount /dev/sda1 " + under("mnt")).allowed);
+    EXPECT_FALSE(platform::judgeSimulatedCommand("sudo -s").allowed);
+}
+
+}  // namespace
