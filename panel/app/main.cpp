@@ -10,13 +10,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <thread>
 
 #include "commandRunner.h"
 #include "linkLog.h"
 #include "mainControl.h"
+#include "mcuCommunicate.h"
+#include "mcuExchange.h"
 #include "panelState.h"
 #include "pathResolver.h"
 #include "qmltranslator.h"
+#include "softwareUpdate.h"
 
 namespace {
 
@@ -56,6 +61,38 @@ void saveScreenshotsIfAsked(QQmlApplicationEngine& engine) {
     timer->start(1000);
 }
 
+// "zek710amgrgui --update check|install": the About screen's two operations without a screen,
+// for service work, tests and the demo. The check asks the MCU for its version once, as the
+// running panel knows it; the install does not need the MCU.
+int runUpdateFromCommandLine(const std::string& operation) {
+    update::softwareUpdater::listeners tell;
+    tell.progress = [](int percent) { std::printf("progress %d\n", percent); };
+    tell.newVersion = [](bool upable, const std::string& appver, const std::string& mcuver) {
+        std::printf("new version: upable=%d app=%s mcu=%s\n", upable ? 1 : 0, appver.c_str(),
+                    mcuver.c_str());
+    };
+    tell.result = [](const std::string& result) { std::printf("result %s\n", result.c_str()); };
+    update::softwareUpdater updater(
+        tell, [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); });
+    if (operation == "check") {
+        int major = -1;
+        int minor = -1;
+        LibSerial::SerialStream line;
+        if (openMcuLine(line, platform::resolvePath("/dev/ttyAMA0"))) {
+            bool isSync = false;
+            minor = mcuCommunicate().versionNumber(
+                sendCommandtoMcu(mcuCommunicate().askVersion(), line), isSync, major);
+        }
+        const std::string appver = updater.getUpgradeVersion(
+            currentSoftwareVersionString().toStdString(), formatMcuVersion(major, minor));
+        std::fflush(stdout);
+        return appver == "ERROR" ? 1 : 0;
+    }
+    const std::string result = updater.callUpgrade();
+    std::fflush(stdout);
+    return result == "OK" ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -64,6 +101,10 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     setLinkProgram(LinkProgram::panel);
+    if (argc == 3 && std::strcmp(argv[1], "--update") == 0 &&
+        (std::strcmp(argv[2], "check") == 0 || std::strcmp(argv[2], "install") == 0)) {
+        return runUpdateFromCommandLine(argv[2]);
+    }
     routeLinkLogToQt();
 
     // The boot splash viewer is ended once the panel takes the screen.

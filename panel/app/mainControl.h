@@ -293,6 +293,11 @@ public slots:
     bool saveZEK710ANetConfig();
     void resetZEK710Network();
 
+    // Software update from the USB stick: the archive's application version ("" when there is
+    // none), and the install ("OK" or "ERROR").
+    QString getUpgradeVersion();
+    QString callUpgrade();
+
     // Settings.
     void deviceSave();
     void deviceLoad();
@@ -337,6 +342,9 @@ signals:
     void cameraPresetShiftChanged();
     void zek710ADHCPMODEChanged();
     void popMessage(int func, QString msg);
+    void refreshNewVersion(bool upable, QString appver, QString mcuver);
+    void upgradeResult(QString result);
+    void refreshProgress(int percent);
     void refreshJoystickValue(bool dirX, int x, bool dirY, int y, bool dirZ, int z);
     void refreshTBarValue(int t);
     void refreshSliderValue(int s1, int s2, int s3, int s4);
