@@ -157,12 +157,29 @@ hcip --to 10.77.0.1 set-static "$mac" 10.77.0.50 255.255.255.0 10.77.0.254 9.9.9
   2>/dev/null | grep '^ack' | sed 's/^/  /' || true
 echo "  new service file: $(grep IPv4 "$root/var/lib/connman/default.config_new" 2>/dev/null)"
 
+# A software update from a USB stick: the sample package is checked and installed by the panel
+# program from its command line; then the recovery tool runs its chasing light and ends.
+say "a USB stick with an update package:"
+mkdir -p "$root/home/zek710a/application/current" "$root/home/zek710a/application/prev"
+cp build/panel/zek710amgrgui "$root/home/zek710a/application/current/"
+scripts/make-update-package.sh "$root" 1.0.8 0.2.0.5 >/dev/null
+update() { ZEK_ROOT="$root" ZEK_SIMULATION=1 build/panel/zek710amgrgui --update "$1" 2>/dev/null; }
+update check | grep '^new version' | sed 's/^/  /' || true
+update install | grep '^result' | sed 's/^/  install /' || true
+echo "  current application now says: $("$root/home/zek710a/application/current/zek710amgrgui")"
+echo "  previous application kept:    $("$root/home/zek710a/application/prev/zek710amgrgui" -v)"
+say "the recovery tool waits for its key chord, chasing the function-key lamps:"
+rescue_status=0
+ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+  timeout 30 build/rescue/panelRescue >/dev/null 2>&1 || rescue_status=$?
+echo "  no chord held: panelRescue ended with status $rescue_status, lamps off"
+
 say "what the cameras and the MCU saw:"
 echo "  camera 9 messages: $(ctl "$cam9" get count)"
 echo "  camera 10 state:   $(ctl "$root/run/cam10.sock" get state | cut -c1-80)..."
 echo "  MCU frames:        $(ctl "$root/run/mcu.sock" get counts)"
 echo "  MCU key LEDs:      $(ctl "$root/run/mcu.sock" get leds)"
-echo "  system commands recorded (not run):"
+echo "  system commands recorded (file commands inside the root ran, the others did not):"
 sed 's/^/    /' "$root/commands.log"
 cp "$root/panel.log" demo-output/panel.log
 say "done"
