@@ -58,23 +58,7 @@ protected:
         loop_.exec();
     }
 
-    std::vector<std::string> commands() const {
-        std::vector<std::string> lines;
-        const std::string path = root_ / "commands.log";
-        if (!std::filesystem::exists(path)) {
-            return lines;
-        }
-        const std::string all = root_.readFile("commands.log");
-        std::size_t start = 0;
-        for (std::size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1) {
-            std::string line = all.substr(start, end - start);
-            for (std::size_t at; (at = line.find(root_.path())) != std::string::npos;) {
-                line.erase(at, root_.path().size());
-            }
-            lines.push_back(line);
-        }
-        return lines;
-    }
+    std::vector<std::string> commands() const { return root_.recordedCommands(); }
 
     // The commands from the first one that starts with first.
     std::vector<std::string> commandsFrom(const std::string& first) const {

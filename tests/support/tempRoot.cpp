@@ -42,3 +42,17 @@ std::string TempRoot::readFile(const std::string& relative) const {
     content << in.rdbuf();
     return content.str();
 }
+
+std::vector<std::string> TempRoot::recordedCommands() const {
+    std::vector<std::string> lines;
+    const std::string all = readFile("commands.log");
+    std::size_t start = 0;
+    for (std::size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = all.substr(start, end - start);
+        for (std::size_t at; (at = line.find(path_)) != std::string::npos;) {
+            line.erase(at, path_.size());
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TempRoot {
 public:
@@ -17,6 +18,9 @@ public:
 
     void writeFile(const std::string& relative, const std::string& content) const;
     std::string readFile(const std::string& relative) const;
+    // The commands the runner recorded in commands.log, with the root taken out of every path,
+    // so they read as on the panel. Empty when nothing was recorded.
+    std::vector<std::string> recordedCommands() const;
 
 private:
     std::string path_;

@@ -67,20 +67,7 @@ protected:
         return update::softwareUpdater(tell, [](std::chrono::milliseconds) {});
     }
 
-    // The recorded commands with the root taken out, as they read on the panel.
-    std::vector<std::string> commands() const {
-        std::vector<std::string> lines;
-        const std::string all = root_.readFile("commands.log");
-        std::size_t start = 0;
-        for (std::size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1) {
-            std::string line = all.substr(start, end - start);
-            for (std::size_t at; (at = line.find(root_.path())) != std::string::npos;) {
-                line.erase(at, root_.path().size());
-            }
-            lines.push_back(line);
-        }
-        return lines;
-    }
+    std::vector<std::string> commands() const { return root_.recordedCommands(); }
 
     std::string file(const std::string& relative) const {
         return fs::exists(root_ / relative) ? root_.readFile(relative) : "(missing)";
