@@ -22,7 +22,8 @@ TempRoot& rigRoot() {
 }
 
 PanelRig::PanelRig(const std::vector<int>& serialCameras,
-                   const std::vector<NetworkCamera>& networkCameras) {
+                   const std::vector<NetworkCamera>& networkCameras,
+                   const std::function<void(mainControl&)>& beforeSysInit) {
     if (std::getenv("ZEK_CAMERA_NS") == nullptr) {
         why_ = "run through scripts/netns-run.sh: the panel may only run in a test namespace";
         return;
@@ -66,6 +67,9 @@ PanelRig::PanelRig(const std::vector<int>& serialCameras,
         }
     }
     panel_ = std::make_unique<mainControl>();
+    if (beforeSysInit) {
+        beforeSysInit(*panel_);
+    }
     if (panel_->sysInit() != 1) {
         why_ = "sysInit did not finish";
     }

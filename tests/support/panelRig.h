@@ -33,8 +33,11 @@ public:
 
     // Starts the devices and builds mainControl, then runs sysInit. ready() tells whether all
     // went well; why() says what did not.
+    // beforeSysInit, when given, sees mainControl between its construction and sysInit (to
+    // connect to what sysInit emits).
     PanelRig(const std::vector<int>& serialCameras,
-             const std::vector<NetworkCamera>& networkCameras);
+             const std::vector<NetworkCamera>& networkCameras,
+             const std::function<void(mainControl&)>& beforeSysInit = {});
     ~PanelRig();
     PanelRig(const PanelRig&) = delete;
     PanelRig& operator=(const PanelRig&) = delete;

@@ -2,6 +2,7 @@
 // mainControl is built, changed one by one as the network screen does, saved, and reset from the
 // backup. Runs inside the test namespaces (the panel binds its configuration service there).
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -51,8 +52,18 @@ protected:
         root.writeFile("etc/network/interfaces", kStaticInterfaces);
         root.writeFile("boot/cmdline.txt",
                        "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait\n");
-        rig =
-            std::make_unique<PanelRig>(std::vector<int>{1}, std::vector<PanelRig::NetworkCamera>{});
+        rig = std::make_unique<PanelRig>(
+            std::vector<int>{1}, std::vector<PanelRig::NetworkCamera>{},
+            [this](mainControl& panel) {
+                QObject::connect(
+                    &panel, &mainControl::refreshSystemNetConfig,
+                    [this](const QString& ip, bool dhcp, const QString& host, const QString& mac,
+                           const QString& mask, const QString& gate, const QString& pdns,
+                           const QString& sdns) {
+                        shown << ip << (dhcp ? "dhcp" : "static") << host << mac << mask << gate
+                              << pdns << sdns;
+                    });
+            });
         ASSERT_TRUE(rig->ready()) << rig->why();
     }
     void TearDown() override { rig.reset(); }
@@ -61,6 +72,7 @@ protected:
     std::string interfaces() { return rig->root().readFile("etc/network/interfaces"); }
 
     std::unique_ptr<PanelRig> rig;
+    QStringList shown;  // what sysInit told the network screen
 };
 
 TEST_F(PanelNetworkSettings, ReadAtStartUp) {
@@ -76,6 +88,8 @@ TEST_F(PanelNetworkSettings, ReadAtStartUp) {
     EXPECT_FALSE(copies.systemDhcpmode);
     EXPECT_EQ(copies.systemGateway, "10.77.0.254");
     EXPECT_EQ(copies.systemSdns, "8.8.4.4");
+    EXPECT_EQ(shown, (QStringList{"10.77.0.1", "static", "ZEK-710A", "02:a4:5c:01:00:07",
+                                  "255.255.255.0", "10.77.0.254", "9.9.9.9", "8.8.4.4"}));
 }
 
 TEST_F(PanelNetworkSettings, SaveWritesTheScreenValuesAndRefusesBrokenOnes) {
