@@ -19,6 +19,7 @@
 #include "linkLog.h"
 #include "mcuCommunicate.h"
 #include "pathResolver.h"
+#include "systemFiles.h"
 
 namespace {
 
@@ -86,9 +87,7 @@ sockaddr_in broadcastAt(const sockaddr_in& sender) {
 }
 
 std::string senderText(const sockaddr_in& sender) {
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &sender.sin_addr, text, sizeof text);
-    return text;
+    return dottedOf(reinterpret_cast<const sockaddr*>(&sender));
 }
 
 // A MAC that may stand for one device: not all zero, not a group address.
@@ -362,7 +361,7 @@ public:
         platform::runCommand("sudo mount /dev/mmcblk0p1 /boot");
         platform::runCommand("sync");
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        const auto text = netconfig::readSystemFile(netconfig::kBootCommandLine);
+        const auto text = platform::readSystemFile(netconfig::kBootCommandLine);
         if (!text) {
             linkLog(kCategory, "SET_MACADR: cannot read the boot command line");
             return false;
@@ -372,7 +371,7 @@ public:
             linkLog(kCategory, "SET_MACADR: no macaddr= in the boot command line");
             return false;
         }
-        if (!netconfig::writeSystemFileAtomically(netconfig::kBootCommandLine, *changed)) {
+        if (!platform::writeSystemFileAtomically(netconfig::kBootCommandLine, *changed)) {
             return false;
         }
         platform::runCommand("sync");

@@ -12,8 +12,9 @@
 // fixed datagram offsets.
 //
 // Both programs carry the service; what differs between them is an hcipServiceProfile. The
-// protocol code (builders, readers, hcipService::handleDatagram) is pure: the system (interface,
-// files, boot command line) is reached through hcipSystem, answers leave through a send function.
+// protocol code (builders, readers, hcipService::handleDatagram) is pure: the machine's
+// interface, files and boot command line are reached through hcipSystem, answers leave through a
+// send function.
 #pragma once
 
 #include <netinet/in.h>

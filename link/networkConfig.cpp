@@ -1,19 +1,12 @@
 #include "networkConfig.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "commandRunner.h"
 #include "linkLog.h"
 #include "pathResolver.h"
+#include "systemFiles.h"
 
 namespace netconfig {
 
@@ -49,16 +42,6 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\r";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
-
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
@@ -66,12 +49,12 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 // The value behind keyword on an interfaces line ("address 10.0.0.1"), or nothing when the line
 // is not about keyword.
 std::optional<std::string> valueOf(const std::string& line, const std::string& keyword) {
-    const std::string content = trimmed(line);
+    const std::string content = platform::trimmedText(line);
     if (!startsWith(content, keyword) || content.size() == keyword.size() ||
         (content[keyword.size()] != ' ' && content[keyword.size()] != '\t')) {
         return std::nullopt;
     }
-    return trimmed(content.substr(keyword.size()));
+    return platform::trimmedText(content.substr(keyword.size()));
 }
 
 std::string dottedOr(const std::string& value, const char* fallback) {
@@ -212,7 +195,8 @@ interfacesSettings parseInterfacesText(const std::string& text) {
             continue;
         }
         // The eth0 stanza ends where the next interface begins.
-        if (startsWith(trimmed(line), "iface ") || startsWith(trimmed(line), "auto ")) {
+        if (startsWith(platform::trimmedText(line), "iface ") ||
+            startsWith(platform::trimmedText(line), "auto ")) {
             break;
         }
         if (const auto value = valueOf(line, "address")) {
@@ -322,53 +306,6 @@ std::optional<std::string> commandLineWithMac(const std::string& text, const std
     return changed;
 }
 
-std::optional<std::string> readSystemFile(const std::string& systemPath) {
-    std::ifstream file(platform::resolvePath(systemPath), std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-bool writeSystemFileAtomically(const std::string& systemPath, const std::string& content) {
-    const std::string path = platform::resolvePath(systemPath);
-    const std::string partial = path + ".partial";
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        linkLog(kCategory, "cannot write " + path + ": " + std::strerror(errno));
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            linkLog(kCategory, "cannot write " + path + ": " + std::strerror(errno));
-            ::close(fd);
-            ::unlink(partial.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    const bool flushed = ::fsync(fd) == 0;
-    ::close(fd);
-    if (!flushed || ::rename(partial.c_str(), path.c_str()) != 0) {
-        linkLog(kCategory, "cannot replace " + path + ": " + std::strerror(errno));
-        ::unlink(partial.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool systemFileExists(const std::string& systemPath) {
-    struct stat info {};
-    return ::stat(platform::resolvePath(systemPath).c_str(), &info) == 0;
-}
-
 }  // namespace netconfig
 
 bool genNetWorkConfigFile(const std::string& filename, bool bDHCP, const std::string& setIP,
@@ -390,7 +327,7 @@ bool genNetWorkConfigFile(const std::string& filename, bool bDHCP, const std::st
         linkLog(netconfig::kCategory, "network config not written to " + filename + ": " + why);
         return false;
     }
-    const bool written = netconfig::writeSystemFileAtomically(filename, *text);
+    const bool written = platform::writeSystemFileAtomically(filename, *text);
     exec("sync");
     if (written && linkProgram() == LinkProgram::daemon) {
         linkLog(netconfig::kCategory, "write network config:\n " + *text + "\n");
@@ -399,7 +336,7 @@ bool genNetWorkConfigFile(const std::string& filename, bool bDHCP, const std::st
 }
 
 std::string readHostName(const std::string& filename) {
-    const auto text = netconfig::readSystemFile(filename);
+    const auto text = platform::readSystemFile(filename);
     if (!text) {
         if (linkProgram() == LinkProgram::daemon) {
             linkLog(netconfig::kCategory, "read hostName  fail \n");
@@ -412,7 +349,7 @@ std::string readHostName(const std::string& filename) {
 std::string readNetWorkConfigs(const std::string& filename, std::string& hostName,
                                std::string& setIP, std::string& netMask, std::string& gateWay,
                                std::string& dns1, std::string& dns2) {
-    const auto text = netconfig::readSystemFile(filename);
+    const auto text = platform::readSystemFile(filename);
     if (!text) {
         return readHostName(filename);
     }

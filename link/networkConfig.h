@@ -6,9 +6,7 @@
 // address in the boot command line "/boot/cmdline.txt". Nothing here reconfigures an interface:
 // the system reads these files when it next starts its network.
 //
-// The text builders and readers are pure; the file helpers take system paths ("/etc/...") and
-// resolve them under the root. Every file is written beside its target and renamed over it, so a
-// power cut leaves either the old or the new file, never half of one.
+// The text builders and readers are pure; the files are read and written through systemFiles.h.
 #pragma once
 
 #include <optional>
@@ -105,17 +103,6 @@ std::string macText(const std::string& sixBytes);
 // replaced by macText; every other character stays. Nothing when no line carries "macaddr=" or
 // macText is not 17 characters.
 std::optional<std::string> commandLineWithMac(const std::string& text, const std::string& macText);
-
-// ---- Files ----
-
-// Whole content of a file (system path, resolved under the root); nothing when it cannot be read.
-std::optional<std::string> readSystemFile(const std::string& systemPath);
-
-// Writes content beside the file and renames it over the file. False (and a log line) when the
-// directory is missing or the write fails; the old file is then untouched.
-bool writeSystemFileAtomically(const std::string& systemPath, const std::string& content);
-
-bool systemFileExists(const std::string& systemPath);
 
 }  // namespace netconfig
 

@@ -10,6 +10,7 @@
 #include "mainControl.h"
 #include "networkConfig.h"
 #include "panelState.h"
+#include "systemFiles.h"
 
 namespace {
 
@@ -24,11 +25,11 @@ void syncTwiceAndSettle() {
 
 // The backup of the interfaces file holds the fresh default setup until someone replaces it.
 void ensureInterfacesBackup() {
-    if (netconfig::systemFileExists(netconfig::kInterfacesBackup)) {
+    if (platform::systemFileExists(netconfig::kInterfacesBackup)) {
         return;
     }
-    netconfig::writeSystemFileAtomically(netconfig::kInterfacesBackup,
-                                         netconfig::defaultInterfacesText());
+    platform::writeSystemFileAtomically(netconfig::kInterfacesBackup,
+                                        netconfig::defaultInterfacesText());
     syncTwiceAndSettle();
 }
 
@@ -39,7 +40,7 @@ QString qText(const std::string& text) {
 }  // namespace
 
 void mainControl::readPanelNetworkSettings() {
-    const auto interfaces = netconfig::readSystemFile(netconfig::kInterfacesFile);
+    const auto interfaces = platform::readSystemFile(netconfig::kInterfacesFile);
     const netconfig::interfacesSettings read =
         netconfig::parseInterfacesText(interfaces.value_or(std::string()));
     if (!interfaces) {
@@ -66,7 +67,7 @@ void mainControl::readPanelNetworkSettings() {
     platform::runCommand("sudo mount /dev/mmcblk0p1 /boot");
     platform::runCommand("sync");
     std::this_thread::sleep_for(kMountSettle);
-    const auto commandLine = netconfig::readSystemFile(netconfig::kBootCommandLine);
+    const auto commandLine = platform::readSystemFile(netconfig::kBootCommandLine);
     zek710AMACADD = qText(netconfig::macOfCommandLine(commandLine.value_or(std::string())));
 }
 
@@ -140,7 +141,7 @@ void mainControl::setZEK710ASECDNS(const QString& dns) {
 
 bool mainControl::saveZEK710ANetConfig() {
     ensureInterfacesBackup();
-    const auto oldText = netconfig::readSystemFile(netconfig::kInterfacesFile);
+    const auto oldText = platform::readSystemFile(netconfig::kInterfacesFile);
     if (!oldText) {
         qDebug() << "cannot read" << netconfig::kInterfacesFile << "- network settings not saved";
         return false;
@@ -184,7 +185,7 @@ bool mainControl::saveZEK710ANetConfig() {
         }
         start = end + 1;
     }
-    const bool written = netconfig::writeSystemFileAtomically(
+    const bool written = platform::writeSystemFileAtomically(
         netconfig::kInterfacesFile, netconfig::rewrittenInterfacesText(*oldText, setup));
     syncTwiceAndSettle();
     qDebug() << "End NetConfig";
@@ -194,9 +195,9 @@ bool mainControl::saveZEK710ANetConfig() {
 void mainControl::resetZEK710Network() {
     ensureInterfacesBackup();
     // Restored beside the file and renamed over it, so a power cut leaves a whole file.
-    const auto backup = netconfig::readSystemFile(netconfig::kInterfacesBackup);
+    const auto backup = platform::readSystemFile(netconfig::kInterfacesBackup);
     if (backup) {
-        netconfig::writeSystemFileAtomically(netconfig::kInterfacesFile, *backup);
+        platform::writeSystemFileAtomically(netconfig::kInterfacesFile, *backup);
     } else {
         qDebug() << "cannot read" << netconfig::kInterfacesBackup;
     }

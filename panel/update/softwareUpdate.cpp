@@ -1,13 +1,11 @@
 #include "softwareUpdate.h"
 
-#include <sys/stat.h>
-
-#include <fstream>
 #include <sstream>
 
 #include "commandRunner.h"
 #include "linkLog.h"
 #include "pathResolver.h"
+#include "systemFiles.h"
 
 namespace update {
 
@@ -30,36 +28,12 @@ std::string at(const std::string& systemPath) {
     return platform::resolvePath(systemPath);
 }
 
-bool exists(const std::string& systemPath) {
-    struct stat info {};
-    return ::stat(at(systemPath).c_str(), &info) == 0;
-}
-
 int run(const std::string& command) {
     return platform::runCommand(command);
 }
 
 void log(const std::string& text) {
     linkLog(kCategory, text);
-}
-
-std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::optional<std::string> readFile(const std::string& systemPath) {
-    std::ifstream file(at(systemPath), std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
 }
 
 // The last entry of a flag, or nothing.
@@ -98,7 +72,7 @@ manifestReading readManifest(const std::string& text) {
         std::vector<std::string> fields;
         std::istringstream parts(line);
         for (std::string field; std::getline(parts, field, ',');) {
-            fields.push_back(trimmed(field));
+            fields.push_back(platform::trimmedText(field));
         }
         if (!line.empty() && line.back() == ',') {
             fields.emplace_back();  // getline drops an empty last field
@@ -210,7 +184,7 @@ std::string softwareUpdater::finish(const std::string& result) {
 
 std::string softwareUpdater::getUpgradeVersion(const std::string& runningApp,
                                                const std::string& runningMcu) {
-    if (!exists(kTempFolder)) {
+    if (!platform::systemFileExists(kTempFolder)) {
         const int made = run("mkdir -p " + at(kTempFolder));
         run("sync");
         if (made != 0) {
@@ -218,13 +192,14 @@ std::string softwareUpdater::getUpgradeVersion(const std::string& runningApp,
         }
     }
     manifestReading manifest;
-    if (exists(kStickFolder)) {
-        if (exists(kArchive)) {
+    if (platform::systemFileExists(kStickFolder)) {
+        if (platform::systemFileExists(kArchive)) {
             run(std::string("unzip -P ") + kArchivePassword + " " + at(kArchive) + " -d " +
                 at(kTemp + "/"));
             run("sync");
         }
-        manifest = readManifest(readFile(kTempFolder + "/manifest.txt").value_or(std::string()));
+        manifest = readManifest(
+            platform::readSystemFile(kTempFolder + "/manifest.txt").value_or(std::string()));
         if (!manifest.refusal.empty()) {
             log("update: package refused: " + manifest.refusal);
         }
@@ -247,7 +222,7 @@ std::string softwareUpdater::callUpgrade() {
     };
     progress(10);
     progress(12);
-    if (!exists(kUpdate)) {
+    if (!platform::systemFileExists(kUpdate)) {
         const int made = run("mkdir -p " + at(kUpdate));
         run("sync");
         progress(15);
@@ -258,12 +233,12 @@ std::string softwareUpdater::callUpgrade() {
         progress(15);
     }
     progress(25);
-    if (!exists(kStickFolder)) {
+    if (!platform::systemFileExists(kStickFolder)) {
         progress(100);
         return finish("ERROR");
     }
     progress(33);
-    if (exists(kArchive)) {
+    if (platform::systemFileExists(kArchive)) {
         run("cp -r " + at(kUpdate) + " " + at(kApp + "/update_old"));
         wait_(kSettle);
         progress(40);
@@ -287,7 +262,8 @@ std::string softwareUpdater::callUpgrade() {
     }
 
     progress(68);
-    const std::optional<std::string> manifestText = readFile(kUpdateFolder + "/manifest.txt");
+    const std::optional<std::string> manifestText =
+        platform::readSystemFile(kUpdateFolder + "/manifest.txt");
     progress(70);
     const manifestReading manifest = readManifest(manifestText.value_or(std::string()));
     progress(80);

@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -22,6 +23,22 @@ const std::string kManifestMcuAppScript =
     "1, zek710a_mcu.bin, v1.0.8.0, panel MCU\r\n"
     "2, zek710amgrgui, v1.0.8, application\r\n"
     "5, fix.sh, v1, system script\r\n";
+
+// Runs Debian's zip in folder (no shell): the archive holds "name/..." with the password.
+int zipFolder(const std::string& folder, const std::string& name, const std::string& archive,
+              const std::string& password) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(folder.c_str()) == 0) {
+            ::execlp("zip", "zip", "-q", "-r", "-P", password.c_str(), archive.c_str(),
+                     name.c_str(), static_cast<char*>(nullptr));
+        }
+        ::_exit(127);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 class SoftwareUpdateTest : public ::testing::Test {
 protected:
@@ -45,10 +62,8 @@ protected:
         }
         const std::string archive = root_ / "run/media/sda1/velmora/zek710a_fwup";
         fs::remove(archive);
-        const std::string command = "cd '" + staging + "' && zip -q -r -P '" + password + "' '" +
-                                    archive + ".zip' zek710a_fwup && mv '" + archive + ".zip' '" +
-                                    archive + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_EQ(zipFolder(staging, "zek710a_fwup", archive + ".zip", password), 0);
+        fs::rename(archive + ".zip", archive);
     }
 
     std::map<std::string, std::string> standardFiles() const {
