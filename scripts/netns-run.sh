@@ -2,8 +2,10 @@
 # Runs a command inside a network namespace of its own ("the panel's"), wired by a veth pair to a
 # second namespace standing for the camera network:
 #
-#   panel namespace  10.77.0.1/24  <-- veth -->  10.77.0.2 .. 10.77.0.9/24  camera namespace
+#   panel namespace  10.77.0.1/24  <-- veth -->  10.77.0.2 .. 10.77.0.99/24  camera namespace
 #
+# The camera side carries 98 addresses, so that a scan can find a full set of cameras besides
+# switchers, recorders and other panels, each device at an address of its own.
 # The command sees ZEK_CAMERA_NS (run a virtual network camera there with
 # "ip netns exec $ZEK_CAMERA_NS ..."), ZEK_CAMERA_IFACE (the camera side of the link, for tools
 # that broadcast there) and ZEK_PANEL_ADDRESS. Nothing reaches the machine's own
@@ -35,10 +37,10 @@ ip -n "$cameras" link set lo up
 ip -n "$panel" link set "vp$id" name eth0
 ip -n "$panel" addr add 10.77.0.1/24 dev eth0
 ip -n "$panel" link set eth0 up
-ip -n "$cameras" addr add 10.77.0.2/24 dev "vc$id"
-for host in 3 4 5 6 7 8 9; do
-  ip -n "$cameras" addr add "10.77.0.$host/24" dev "vc$id"
-done
+# One batch for all addresses: one ip process instead of a hundred.
+for host in $(seq 2 99); do
+  echo "addr add 10.77.0.$host/24 dev vc$id"
+done | ip -n "$cameras" -batch -
 ip -n "$cameras" link set "vc$id" up
 
 export ZEK_CAMERA_NS="$cameras"

@@ -2,6 +2,8 @@
 //
 // usage: virtualCamera --control SOCKET (--serial PATH | --hcip ADDR[:PORT] | --visca ADDR[:PORT])
 //                      [--model HHHH] [--vendor HHHH] [--version-length 11|16|10]
+//                      [--hcip-name NAME --mac MAC [--netmask MASK] [--gateway ADDR]
+//                       [--config-port PORT]]
 //   --serial   raw VISCA on a pseudo-terminal published as a symbolic link at PATH, for example
 //              "$ZEK_ROOT/dev/ttyUSB3"
 //   --hcip     VISCA in the HCIP length envelope over TCP (port 5002 unless given; 0 takes any
@@ -10,11 +12,17 @@
 //              answers go back to the sender in the form it used
 //   --control  Unix socket of the control channel
 //   --model, --vendor, --version-length   the version answer's codes (4 hex digits) and length
+//   --hcip-name, --mac   with --hcip or --visca: the camera can also be found and set up with the
+//              UDP configuration protocol on ADDR, port 5002 (--config-port), under this host
+//              name (up to 16 characters) and MAC (02:A4:5C:07:12:AB); both are needed. The
+//              netmask is 255.255.255.0 and the gateway the address's first three numbers
+//              and 1, unless --netmask and --gateway say otherwise.
 //
 // Prints one line once everything is in place:
 //   virtualCamera ready transport=serial pty=/dev/pts/N path=PATH control=SOCKET
 //   virtualCamera ready transport=hcip address=ADDR port=PORT control=SOCKET
 //   virtualCamera ready transport=visca address=ADDR port=PORT control=SOCKET
+// and, when the camera can be found, " config=ADDR:PORT" at the end.
 //
 // Control commands (one per line; the answer is one line, "ok", a value, or "error ..."):
 //   ping                        "pong"
@@ -42,11 +50,17 @@
 //   fault none | silent | slow MS | wronglength | refuse | drop
 //   version 11|16|10            length of the version answer
 //   model HHHH | vendor HHHH    codes of the version answer
+//   get identity                "name=NAME mac=02:A4:5C:07:12:AB dhcp=0|1 address=A.B.C.D
+//                               netmask=A.B.C.D gateway=A.B.C.D dns1=A.B.C.D dns2=A.B.C.D
+//                               resets=N": what the camera tells a scan, as the configuration
+//                               requests left it (blanks and odd bytes of the name as \xNN)
+//   get hcip-requests           configuration datagrams received, of any kind
 //
 // Faults: silent takes and applies messages but answers nothing; slow MS holds each answer back
 // that long; wronglength cuts the status answer to 14 bytes and the version answer to 10; refuse
 // closes the TCP listener so connections are refused (UDP: datagrams ignored); drop closes the
 // TCP connection now and every new one right after it is accepted (UDP: datagrams ignored).
+// The faults leave the configuration protocol alone.
 // Everything that is rejected or thrown away leaves a line on standard error.
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -63,12 +77,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cameraControl.h"
 #include "cameraModel.h"
 #include "controlServer.h"
+#include "hcipEndpoint.h"
 #include "pseudoTerminal.h"
 #include "viscaFraming.h"
 
@@ -134,6 +151,9 @@ public:
     Transport transport = Transport::None;
     sockaddr_in address{};
     std::string linkPath;
+    // The configuration protocol's device, when the camera can be found.
+    std::unique_ptr<HcipEndpoint> discovery;
+    std::uint16_t configPort = HcipEndpoint::kDefaultPort;
 
     bool open(std::string& error);
     std::string control(const std::string& command);
@@ -190,6 +210,11 @@ bool Simulator::open(std::string& error) {
         ::fcntl(line_.masterFd(), F_SETFL, flags | O_NONBLOCK);
         return true;
     }
+    if (discovery) {
+        if (!discovery->open(configPort, error)) {
+            return false;
+        }
+    }
     if (transport == Transport::Hcip) {
         return openListener(error);
     }
@@ -229,6 +254,13 @@ void Simulator::tick() {
 }
 
 std::string Simulator::control(const std::string& command) {
+    if (command == "get identity" || command == "get hcip-requests") {
+        if (!discovery) {
+            return "error the camera cannot be found (start it with --hcip-name and --mac)";
+        }
+        return command == "get identity" ? identityLine(discovery->identity)
+                                         : std::to_string(discovery->identity.requests);
+    }
     tick();
     const std::string reply = cameraControlCommand(model, command);
     applyConnectionFaults();
@@ -455,6 +487,10 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
         if (relisten) {
             timeoutMs = timeoutMs < 0 ? 1000 : std::min(timeoutMs, 1000);
         }
+        const int discoveryDue = discovery ? discovery->msUntilDue() : -1;
+        if (discoveryDue >= 0) {
+            timeoutMs = timeoutMs < 0 ? discoveryDue : std::min(timeoutMs, discoveryDue);
+        }
         std::vector<pollfd> fds;
         int serialIndex = -1;
         int listenIndex = -1;
@@ -476,6 +512,10 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
         if (udpFd_ >= 0) {
             udpIndex = add(udpFd_, POLLIN);
         }
+        const std::size_t discoveryStart = fds.size();
+        if (discovery) {
+            discovery->appendPollFds(fds);
+        }
         const std::size_t controlStart = fds.size();
         controlServer.appendPollFds(fds);
 
@@ -493,6 +533,9 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
         }
         if (relisten) {
             applyConnectionFaults();
+        }
+        if (discovery) {
+            discovery->sendDue();
         }
         if (ready <= 0) {
             continue;
@@ -522,6 +565,11 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
         if (udpIndex >= 0 && (fds[udpIndex].revents & POLLIN)) {
             readDatagrams();
         }
+        if (discovery) {
+            discovery->handleEvents(
+                std::vector<pollfd>(fds.begin() + static_cast<long>(discoveryStart),
+                                    fds.begin() + static_cast<long>(controlStart)));
+        }
         std::vector<pollfd> controlFds(fds.begin() + static_cast<long>(controlStart), fds.end());
         controlServer.handleEvents(controlFds);
     }
@@ -531,7 +579,8 @@ void usage() {
     std::fprintf(stderr,
                  "usage: virtualCamera --control SOCKET (--serial PATH | --hcip ADDR[:PORT] | "
                  "--visca ADDR[:PORT]) [--model HHHH] [--vendor HHHH] "
-                 "[--version-length 11|16|10]\n");
+                 "[--version-length 11|16|10] [--hcip-name NAME --mac MAC [--netmask MASK] "
+                 "[--gateway ADDR] [--config-port PORT]]\n");
 }
 
 }  // namespace
@@ -539,6 +588,11 @@ void usage() {
 int main(int argc, char** argv) {
     Simulator sim;
     std::string controlPath;
+    std::string hostName;
+    std::optional<HcipMac> mac;
+    std::optional<HcipIpv4> netmask;
+    std::optional<HcipIpv4> gateway;
+    bool discoveryOption = false;
     for (int i = 1; i < argc; i += 2) {
         const std::string flag = argv[i];
         if (i + 1 >= argc) {
@@ -570,6 +624,24 @@ int main(int argc, char** argv) {
             ok = cameraControlCommand(sim.model, flag.substr(2) + " " + value) == "ok";
         } else if (flag == "--version-length") {
             ok = cameraControlCommand(sim.model, "version " + value) == "ok";
+        } else if (flag == "--hcip-name") {
+            hostName = value;
+            ok = !value.empty() && value.size() <= 16;
+            discoveryOption = true;
+        } else if (flag == "--mac") {
+            mac = parseMacText(value);
+            ok = mac.has_value();
+            discoveryOption = true;
+        } else if (flag == "--netmask" || flag == "--gateway") {
+            (flag == "--netmask" ? netmask : gateway) = parseDottedText(value);
+            ok = (flag == "--netmask" ? netmask : gateway).has_value();
+            discoveryOption = true;
+        } else if (flag == "--config-port") {
+            char* end = nullptr;
+            const long port = std::strtol(value.c_str(), &end, 10);
+            ok = !value.empty() && *end == '\0' && port > 0 && port <= 65535;
+            sim.configPort = static_cast<std::uint16_t>(ok ? port : 0);
+            discoveryOption = true;
         } else {
             std::fprintf(stderr, "virtualCamera: unknown option %s\n", flag.c_str());
             usage();
@@ -584,6 +656,27 @@ int main(int argc, char** argv) {
     if (controlPath.empty() || sim.transport == Transport::None) {
         usage();
         return 2;
+    }
+    if (discoveryOption) {
+        if (hostName.empty() || !mac) {
+            std::fprintf(stderr, "virtualCamera: --hcip-name and --mac go together\n");
+            return 2;
+        }
+        if (sim.transport == Transport::Serial) {
+            std::fprintf(stderr,
+                         "virtualCamera: only a network camera can be found (--hcip or "
+                         "--visca)\n");
+            return 2;
+        }
+        HcipIdentity identity;
+        identity.hostName = hostName;
+        identity.mac = *mac;
+        std::memcpy(identity.address.data(), &sim.address.sin_addr.s_addr, 4);
+        identity.netmask = netmask ? *netmask : HcipIpv4{255, 255, 255, 0};
+        identity.gateway =
+            gateway ? *gateway
+                    : HcipIpv4{identity.address[0], identity.address[1], identity.address[2], 1};
+        sim.discovery = std::make_unique<HcipEndpoint>(identity, "configuration", logLine);
     }
     struct sigaction action {};
     action.sa_handler = onSignal;
@@ -615,9 +708,11 @@ int main(int argc, char** argv) {
     } else {
         char host[INET_ADDRSTRLEN] = "?";
         ::inet_ntop(AF_INET, &sim.address.sin_addr, host, sizeof host);
-        std::printf("virtualCamera ready transport=%s address=%s port=%d control=%s\n",
+        const std::string config =
+            sim.discovery ? " config=" + sim.discovery->boundText() : std::string();
+        std::printf("virtualCamera ready transport=%s address=%s port=%d control=%s%s\n",
                     sim.transport == Transport::Hcip ? "hcip" : "visca", host,
-                    ntohs(sim.address.sin_port), controlPath.c_str());
+                    ntohs(sim.address.sin_port), controlPath.c_str(), config.c_str());
     }
     std::fflush(stdout);
     sim.run(control, waitMask);

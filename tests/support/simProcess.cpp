@@ -156,3 +156,24 @@ VirtualCamera VirtualCamera::visca(const std::string& root, const std::string& n
     return VirtualCamera(control, inCameraNamespace({ZEK_VIRTUAL_CAMERA_PATH, "--visca", address,
                                                      "--control", control}));
 }
+
+VirtualCamera VirtualCamera::discoverableHcip(const std::string& root, const std::string& name,
+                                              const std::string& address,
+                                              const std::string& hostName, const std::string& mac) {
+    const std::string control = root + "/run/" + name + ".sock";
+    return VirtualCamera(
+        control, inCameraNamespace({ZEK_VIRTUAL_CAMERA_PATH, "--hcip", address, "--hcip-name",
+                                    hostName, "--mac", mac, "--control", control}));
+}
+
+VirtualHcipDevices::VirtualHcipDevices(const std::string& root,
+                                       const std::vector<std::string>& devices)
+    : controlPath_(root + "/run/hcipDevices.sock") {
+    std::vector<std::string> argv =
+        inCameraNamespace({ZEK_VIRTUAL_HCIP_DEVICES_PATH, "--control", controlPath_});
+    for (const std::string& device : devices) {
+        argv.push_back("--device");
+        argv.push_back(device);
+    }
+    started_ = process_.start(argv.front(), {argv.begin() + 1, argv.end()});
+}

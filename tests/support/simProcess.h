@@ -45,6 +45,11 @@ public:
                               const std::string& address);
     static VirtualCamera visca(const std::string& root, const std::string& name,
                                const std::string& address);
+    // An HCIP camera that a scan also finds: it answers the configuration protocol on its
+    // address, port 5002, as hostName with this MAC ("02:A4:5C:07:12:AB").
+    static VirtualCamera discoverableHcip(const std::string& root, const std::string& name,
+                                          const std::string& address, const std::string& hostName,
+                                          const std::string& mac);
     VirtualCamera(VirtualCamera&&) = default;
 
     bool started() const { return started_; }
@@ -70,6 +75,21 @@ public:
 
 private:
     std::string root_;
+    std::string controlPath_;
+    SimProcess process_;
+    bool started_ = false;
+};
+
+// Devices that a scan finds besides the driven cameras (switchers, recorders, other panels), in
+// the camera namespace of the test; each is "NAME,MAC,ADDRESS". Control socket:
+// <root>/run/hcipDevices.sock.
+class VirtualHcipDevices {
+public:
+    VirtualHcipDevices(const std::string& root, const std::vector<std::string>& devices);
+    bool started() const { return started_; }
+    std::string command(const std::string& text) const { return simCommand(controlPath_, text); }
+
+private:
     std::string controlPath_;
     SimProcess process_;
     bool started_ = false;
