@@ -74,8 +74,11 @@ QSettings& zek710aSettings() {
 }
 
 mainControl::mainControl(QObject* parent) : QObject(parent) {
-    // 1. Transport choice.
+    // 1. Transport choice; the discovery sockets.
     useSerialPort = true;
+    zek710aUdpsocket = new QUdpSocket(this);
+    zek710aUdpsocket->setReadBufferSize(4096);
+    zek710aUdpsocketRcv = new QUdpSocket(this);
 
     // 2. Tally command template.
     cmdTallyBuffer = visca::cmdTallyBuffer();
@@ -128,8 +131,10 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     // 13. The panel's network settings and, from the boot partition, its MAC address.
     readPanelNetworkSettings();
 
-    // 15. Without automatic discovery the saved camera list is loaded.
+    // 15. Discovery; without automatic scanning the saved camera list is loaded.
+    resetMappingLists();
     if (!testmode) {
+        hcipPreProcess();
         if (!autoScan) {
             emit refreshAutoScan(false);
             deviceLoad();
@@ -337,15 +342,9 @@ int mainControl::sysInit() {
         tallyMapping.append(settings.value(QStringLiteral("tallymap%1").arg(m), 0).toInt());
     }
     settings.endGroup();
-    QStringList names;
-    QStringList addresses;
-    for (int i = 1; i <= kSerialCameras; ++i) {
-        names << QStringLiteral("Serial CAM %1").arg(i);
-        addresses << QStringLiteral("RS-422");
-    }
-    camMappingWorkNames = names;
-    camMappingWorkIPs = addresses;
-    emit refreshListCameraMapping(names, addresses, kUsedCameraSlots, tallyMapping);
+    // The lists as the start-up scan left them: the serial cameras, then the cameras it found.
+    emit refreshListCameraMapping(camMappingWorkNames, camMappingWorkIPs, kUsedCameraSlots,
+                                  tallyMapping);
 
     emit cameraCommandSignal();
     emit rotarySignal();

@@ -19,9 +19,12 @@
 #include <QVariant>
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cameraRecords.h"
 
@@ -195,6 +198,12 @@ public:
     // and a clean exit do).
     void stopWorkers();
 
+    // Start-up discovery: binds the HCIP sockets to the host's one usable address and, with
+    // automatic scanning on, scans. True when a network camera is present.
+    bool hcipPreProcess();
+    // The texts "[address] interface" of the usable addresses hcipPreProcess found.
+    QStringList networkCards() const { return networkCardList; }
+
 public slots:
     int sysInit();
     bool getTestMode() const;
@@ -257,6 +266,21 @@ public slots:
     void setSeeNoMoreWarning(int index, bool enable);
     void setCameraNetworkManual(int index, const QString& ip, int protocol);
     void udpRcvReadPendingDatagrams();
+
+    // Discovery and the remote network setup of the camera in a slot (cameraDiscovery.cpp). Each
+    // blocks the GUI thread while it waits for answers.
+    void hcipScan();
+    void resetCameranetwork(int index);
+    void getFWVersion(int index);
+    void setDhcpMode(int index, int mode);
+    void setIpAdr(int index, const QString& address, const QString& gateway);
+    void reset(int index);
+    void setDhcpName(int index, const QString& name);
+    void setMacAdr(int index, const QString& mac);
+    void setNetmask(int index, const QString& netmask);
+    void setGateway(int index, const QString& gateway);
+    void setPrimDNS(int index, const QString& dns);
+    void setSecDNS(int index, const QString& dns);
 
     // Keys, function keys, backlight and power.
     void setBtmTool(int tool);
@@ -389,11 +413,33 @@ private:
     QByteArray hcipExchange(int slot, const QByteArray& message, int minimumAnswer);
     void connectNetworkSlot(int slot, const orb_camera_info& record);
     void disconnectNetworkSlot(int slot);
+    // Discovery steps: the broadcast scan, and the reading of its answers until the deadline.
+    void doScan();
+    void processDatagrams(std::chrono::steady_clock::time_point deadline);
+    void bindHcipSockets(const QHostAddress& address);
+    // The channel-mapping lists back to the serial cameras alone (empty without them).
+    void resetMappingLists();
+    // Sends one setup request for the camera in slot and logs the answers that come back. Returns
+    // false when nothing was sent.
+    bool sendSetupRequest(const char* operation, const QByteArray& datagram, const QHostAddress& to,
+                          int answerSpacingMs);
+    // The MAC of slot as bytes; nothing (and a log line) when the slot or its MAC is not valid.
+    std::optional<std::array<quint8, 6>> slotMac(const char* operation, int index) const;
+    // A unicast request carrying one dotted value, sent when the value and the slot are valid.
+    void sendDottedValue(const char* operation, int index, const char* what, const QString& text,
+                         QByteArray (*request)(const std::array<quint8, 4>&), int answerSpacingMs);
+    // The discovery sockets that are bound.
+    std::vector<QUdpSocket*> discoverySockets() const;
 
     std::array<QString, 6> m_pstTitle;
     std::array<QTcpSocket*, kCameraSlots> zek710aTcpsocket{};
     std::array<QUdpSocket*, kCameraSlots> viscaUdpSockets{};
     QUdpSocket* viscaUdpSocketsRcv = nullptr;
+    // Discovery: scans and setup requests go out from zek710aUdpsocket; broadcast answers come
+    // in on zek710aUdpsocketRcv, bound to the same port on every address.
+    QUdpSocket* zek710aUdpsocket = nullptr;
+    QUdpSocket* zek710aUdpsocketRcv = nullptr;
+    QStringList networkCardList;
     QHostAddress udpsocketBindAddress;
     bool zek710ADHCPMODE = false;
     QString zek710AGATEADD;

@@ -26,6 +26,8 @@ void lastCommand::set(const QByteArray& message) {
 cameraTable cameraDevice;
 std::array<hcip_device_info, kAllHcipDevices> allHcipDevice{};
 std::array<hcip_device_info, kSwitcherDevices> switcherDevice{};
+int allHcipindex = 0;
+int switcherIndex = 0;
 std::atomic<int> currentControl{1};
 std::atomic<int> currentStatusOnScreen{1};
 std::atomic<bool> testmode{false};

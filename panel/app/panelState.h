@@ -53,10 +53,12 @@ private:
 
 extern cameraTable cameraDevice;
 
-// Every device found by discovery, and the switchers (entry 0 is the target switcher). Used by
-// the GUI thread only.
+// Every device found by discovery, and the switchers (entry 0 is the target switcher), with the
+// number of entries the last scan filled. Used by the GUI thread only.
 extern std::array<hcip_device_info, kAllHcipDevices> allHcipDevice;
 extern std::array<hcip_device_info, kSwitcherDevices> switcherDevice;
+extern int allHcipindex;
+extern int switcherIndex;
 
 // Camera numbers 1..24.
 extern std::atomic<int> currentControl;

@@ -45,6 +45,8 @@ void resetPanelProcessState() {
     cameraDevice.clear();
     allHcipDevice.fill(hcip_device_info{});
     switcherDevice.fill(hcip_device_info{});
+    allHcipindex = 0;
+    switcherIndex = 0;
     currentControl = 1;
     currentStatusOnScreen = 1;
     tempCurrentControl = 1;

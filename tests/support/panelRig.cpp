@@ -60,7 +60,10 @@ PanelRig::PanelRig(const std::vector<int>& serialCameras,
     for (const NetworkCamera& camera : networkCameras) {
         network_[camera.name] = std::make_unique<VirtualCamera>(
             camera.visca ? VirtualCamera::visca(root, camera.name, camera.address)
-                         : VirtualCamera::hcip(root, camera.name, camera.address));
+            : camera.mac.empty()
+                ? VirtualCamera::hcip(root, camera.name, camera.address)
+                : VirtualCamera::discoverableHcip(root, camera.name, camera.address,
+                                                  camera.hostName, camera.mac));
         if (!network_[camera.name]->started()) {
             why_ = "network camera " + camera.name + " did not start";
             return;

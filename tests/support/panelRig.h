@@ -29,6 +29,9 @@ public:
         std::string name;
         std::string address;
         bool visca;
+        // With a MAC, an HCIP camera also answers discovery under this host name.
+        std::string hostName = {};
+        std::string mac = {};
     };
 
     // Starts the devices and builds mainControl, then runs sysInit. ready() tells whether all
