@@ -111,3 +111,13 @@ seed $h hostName 01 00 20 00 20 81 09 53 45 54 5F 44 48 43 50 4E 41 4D 45 63 61 
   00 00 00 00 00 00 00 00 00
 seed $h dhcpAndMac 00 00 17 00 17 80 02 02 A4 5C 01 12 AB 53 45 54 5F 44 48 43 50 4D 4F 44 45 01 \
   00 14 00 14 81 0A 53 45 54 5F 4D 41 43 41 44 52 02 A4 5C 07 12 AB
+
+# Scan answers: a byte for the camera slots offered, then [length][sender's last number][bytes].
+a=scanAnswersFuzz
+camera="00 2F 80 00 00 63 61 6D 00 00 00 00 00 00 00 00 00 00 00 00 00 02 A4 5C 07 00 1E 0A 4D 00 \
+  1E FF FF FF 00 0A 4D 00 FE 08 08 08 08 01 01 01 01"
+seed $a oneCamera 18 00 2F 1E "$camera"
+seed $a cameraTwiceAndAck 18 00 2F 1E "$camera" 00 2F 1E "$camera" 00 05 09 00 05 80 03 15
+seed $a modelAnswers 18 00 2F 1E "$camera" 00 08 1E 00 08 80 40 05 99 41 02 00 14 1E 00 14 80 41 \
+  50 54 5A 00 00 00 00 00 00 00 00 00 00 00 00 00
+seed $a truncatedInformation 18 00 14 07 00 14 80 00 00 63 61 6D
