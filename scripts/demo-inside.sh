@@ -31,36 +31,12 @@ echo "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait" > "$root/boot/cm
 mkfifo "$root/dev/input/event0"
 echo "rotary@10" > "$root/dev/input/event0.name"
 
-# A saved camera list: camera 9 over HCIP, camera 10 over VISCA with the message header; the
-# panel drives and shows camera 9.
+# The panel finds its network cameras by discovery at start-up: two cameras, and devices that
+# answer the scan but are no cameras (a switcher, a recorder, another panel).
 cat > "$root/home/zek710a/.config/velmora/zek710a.conf" <<'CONF'
 [system]
 useRS422=true
-hcipautoscan=false
-alldeviceindex=2
-currentControl=9
-currentOnScreen=9
-
-[devices]
-devicelist="manualIP10.77.0.2,manualIP10.77.0.3"
-
-[manualIP10.77.0.2]
-camposition=8
-ip=10.77.0.2
-hostname=demo-hcip
-modelname=ORB270
-manual=true
-useVisca=false
-exist=true
-
-[manualIP10.77.0.3]
-camposition=9
-ip=10.77.0.3
-hostname=demo-visca
-manual=true
-useVisca=true
-protocolIndex=1
-exist=true
+hcipautoscan=true
 CONF
 
 build/sim/virtualMcu --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
@@ -72,20 +48,32 @@ for n in 1 2; do
   pids+=($!)
   wait_ready "$root/cam$n.out"
 done
-ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --hcip 10.77.0.2 \
+# Network cameras are placed by the last number of their address: .12 before .30.
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --hcip 10.77.0.30 \
+  --hcip-name studio-wide --mac 02:A4:5C:07:00:30 \
+  --control "$root/run/cam10.sock" >"$root/cam10.out" 2>/dev/null &
+pids+=($!)
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --hcip 10.77.0.12 \
+  --hcip-name studio-close --mac 02:A4:5C:05:00:12 \
   --control "$root/run/cam9.sock" >"$root/cam9.out" 2>/dev/null &
 pids+=($!)
-ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --visca 10.77.0.3 \
-  --control "$root/run/cam10.sock" >"$root/cam10.out" 2>/dev/null &
+ip netns exec "$ZEK_CAMERA_NS" build/sim/hcipDevices/virtualHcipDevices \
+  --device MX-5800,AA:BB:CC:00:00:51,10.77.0.51 --device WXR-100,AA:BB:CC:00:00:52,10.77.0.52 \
+  --device ZEK-710A,02:A4:5C:01:00:53,10.77.0.53 \
+  --control "$root/run/others.sock" >"$root/others.out" 2>/dev/null &
 pids+=($!)
 wait_ready "$root/cam9.out"
 wait_ready "$root/cam10.out"
-say "virtual MCU, serial cameras 1 and 2, HCIP camera 9 (10.77.0.2), VISCA camera 10 (10.77.0.3)"
+wait_ready "$root/others.out"
+say "virtual MCU, serial cameras 1 and 2; on the network: HCIP cameras at 10.77.0.30 and"
+say "10.77.0.12, a switcher, a recorder and another panel, all answering the scan"
 
 cam9="$root/run/cam9.sock"
-ctl "$cam9" set wbMode 0 >/dev/null
-ctl "$cam9" set videoMode 20 >/dev/null
-ctl "$cam9" set shutter 120 >/dev/null
+# The screens show camera 1 at start.
+shown="$root/run/cam1.sock"
+ctl "$shown" set wbMode 0 >/dev/null
+ctl "$shown" set videoMode 20 >/dev/null
+ctl "$shown" set shutter 120 >/dev/null
 
 # Without a display the window goes to a virtual one (Xvfb) and is seen through screenshots.
 if [ -z "${DISPLAY:-}" ]; then
@@ -105,11 +93,11 @@ if [ ! -f "$root/screen.png" ]; then
 fi
 sleep 4
 cp "$root/screen.png" demo-output/screen-1-start.png
-say "screen 1: camera 9 as the panel first sees it -> demo-output/screen-1-start.png"
+say "screen 1: camera 1 as the panel first sees it -> demo-output/screen-1-start.png"
 
-say "camera 9 changes: manual white balance, 720p50, flipped, shutter 200, gain 12"
+say "camera 1 changes: manual white balance, 720p50, flipped, shutter 200, gain 12"
 for setting in "wbMode 5" "videoMode 12" "vflip 1" "hflip 1" "shutter 200" "gain 12" "rGain 167"; do
-  ctl "$cam9" set $setting >/dev/null
+  ctl "$shown" set $setting >/dev/null
 done
 sleep 5
 cp "$root/screen.png" demo-output/screen-2-changed.png
@@ -175,7 +163,9 @@ ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=sof
 echo "  no chord held: panelRescue ended with status $rescue_status, lamps off"
 
 say "what the cameras and the MCU saw:"
-echo "  camera 9 messages: $(ctl "$cam9" get count)"
+echo "  discovery at start-up (the panel's log):"
+grep -E '\[hcipScan\] (devices|camera)' "$root/panel.log" | sed 's/^/    /' || true
+echo "  camera 9 messages: $(ctl "$cam9" get count), identity: $(ctl "$cam9" get identity | cut -d' ' -f1-4)"
 echo "  camera 10 state:   $(ctl "$root/run/cam10.sock" get state | cut -c1-80)..."
 echo "  MCU frames:        $(ctl "$root/run/mcu.sock" get counts)"
 echo "  MCU key LEDs:      $(ctl "$root/run/mcu.sock" get leds)"

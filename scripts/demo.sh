@@ -2,10 +2,11 @@
 # The demo: the panel application against simulated hardware.
 #
 # In a temporary root and a pair of network namespaces of its own (nothing reaches this machine's
-# network), it starts the virtual panel MCU, two virtual serial cameras (cameras 1 and 2), an HCIP
-# camera and a VISCA-over-IP camera (cameras 9 and 10, from a saved camera list), and
-# zek710amgrgui. The panel shows camera 9; the demo changes that camera's picture settings and the
-# screen follows. The window opens on the display, or on a virtual one (Xvfb) when there is
+# network), it starts the virtual panel MCU, two virtual serial cameras (cameras 1 and 2), two HCIP
+# cameras and other devices on the network (a switcher, a recorder, another panel), and
+# zek710amgrgui, which finds the network cameras by discovery and places them as cameras 9 and 10.
+# The panel shows camera 1; the demo changes that camera's picture settings and the screen
+# follows. The window opens on the display, or on a virtual one (Xvfb) when there is
 # none; screenshots go to demo-output/ either way. The virtual front panel opens beside it: with
 # ZEK_DEMO_SECONDS=N both stay up N seconds for a person to play with.
 set -euo pipefail
@@ -13,7 +14,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target zek710amgrgui virtualMcu virtualCamera virtualFrontPanel simctl hcipTool panelRescue \
+cmake --build build --target zek710amgrgui virtualMcu virtualCamera virtualHcipDevices virtualFrontPanel simctl hcipTool \
+  panelRescue \
   -j "$(nproc 2>/dev/null || echo 2)"
 
 mkdir -p demo-output
