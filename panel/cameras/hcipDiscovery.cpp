@@ -86,38 +86,38 @@ QString ipv4Text(quint32 address) {
 
 }  // namespace
 
-std::optional<macBytes> parseMacText(const QString& text) {
-    const QStringList parts = text.split(':');
-    if (parts.size() != 6) {
+namespace {
+
+// Text of count numbers joined by separator, each of at most maxDigits digits in base and at
+// most 255, as bytes.
+template <std::size_t count>
+std::optional<std::array<quint8, count>> byteNumbers(const QString& text, QChar separator, int base,
+                                                     int maxDigits) {
+    const QStringList parts = text.split(separator);
+    if (parts.size() != static_cast<int>(count)) {
         return std::nullopt;
     }
-    macBytes mac{};
-    for (int i = 0; i < 6; ++i) {
+    std::array<quint8, count> out{};
+    for (std::size_t i = 0; i < count; ++i) {
+        const QString& part = parts[static_cast<int>(i)];
         bool ok = false;
-        const uint value = parts[i].toUInt(&ok, 16);
-        if (!ok || parts[i].size() > 2 || value > 0xFF) {
+        const uint value = part.toUInt(&ok, base);
+        if (!ok || part.size() > maxDigits || value > 0xFF) {
             return std::nullopt;
         }
-        mac[static_cast<std::size_t>(i)] = static_cast<quint8>(value);
+        out[i] = static_cast<quint8>(value);
     }
-    return mac;
+    return out;
+}
+
+}  // namespace
+
+std::optional<macBytes> parseMacText(const QString& text) {
+    return byteNumbers<6>(text, ':', 16, 2);
 }
 
 std::optional<ipv4Bytes> parseDottedText(const QString& text) {
-    const QStringList parts = text.trimmed().split('.');
-    if (parts.size() != 4) {
-        return std::nullopt;
-    }
-    ipv4Bytes address{};
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        const uint value = parts[i].toUInt(&ok, 10);
-        if (!ok || parts[i].size() > 3 || value > 255) {
-            return std::nullopt;
-        }
-        address[static_cast<std::size_t>(i)] = static_cast<quint8>(value);
-    }
-    return address;
+    return byteNumbers<4>(text.trimmed(), '.', 10, 3);
 }
 
 bool isUsableLocalAddress(const QString& text) {

@@ -46,6 +46,7 @@
 
 #include "controlServer.h"
 #include "hcipEndpoint.h"
+#include "stopSignals.h"
 
 namespace {
 
@@ -275,19 +276,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-    sigset_t stopSignals;
-    sigset_t waitMask;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGINT);
+    const sigset_t waitMask = blockStopSignalsOutsideWait(onSignal);
 
     Devices devices(static_cast<std::uint16_t>(port));
     for (const std::string& spec : specs) {

@@ -87,6 +87,7 @@
 #include "controlServer.h"
 #include "hcipEndpoint.h"
 #include "pseudoTerminal.h"
+#include "stopSignals.h"
 #include "viscaFraming.h"
 
 namespace {
@@ -678,19 +679,7 @@ int main(int argc, char** argv) {
                     : HcipIpv4{identity.address[0], identity.address[1], identity.address[2], 1};
         sim.discovery = std::make_unique<HcipEndpoint>(identity, "configuration", logLine);
     }
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-    sigset_t stopSignals;
-    sigset_t waitMask;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGINT);
+    const sigset_t waitMask = blockStopSignalsOutsideWait(onSignal);
 
     std::string error;
     if (!sim.open(error)) {

@@ -43,6 +43,7 @@
 #include "controlServer.h"
 #include "mcuModel.h"
 #include "pseudoTerminal.h"
+#include "stopSignals.h"
 
 namespace {
 
@@ -246,11 +247,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: virtualMcu --link PATH --control SOCKET [--version M.N]\n");
         return 2;
     }
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
+    catchStopSignals(onSignal);
     // Byte delays are tens of microseconds; the default 50 us timer slack would swamp them.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 

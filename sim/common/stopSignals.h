@@ -1,0 +1,12 @@
+// How a simulator stops: SIGTERM and SIGINT call the handler (which sets the program's stop flag)
+// and SIGPIPE is ignored, so a reader that went away never ends a simulator.
+#pragma once
+
+#include <signal.h>
+
+void catchStopSignals(void (*handler)(int));
+
+// As catchStopSignals, and the two stop signals are blocked outside the program's wait, so a
+// stop request cannot slip in between the flag's check and the wait. Returns the mask to wait
+// with (ppoll), which lets them in.
+sigset_t blockStopSignalsOutsideWait(void (*handler)(int));
