@@ -20,3 +20,8 @@ sigset_t blockStopSignalsOutsideWait(void (*handler)(int)) {
     sigdelset(&waitMask, SIGINT);
     return waitMask;
 }
+
+int waitLettingStopIn(std::vector<pollfd>& fds, int timeoutMs, const sigset_t& waitMask) {
+    const timespec timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
+    return ::ppoll(fds.data(), fds.size(), timeoutMs < 0 ? nullptr : &timeout, &waitMask);
+}

@@ -2,7 +2,10 @@
 // and SIGPIPE is ignored, so a reader that went away never ends a simulator.
 #pragma once
 
+#include <poll.h>
 #include <signal.h>
+
+#include <vector>
 
 void catchStopSignals(void (*handler)(int));
 
@@ -10,3 +13,7 @@ void catchStopSignals(void (*handler)(int));
 // stop request cannot slip in between the flag's check and the wait. Returns the mask to wait
 // with (ppoll), which lets them in.
 sigset_t blockStopSignalsOutsideWait(void (*handler)(int));
+
+// Waits for events on fds for up to timeoutMs (forever when negative) with the stop signals let
+// in; the result of ppoll.
+int waitLettingStopIn(std::vector<pollfd>& fds, int timeoutMs, const sigset_t& waitMask);

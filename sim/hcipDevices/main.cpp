@@ -197,9 +197,7 @@ public:
             }
             const std::size_t controlStart = fds.size();
             controlServer.appendPollFds(fds);
-            const timespec timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
-            const int ready =
-                ::ppoll(fds.data(), fds.size(), timeoutMs < 0 ? nullptr : &timeout, &waitMask);
+            const int ready = waitLettingStopIn(fds, timeoutMs, waitMask);
             if (ready < 0 && errno != EINTR) {
                 logLine(std::string("poll failed: ") + std::strerror(errno));
                 break;
