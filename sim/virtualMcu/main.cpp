@@ -24,7 +24,25 @@
 //   get counts     "80=N 81=N 82=N 86=N 87=N rejected=N dropped=N"
 //   get order      types of the first 16 frames received, in order ("80 87 81 ...")
 //   get firstledmap  the first LED map received, hex
-//   reset counts | ping
+//   reset counts | ping                        (reset counts clears the loader's counts too)
+//
+// The firmware loader (start 83, data 84, done 85) has faults of its own, untouched by "fault":
+//   upgrade nak N        NACK the next N data packs, right or not (they are not taken)
+//   upgrade silent N     the next N data packs are lost on the way in: no answer, not taken
+//   upgrade fatal        the next data pack, or the done frame if that comes first, gets the
+//                        fatal error 20 and the reception is abandoned; a done frame after
+//                        that gets 20 as well
+//   upgrade notready     NACK every start frame
+//   upgrade none         clear the loader's faults
+//   get image      the image confirmed by the last acknowledged done frame, hex ("none" before
+//                  one)
+//   get upgrade    "state=idle|receiving announced=N received=N packs=N repeats=N naks=N
+//                  starts=N done=N": the size announced and the bytes received by the present or
+//                  last reception; packs added, repeats acknowledged but not added, NACK answers
+//                  to any loader frame, start and done frames received
+// A data pack is added while the image is short of the announced size; once the image is
+// complete, a pack equal to the one that completed it is acknowledged as a repeat and not added;
+// any other pack would overflow the image and gets the fatal error.
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -53,6 +71,10 @@ volatile sig_atomic_t g_stop = 0;
 
 void onSignal(int) {
     g_stop = 1;
+}
+
+void logLine(const std::string& line) {
+    std::fprintf(stderr, "virtualMcu: %s\n", line.c_str());
 }
 
 struct PendingBytes {
@@ -166,10 +188,30 @@ std::string handleCommand(McuModel& mcu, const std::string& line) {
         }
         return "ok";
     }
+    if (verb == "upgrade") {
+        std::string kind;
+        in >> kind;
+        McuLoaderFaults& f = mcu.loader.faults;
+        if (kind == "none") {
+            f = McuLoaderFaults{};
+        } else if (kind == "nak" && parseInt(in, a, 0, 1000000)) {
+            f.nakPacks = a;
+        } else if (kind == "silent" && parseInt(in, a, 0, 1000000)) {
+            f.silentPacks = a;
+        } else if (kind == "fatal") {
+            f.fatal = true;
+        } else if (kind == "notready") {
+            f.notReady = true;
+        } else {
+            return bad;
+        }
+        return "ok";
+    }
     if (verb == "reset") {
         mcu.framesByType.clear();
         mcu.rejectedFrames = 0;
         mcu.droppedBytes = 0;
+        mcu.loader.resetCounts();
         return "ok";
     }
     if (verb == "get") {
@@ -205,6 +247,12 @@ std::string handleCommand(McuModel& mcu, const std::string& line) {
         }
         if (what == "state") {
             return mcuHex(mcu.statusPayload());
+        }
+        if (what == "image") {
+            return mcu.loader.hasImage() ? mcuHex(mcu.loader.image()) : "none";
+        }
+        if (what == "upgrade") {
+            return mcu.loader.summary();
         }
         if (what == "counts") {
             std::string out;
@@ -247,6 +295,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: virtualMcu --link PATH --control SOCKET [--version M.N]\n");
         return 2;
     }
+    mcu.log = logLine;
     catchStopSignals(onSignal);
     // Byte delays are tens of microseconds; the default 50 us timer slack would swamp them.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);

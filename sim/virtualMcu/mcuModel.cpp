@@ -1,11 +1,15 @@
 #include "mcuModel.h"
 
+#include <cstdio>
+
 #include "hexDigits.h"
 
 namespace {
 
 constexpr unsigned char kAck = 0x06;
 constexpr unsigned char kNack = 0x15;
+constexpr unsigned char kFatal = 0x20;  // loader only: the reception is abandoned
+constexpr std::size_t kMaxPack = 128;
 constexpr char kGarbageByte = 0x3C;  // never 0x55 or 0xAA
 constexpr char kTrailingByte = 0x7E;
 
@@ -22,7 +26,155 @@ std::string word(int value) {
     return {static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
 }
 
+std::string code(unsigned char type, unsigned char answer) {
+    return reply(type, std::string(1, static_cast<char>(answer)));
+}
+
+std::string typeName(unsigned char type) {
+    return type == 0x83 ? "start" : type == 0x84 ? "data" : "done";
+}
+
 }  // namespace
+
+McuLoader::Step McuLoader::take(std::uint8_t type, const std::string& payload) {
+    switch (type) {
+        case 0x83:
+            return start(payload);
+        case 0x84:
+            return data(payload);
+        case 0x85:
+            return done(payload);
+        default:
+            return {};
+    }
+}
+
+McuLoader::Step McuLoader::nack(std::uint8_t type, const std::string& why) {
+    ++naks;
+    return {code(type, kNack), "loader: " + typeName(type) + " refused (NACK): " + why};
+}
+
+McuLoader::Step McuLoader::fatal(std::uint8_t type, const std::string& why) {
+    receiving_ = false;
+    failed_ = true;
+    return {code(type, kFatal), "loader: " + typeName(type) +
+                                    " fatal error, reception abandoned at " +
+                                    std::to_string(received_.size()) + " of " +
+                                    std::to_string(announced_) + " bytes: " + why};
+}
+
+McuLoader::Step McuLoader::start(const std::string& payload) {
+    ++starts;
+    // Whatever the frame holds, the sender is beginning anew: a reception under way ends here.
+    receiving_ = false;
+    failed_ = false;
+    if (payload.size() != 9 || payload.compare(0, 7, "upgrade") != 0) {
+        return nack(0x83, "not \"upgrade\" and a 2-byte size (" + std::to_string(payload.size()) +
+                              " payload bytes)");
+    }
+    if (faults.notReady) {
+        return nack(0x83, "not ready (fault)");
+    }
+    const std::size_t size =
+        static_cast<unsigned char>(payload[7]) * 256u + static_cast<unsigned char>(payload[8]);
+    if (size == 0) {
+        return nack(0x83, "empty image announced");
+    }
+    receiving_ = true;
+    announced_ = size;
+    received_.clear();
+    lastPack_.clear();
+    return {code(0x83, kAck), "loader: start, " + std::to_string(size) + " bytes announced"};
+}
+
+McuLoader::Step McuLoader::data(const std::string& payload) {
+    if (faults.silentPacks > 0) {
+        --faults.silentPacks;
+        return {{}, "loader: data pack lost (silent fault)"};
+    }
+    if (faults.fatal) {
+        faults.fatal = false;
+        return fatal(0x84, "fault");
+    }
+    if (faults.nakPacks > 0) {
+        --faults.nakPacks;
+        return nack(0x84, "fault");
+    }
+    if (!receiving_) {
+        return nack(0x84, "no upgrade started");
+    }
+    if (payload.size() < 2 || payload.size() > kMaxPack + 1) {
+        return nack(0x84,
+                    std::to_string(payload.size()) + " payload bytes, not 1 to 128 and a check");
+    }
+    const std::string pack = payload.substr(0, payload.size() - 1);
+    unsigned sum = 0;
+    for (const char c : pack) {
+        sum += static_cast<unsigned char>(c);
+    }
+    const auto check = static_cast<unsigned char>(payload.back());
+    if ((sum & 0xFF) != check) {
+        char why[64];
+        std::snprintf(why, sizeof why, "check byte %02x, the bytes sum to %02x", check, sum & 0xFF);
+        return nack(0x84, why);
+    }
+    if (received_.size() == announced_ && pack == lastPack_) {
+        ++repeats;
+        return {code(0x84, kAck), "loader: repeat of the last pack (" +
+                                      std::to_string(pack.size()) + " bytes), not added"};
+    }
+    if (received_.size() + pack.size() > announced_) {
+        return fatal(0x84, "a pack of " + std::to_string(pack.size()) +
+                               " bytes runs past the announced size");
+    }
+    received_ += pack;
+    lastPack_ = pack;
+    ++packs;
+    return {code(0x84, kAck), {}};
+}
+
+McuLoader::Step McuLoader::done(const std::string& payload) {
+    ++dones;
+    if (payload != "done") {
+        receiving_ = false;
+        return nack(0x85, "not \"done\" (" + std::to_string(payload.size()) + " payload bytes)");
+    }
+    if (faults.fatal) {
+        faults.fatal = false;
+        return fatal(0x85, "fault");
+    }
+    if (failed_) {
+        return fatal(0x85, "the reception was abandoned");
+    }
+    if (!receiving_) {
+        return nack(0x85, "no upgrade started");
+    }
+    receiving_ = false;
+    if (received_.size() != announced_) {
+        return nack(0x85, std::to_string(received_.size()) + " bytes received of " +
+                              std::to_string(announced_) + " announced");
+    }
+    image_ = received_;
+    hasImage_ = true;
+    return {code(0x85, kAck),
+            "loader: done, image of " + std::to_string(image_.size()) + " bytes confirmed"};
+}
+
+std::string McuLoader::summary() const {
+    return std::string("state=") + (receiving_ ? "receiving" : "idle") +
+           " announced=" + std::to_string(announced_) +
+           " received=" + std::to_string(received_.size()) + " packs=" + std::to_string(packs) +
+           " repeats=" + std::to_string(repeats) + " naks=" + std::to_string(naks) +
+           " starts=" + std::to_string(starts) + " done=" + std::to_string(dones);
+}
+
+void McuLoader::resetCounts() {
+    packs = 0;
+    repeats = 0;
+    naks = 0;
+    starts = 0;
+    dones = 0;
+}
 
 McuModel::McuModel() : ledMap_(20, '\0') {}
 
@@ -63,11 +215,11 @@ std::vector<std::string> McuModel::feed(const std::string& bytes) {
         std::size_t sync = pending_.find("\x55\xAA");
         if (sync == std::string::npos) {
             const bool keepLast = !pending_.empty() && pending_.back() == '\x55';
-            droppedBytes += static_cast<long>(pending_.size()) - (keepLast ? 1 : 0);
+            noteDropped(pending_.size() - (keepLast ? 1 : 0));
             pending_ = keepLast ? std::string("\x55") : std::string();
             break;
         }
-        droppedBytes += static_cast<long>(sync);
+        noteDropped(sync);
         pending_.erase(0, sync);
         if (pending_.size() < 4) {
             break;
@@ -76,6 +228,8 @@ std::vector<std::string> McuModel::feed(const std::string& bytes) {
         const auto length = static_cast<unsigned char>(pending_[3]);
         if (length < 1) {
             ++rejectedFrames;
+            note("frame type " + mcuHex(std::string(1, static_cast<char>(type))) +
+                 " with length byte 00 dropped");
             pending_.erase(0, 2);
             continue;
         }
@@ -88,10 +242,24 @@ std::vector<std::string> McuModel::feed(const std::string& bytes) {
         if (firstTypes.size() < 16) {
             firstTypes.push_back(type);
         }
-        std::string answer = answerFor(type, payload);
-        if (answer.empty()) {
-            ++rejectedFrames;
-            continue;
+        std::string answer;
+        if (McuLoader::handles(type)) {
+            const McuLoader::Step step = loader.take(type, payload);
+            if (!step.note.empty()) {
+                note(step.note);
+            }
+            answer = step.answer;
+            if (answer.empty()) {
+                continue;
+            }
+        } else {
+            answer = answerFor(type, payload);
+            if (answer.empty()) {
+                ++rejectedFrames;
+                note("frame type " + mcuHex(std::string(1, static_cast<char>(type))) + " with " +
+                     std::to_string(payload.size()) + " payload bytes not answered");
+                continue;
+            }
         }
         if (!faults.silent) {
             answers.push_back(applyFaults(answer));
@@ -142,7 +310,20 @@ std::string McuModel::answerFor(std::uint8_t type, const std::string& payload) {
             colourTable_ = payload.substr(7);
             return reply(0x87, std::string(1, static_cast<char>(kAck)));
         default:
-            return {};  // upgrade commands and unknown types: no answer
+            return {};  // unknown types: no answer
+    }
+}
+
+void McuModel::note(const std::string& line) const {
+    if (log) {
+        log(line);
+    }
+}
+
+void McuModel::noteDropped(std::size_t count) {
+    if (count > 0) {
+        droppedBytes += static_cast<long>(count);
+        note(std::to_string(count) + " bytes without a sync pair dropped");
     }
 }
 
