@@ -13,6 +13,13 @@ void workItem::startRunningThread() {
     pauseCondition.notify_all();
 }
 
+void workItem::restart() {
+    // The worker holds timerMutex while it runs the task and while it waits at the pause gate, so
+    // the wake-up is sent without it: a worker in its timed wait runs at once; one that is busy
+    // or paused has nothing to wake from and keeps its schedule.
+    timerCondition.notify_all();
+}
+
 bool workItem::isRunning() const {
     std::lock_guard<std::mutex> lock(pauseMutex);
     return startRunning;

@@ -23,6 +23,8 @@ public:
     void pauseThread();
     // Opens the pause gate.
     void startRunningThread();
+    // Wakes the timer: a running item runs its task at once instead of at the end of its period.
+    void restart();
     // Ends the worker loop and returns once the worker has left it, whether the item was
     // running or paused. A worker thread must have been started on the item (it may not have
     // reached its loop yet). Returns at once when the item was stopped before.
