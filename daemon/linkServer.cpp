@@ -1,0 +1,609 @@
+#include "linkServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "daemonMessages.h"
+#include "daemonUpdate.h"
+#include "hardwareLink.h"
+#include "linkLog.h"
+#include "mcuCommunicate.h"
+#include "mcuExchange.h"
+#include "pathResolver.h"
+#include "stateEncoding.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kCategory = "zek.daemon";
+constexpr int kFirstPoolPort = 7001;
+constexpr int kPoolPorts = 6;
+constexpr std::size_t kMessageSize = 1024;
+constexpr int kWaitMs = 2000;
+// UPDATESTATUS takes at most this many LED map bytes behind its word.
+constexpr std::size_t kLedMapBytesTaken = 32;
+// A client's answer to a progress message is awaited this long.
+constexpr int kProgressReplyWaitMs = 5;
+
+void say(const std::string& text) {
+    linkLog(kCategory, text);
+}
+
+std::vector<int> createPortsResource() {
+    std::vector<int> ports;
+    for (int i = 0; i < kPoolPorts; ++i) {
+        ports.push_back(kFirstPoolPort + i);
+    }
+    return ports;
+}
+
+// A listening stream socket on port, any address; a restarted daemon binds again at once.
+int createSocket(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        say("device socket creation failed");
+        return -1;
+    }
+    say(fmt::format("device socket create successfully, port:{}\n", port));
+    const int yes = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        say("device Bind error.");
+        ::close(fd);
+        return -1;
+    }
+    say("device Bind successful.");
+    return fd;
+}
+
+std::deque<int> addCreatedSocketToPool(const std::vector<int>& ports, std::vector<int>& sockets) {
+    std::deque<int> queue;
+    for (const int port : ports) {
+        const int fd = createSocket(port);
+        if (fd >= 0 && ::listen(fd, 1) != 0) {
+            say("Listen > 7000 port error!\n");
+        }
+        sockets.push_back(fd);
+        queue.push_back(port);
+    }
+    return queue;
+}
+
+bool isInSocketsPool(int socket, const std::vector<int>& sockets) {
+    return std::find(sockets.begin(), sockets.end(), socket) != sockets.end();
+}
+
+void printAvailablePort(const std::deque<int>& queue) {
+    say(fmt::format("available ports {} \n", fmt::join(queue, ", ")));
+}
+
+int localPortOf(int fd) {
+    sockaddr_in local{};
+    socklen_t size = sizeof local;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+        return 0;
+    }
+    return ntohs(local.sin_port);
+}
+
+// A peer that vanished without closing (cable pulled, host gone) is found by the kernel's
+// keepalive within about a minute: 30 s quiet, then three probes 10 s apart.
+void watchPeer(int fd) {
+    const int yes = 1;
+    const int idle = 30;
+    const int interval = 10;
+    const int count = 3;
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &yes, sizeof yes);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+}
+
+void applyLineSettings(LibSerial::SerialStream& line, const daemonmsg::lineSettings& settings) {
+    using namespace LibSerial;
+    try {
+        if (settings.stopBits) {
+            line.SetStopBits(*settings.stopBits == 2 ? StopBits::STOP_BITS_2
+                                                     : StopBits::STOP_BITS_1);
+        }
+        if (settings.dataBits) {
+            static const CharacterSize kSizes[] = {
+                CharacterSize::CHAR_SIZE_5, CharacterSize::CHAR_SIZE_6, CharacterSize::CHAR_SIZE_7,
+                CharacterSize::CHAR_SIZE_8};
+            line.SetCharacterSize(kSizes[*settings.dataBits - 5]);
+        }
+        if (settings.parity) {
+            static const Parity kParities[] = {Parity::PARITY_NONE, Parity::PARITY_ODD,
+                                               Parity::PARITY_EVEN, Parity::PARITY_INVALID,
+                                               Parity::PARITY_DEFAULT};
+            line.SetParity(kParities[*settings.parity]);
+        }
+        if (settings.baudRate) {
+            static const std::pair<int, BaudRate> kRates[] = {
+                {110, BaudRate::BAUD_110},       {150, BaudRate::BAUD_150},
+                {300, BaudRate::BAUD_300},       {1200, BaudRate::BAUD_1200},
+                {2400, BaudRate::BAUD_2400},     {4800, BaudRate::BAUD_4800},
+                {9600, BaudRate::BAUD_9600},     {19200, BaudRate::BAUD_19200},
+                {38400, BaudRate::BAUD_38400},   {57600, BaudRate::BAUD_57600},
+                {115200, BaudRate::BAUD_115200}, {230400, BaudRate::BAUD_230400},
+                {460800, BaudRate::BAUD_460800}, {921600, BaudRate::BAUD_921600}};
+            for (const auto& rate : kRates) {
+                if (rate.first == *settings.baudRate) {
+                    line.SetBaudRate(rate.second);
+                }
+            }
+        }
+    } catch (const std::exception& error) {
+        say(std::string("serial port setting refused: ") + error.what() + "\n");
+    }
+}
+
+// Two bytes of a version or calibration number; FF FF when it is not known.
+int knownOrAllOnes(int value) {
+    return value < 0 ? 0xFFFF : value;
+}
+
+}  // namespace
+
+linkServer::linkServer(LibSerial::SerialStream& mcu, std::string versionAnswer, workItem& pollItem,
+                       linkServerLimits limits)
+    : mcu_(mcu),
+      versionAnswer_(std::move(versionAnswer)),
+      pollItem_(pollItem),
+      limits_(limits),
+      resourceQueue_(allHardwareResources()),
+      keyLightMap_(genKeyInitialedTable()) {}
+
+linkServer::~linkServer() {
+    for (const client& c : clients_) {
+        ::close(c.fd);
+    }
+    for (const int fd : socketsPool_) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    if (controlFd_ >= 0) {
+        ::close(controlFd_);
+    }
+}
+
+std::string linkServer::ledMap() const {
+    std::lock_guard<std::mutex> lock(ledMapMutex_);
+    return keyLightMap_;
+}
+
+void linkServer::setLedMap(const std::string& map) {
+    std::lock_guard<std::mutex> lock(ledMapMutex_);
+    keyLightMap_ = map;
+}
+
+bool linkServer::open() {
+    availablePorts_ = createPortsResource();
+    availablePortsPool_ = addCreatedSocketToPool(availablePorts_, socketsPool_);
+
+    controlFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (controlFd_ < 0) {
+        say("socket creation fail \n");
+        return false;
+    }
+    say("socket create susccess \n");
+    const int yes = 1;
+    ::setsockopt(controlFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(daemonmsg::kControlPort);
+    if (::bind(controlFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        say("Bind error\n");
+        return false;
+    }
+    say("Bind success\n");
+    if (::listen(controlFd_, 20) != 0) {
+        say("Listen error!\n");
+    }
+    say("Start to listen!\n");
+    return true;
+}
+
+int linkServer::run(const std::atomic<bool>& stopRequested) {
+    while (!stopRequested.load()) {
+        std::vector<pollfd> fds;
+        fds.push_back({controlFd_, POLLIN, 0});
+        for (const int fd : socketsPool_) {
+            if (fd > 0) {
+                fds.push_back({fd, POLLIN, 0});
+            }
+        }
+        for (const client& c : clients_) {
+            fds.push_back({c.fd, POLLIN, 0});
+        }
+        const int ready = ::poll(fds.data(), fds.size(), kWaitMs);
+        if (ready < 0 && errno != EINTR) {
+            say("select has problem, failed\n");
+            return -1;
+        }
+        std::vector<int> readyFds;
+        for (const pollfd& p : fds) {
+            if ((p.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                readyFds.push_back(p.fd);
+            }
+        }
+        std::sort(readyFds.begin(), readyFds.end());
+        for (const int fd : readyFds) {
+            if (fd == controlFd_) {
+                acceptOn(fd, false);
+                continue;
+            }
+            if (isInSocketsPool(fd, socketsPool_)) {
+                acceptOn(fd, true);
+                continue;
+            }
+            const auto it = std::find_if(clients_.begin(), clients_.end(),
+                                         [fd](const client& c) { return c.fd == fd; });
+            if (it != clients_.end() &&
+                !serveClient(static_cast<std::size_t>(it - clients_.begin()))) {
+                break;
+            }
+        }
+        // Clients that could not take their answer go now, the last first so indexes hold.
+        std::sort(closing_.rbegin(), closing_.rend());
+        closing_.erase(std::unique(closing_.begin(), closing_.end()), closing_.end());
+        for (const std::size_t index : closing_) {
+            if (index < clients_.size()) {
+                disconnect(index);
+            }
+        }
+        closing_.clear();
+        dropIdleClients();
+    }
+    return 0;
+}
+
+void linkServer::acceptOn(int listenFd, bool pool) {
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    const int fd = ::accept4(listenFd, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_CLOEXEC);
+    if (fd < 0) {
+        // A connection that went before it was taken, or no descriptor left: the daemon goes on
+        // serving the clients it has.
+        say(pool ? "accept fail\n" : "accept fail \n");
+        return;
+    }
+    const int localPort = localPortOf(fd);
+    char host[INET_ADDRSTRLEN] = "?";
+    ::inet_ntop(AF_INET, &peer.sin_addr, host, sizeof host);
+    if (clients_.size() >= limits_.maxClients) {
+        say(fmt::format("client from [{}:{}] refused: {} clients are connected\n", host,
+                        ntohs(peer.sin_port), clients_.size()));
+        ::close(fd);
+        return;
+    }
+    say(fmt::format(pool ? "Accpet client come from socket Pool[{}:{}] by fd [{}], through "
+                           "port[{}]\n"
+                         : "Accpet client come from [{}:{}] by fd [{}], through port[{}]\n",
+                    host, ntohs(peer.sin_port), fd, localPort));
+    watchPeer(fd);
+    clients_.push_back({fd, localPort, Clock::now()});
+}
+
+bool linkServer::serveClient(std::size_t index) {
+    char buffer[kMessageSize];
+    const ssize_t n = ::recv(clients_[index].fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        return true;
+    }
+    if (n <= 0) {
+        disconnect(index);
+        return true;
+    }
+    client& c = clients_[index];
+    c.lastHeard = Clock::now();
+    const std::string message(buffer, static_cast<std::size_t>(n));
+    if (c.localPort == daemonmsg::kControlPort) {
+        return handleControlMessage(c, message);
+    }
+    return handlePoolMessage(c, message);
+}
+
+void linkServer::disconnect(std::size_t index) {
+    const client c = clients_[index];
+    say("Client disconnect\n");
+    pollItem_.pauseThread();
+    {
+        // Whatever the MCU line still holds belongs to no exchange any more.
+        std::lock_guard<std::mutex> lock(writeMutex);
+        try {
+            while (mcu_.IsOpen() && mcu_.GetNumberOfBytesAvailable() > 0) {
+                char byte = 0;
+                if (!mcu_.get(byte)) {
+                    mcu_.clear();
+                    break;
+                }
+            }
+        } catch (const std::exception&) {
+            mcu_.clear();
+        }
+    }
+    clients_.erase(clients_.begin() + static_cast<long>(index));
+    releaseResourceFromBookingManager(c.fd, bookings_, resourceQueue_);
+    if (c.localPort > daemonmsg::kControlPort) {
+        // A port goes back once, also when its connection never sent a message.
+        if (std::find(availablePortsPool_.begin(), availablePortsPool_.end(), c.localPort) ==
+            availablePortsPool_.end()) {
+            availablePortsPool_.push_back(c.localPort);
+        }
+        say(fmt::format("get back port: {}\n", c.localPort));
+        printAvailablePort(availablePortsPool_);
+    }
+    ::close(c.fd);
+}
+
+void linkServer::dropIdleClients() {
+    const auto now = Clock::now();
+    for (std::size_t i = clients_.size(); i-- > 0;) {
+        const client& c = clients_[i];
+        const auto limit = c.localPort == daemonmsg::kControlPort ? limits_.controlIdleLimit
+                                                                  : limits_.poolIdleLimit;
+        if (now - c.lastHeard > limit) {
+            say(fmt::format("client on fd [{}] silent for {} s: disconnected\n", c.fd,
+                            std::chrono::duration_cast<std::chrono::seconds>(limit).count()));
+            disconnect(i);
+        }
+    }
+}
+
+bool linkServer::sendTo(int fd, const std::string& bytes) {
+    if (bytes.empty()) {
+        return true;
+    }
+    const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n == static_cast<ssize_t>(bytes.size())) {
+        return true;
+    }
+    // A client that does not read its answers would stall every other client: it goes.
+    say(fmt::format("answer to fd [{}] not sent ({}): the client is dropped\n", fd,
+                    n < 0 ? std::strerror(errno) : "partly sent"));
+    const auto it = std::find_if(clients_.begin(), clients_.end(),
+                                 [fd](const client& c) { return c.fd == fd; });
+    if (it != clients_.end()) {
+        closing_.push_back(static_cast<std::size_t>(it - clients_.begin()));
+    }
+    return false;
+}
+
+bool linkServer::handleControlMessage(client& c, const std::string& message) {
+    if (daemonmsg::controlPortRequest(message).what != daemonmsg::command::askForControl) {
+        return true;
+    }
+    say("remote ask for control\n");
+    // No free pool port: port 0 tells the client so.
+    const int port = availablePortsPool_.empty() ? 0 : availablePortsPool_.front();
+    const std::string answer =
+        daemonmsg::askForControlAnswer(port, hardwareResourceToByte(resourceQueue_));
+    pollItem_.pauseThread();
+    sendTo(c.fd, answer);
+    return true;
+}
+
+bool linkServer::handlePoolMessage(client& c, const std::string& message) {
+    const auto queued =
+        std::find(availablePortsPool_.begin(), availablePortsPool_.end(), c.localPort);
+    if (queued != availablePortsPool_.end()) {
+        availablePortsPool_.erase(queued);
+    }
+    const daemonmsg::request r = daemonmsg::poolPortRequest(message);
+    const auto maskByte = [&r]() {
+        return r.data.empty() ? std::uint8_t{0} : static_cast<std::uint8_t>(r.data[0]);
+    };
+    using daemonmsg::command;
+    switch (r.what) {
+        case command::registResource: {
+            const auto kept =
+                validateRequestResource(parserRequestResource(maskByte()), resourceQueue_);
+            appliedBookingManagerResource(c.fd, kept, bookings_, resourceQueue_);
+            sendTo(c.fd, daemonmsg::registAnswer(hardwareResourceToByte(resourceQueue_)));
+            break;
+        }
+        case command::releaseResource:
+            releaseResourceCommandFromBookingManager(c.fd, parserRequestResource(maskByte()),
+                                                     bookings_, resourceQueue_);
+            sendTo(c.fd, daemonmsg::releaseAnswer(hardwareResourceToByte(resourceQueue_)));
+            break;
+        case command::initZek:
+            initZek(c, r.data);
+            break;
+        case command::caliZek: {
+            calibrateTbarPar calibration = readTBarCaliState(&mcu_);
+            calibration.maxValue = knownOrAllOnes(calibration.maxValue);
+            calibration.minValue = knownOrAllOnes(calibration.minValue);
+            sendTo(c.fd, daemonmsg::caliZekAnswer(calibration));
+            break;
+        }
+        case command::updateStatus: {
+            const std::string map = r.data.substr(0, kLedMapBytesTaken);
+            setLedMap(map);
+            readHardware(&mcu_, map);
+            std::string table;
+            {
+                std::lock_guard<std::mutex> lock(writeMutex);
+                table = genHardwareStateTableToStr(g_HardwareState.get());
+            }
+            sendTo(c.fd, table);
+            pollItem_.restart();
+            break;
+        }
+        case command::getVersion: {
+            bool isSync = false;
+            int major = -1;
+            const int minor = mcuCommunicate().versionNumber(versionAnswer_, isSync, major);
+            sendTo(c.fd, daemonmsg::versionAnswer(major, major == -1 ? -1 : minor));
+            break;
+        }
+        case command::settingTbar: {
+            // The selector comes as a digit ("2" the maximum, "3" the minimum) or as its byte.
+            std::uint8_t selector = maskByte();
+            if (selector >= '0' && selector <= '9') {
+                selector = static_cast<std::uint8_t>(selector - '0');
+            }
+            std::string answer;
+            {
+                std::lock_guard<std::mutex> lock(writeMutex);
+                answer = sendCommandtoMcu(mcuCommunicate().settingTbar(selector), mcu_);
+            }
+            if (!mcuCommunicate().isSettingTbarOk(answer)) {
+                if (selector == mcu::kTbarStoreMaximum) {
+                    say("setting Tbar max fail\n");
+                } else if (selector == mcu::kTbarStoreMinimum) {
+                    say("setting Tbar min fail\n");
+                }
+            }
+            break;
+        }
+        case command::needFwUpdate:
+            if (!directoryExists(
+                    platform::resolvePath(zekWorkingBaseDir() + "/usb/zek710-firmware").c_str())) {
+                say("usb directory not exists !\n");
+                return false;
+            }
+            needFwUpdate(c);
+            break;
+        case command::startFwUpdate:
+            startFwUpdate(c);
+            break;
+        case command::askForControl:
+        case command::none:
+            break;
+    }
+    return true;
+}
+
+void linkServer::initZek(client& c, const std::string& data) {
+    pollItem_.pauseThread();
+    if (data.size() >= 2) {
+        const daemonmsg::lineSettings settings = daemonmsg::decodeLineSettings(
+            static_cast<std::uint8_t>(data[0]), static_cast<std::uint8_t>(data[1]));
+        for (const std::string& line : settings.lines) {
+            say(line);
+        }
+        applyLineSettings(mcu_, settings);
+    }
+    if (data.size() == daemonmsg::kInitZekTableSize) {
+        const mcuCommunicate protocol;
+        std::string answer;
+        {
+            std::lock_guard<std::mutex> lock(writeMutex);
+            answer = sendCommandtoMcu(protocol.initZEK(data), mcu_);
+        }
+        if (protocol.isInitZekOk(answer)) {
+            sendTo(c.fd, daemonmsg::initZekAnswer(true));
+            say("init zek setting to mcu ack, so start read hardware (updateStatus)\n");
+            pollItem_.startRunningThread();
+        } else {
+            sendTo(c.fd, daemonmsg::initZekAnswer(false));
+        }
+    } else {
+        say("init zek setting nack\n");
+        sendTo(c.fd, daemonmsg::initZekAnswer(false));
+    }
+    pollItem_.restart();
+}
+
+namespace {
+
+// The MCU's running version, asked afresh; -1 / -1 when it does not answer.
+std::pair<int, int> runningMcuVersion(LibSerial::SerialStream& mcu) {
+    const mcuCommunicate protocol;
+    bool isSync = false;
+    int major = -1;
+    const int minor =
+        protocol.versionNumber(sendCommandtoMcu(protocol.askVersion(), mcu), isSync, major);
+    return {major, major == -1 ? -1 : minor};
+}
+
+}  // namespace
+
+void linkServer::needFwUpdate(client& c) {
+    const std::string base = platform::resolvePath(zekWorkingBaseDir());
+    int fileMinor = -1;
+    const int fileMajor = readMcufileVersion(base + "/usb/zek710-firmware/mcu.bin", fileMinor);
+    std::string version;
+    int appMajor = 0;  // 0.0: the stick holds no daemon that tells its version
+    int appMinor = 0;
+    isNewerAppInDir(version, appMajor, appMinor);
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        runningMcuVersion(mcu_);
+    }
+    sendTo(c.fd, daemonmsg::needFwUpdateAnswer(appMajor, appMinor, knownOrAllOnes(fileMajor),
+                                               knownOrAllOnes(fileMajor < 0 ? -1 : fileMinor)));
+}
+
+void linkServer::startFwUpdate(client& c) {
+    std::string version;
+    int appMajor = 0;
+    int appMinor = 0;
+    const bool newerDaemon = isNewerAppInDir(version, appMajor, appMinor);
+    sendTo(c.fd, daemonmsg::startFwUpdateAnswer(newerDaemon));
+    bool installed = false;
+    if (newerDaemon) {
+        installed = doUpdateApp(version);
+        pollItem_.stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    const auto report = [this, &c](int progress) {
+        sendTo(c.fd, fwUpgradeState(progress));
+        pollfd p{c.fd, POLLIN, 0};
+        if (::poll(&p, 1, kProgressReplyWaitMs) <= 0) {
+            return true;
+        }
+        char reply[6];
+        const ssize_t n = ::recv(c.fd, reply, sizeof reply, MSG_DONTWAIT);
+        return !(n > 0 &&
+                 daemonmsg::isStopRequest(std::string(reply, static_cast<std::size_t>(n))));
+    };
+
+    std::lock_guard<std::mutex> lock(writeMutex);
+    const std::string base = platform::resolvePath(zekWorkingBaseDir());
+    if (!directoryExists((base + "/software/current").c_str())) {
+        say("usb directory not exists !\n");
+        return;
+    }
+    const std::string image =
+        installed ? base + "/software/current/mcu.bin" : base + "/usb/zek710-firmware/mcu.bin";
+    const auto [mcuMajor, mcuMinor] = runningMcuVersion(mcu_);
+    int fileMinor = -1;
+    const int fileMajor = readMcufileVersion(image, fileMinor);
+    if (fileMajor < 0 || !isMcuImageNewer(fileMajor, fileMinor, mcuMajor, mcuMinor)) {
+        if (installed) {
+            say("Only update linkDaemon\n");
+            report(mcu::kUpgradeFinished);
+        } else {
+            say("mcu file version is older, not update \n");
+            report(mcu::kUpgradeNotNeeded);
+        }
+        return;
+    }
+    pollItem_.pauseThread();
+    doUpgradeMcuBinaryFile(
+        image, [this](const std::string& frame) { return sendCommandtoMcu(frame, mcu_); }, report,
+        limits_.upgradeTiming);
+}

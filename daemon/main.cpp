@@ -1,0 +1,128 @@
+// linkDaemon: the headless program of the older panel. It owns the panel MCU on "/dev/ttymxc1",
+// lends the panel's controls to network clients over TCP (control port 7000, pool ports 7001 to
+// 7006), answers the UDP configuration protocol, echoes its second serial port "/dev/ttymxc2",
+// and updates itself and the MCU firmware from a USB stick on a client's request.
+//
+// "linkDaemon -v" prints the version and ends; any other command line starts the daemon.
+// Environment: ZEK_ROOT and ZEK_SIMULATION as for every program of the system;
+// ZEK_LINK_CLIENT_IDLE (seconds) replaces the time after which a silent client on a pool port is
+// disconnected (120 s).
+#include <signal.h>
+
+#include <fmt/format.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "daemonMessages.h"
+#include "hardwareLink.h"
+#include "hcipService.h"
+#include "linkLog.h"
+#include "linkServer.h"
+#include "mcuCommunicate.h"
+#include "mcuExchange.h"
+#include "networkConfig.h"
+#include "pathResolver.h"
+#include "stateEncoding.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void onStopSignal(int) {
+    g_stop = true;
+}
+
+void say(const std::string& text) {
+    linkLog("zek.daemon", text);
+}
+
+linkServerLimits limitsFromEnvironment() {
+    linkServerLimits limits;
+    if (const char* idle = std::getenv("ZEK_LINK_CLIENT_IDLE")) {
+        const long seconds = std::strtol(idle, nullptr, 10);
+        if (seconds > 0) {
+            limits.poolIdleLimit = std::chrono::seconds(seconds);
+        }
+    }
+    return limits;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "-v") == 0) {
+        std::printf("current Version:%03d.%03d\n", daemonmsg::kDaemonMajor,
+                    daemonmsg::kDaemonMinor);
+        return 0;
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    setLinkProgram(LinkProgram::daemon);
+    say(fmt::format("current Version: {:03d}.{:03d}\n", daemonmsg::kDaemonMajor,
+                    daemonmsg::kDaemonMinor));
+    {
+        std::string hostName, address, netmask, gateway, dns1, dns2;
+        readNetWorkConfigs(platform::resolvePath("/var/lib/connman/default.config"), hostName,
+                           address, netmask, gateway, dns1, dns2);
+    }
+
+    static LibSerial::SerialStream mcuLine;
+    if (!openMcuLine(mcuLine, platform::resolvePath("/dev/ttymxc1"))) {
+        say("com port ttymxc1 open fail, please Check parameters!\n");
+        return -1;
+    }
+    say("wait pc uart ...\n");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    say("wait pc uart done\n");
+
+    const mcuCommunicate protocol;
+    std::string versionAnswer;
+    while (versionAnswer.empty()) {
+        versionAnswer = sendCommandtoMcu(protocol.askVersion(), mcuLine);
+    }
+
+    std::thread(udpHcipProcess, versionAnswer, std::string(), &mcuLine, daemonHcipProfile(),
+                std::chrono::seconds(10))
+        .detach();
+
+    static LibSerial::SerialStream echoLine;
+    if (!openMcuLine(echoLine, platform::resolvePath("/dev/ttymxc2"))) {
+        say("com port ttymxc 2 open fail(output serial), please Check parameters!\n");
+        return -1;
+    }
+    std::atomic<bool> echoStop{false};
+    std::thread echo([&echoStop] { outputMsgToSerialUntil(echoLine, echoStop); });
+
+    // The polling work item sends the LED map the clients last gave; it stays paused until a
+    // client initialises the MCU.
+    std::atomic<linkServer*> serverForPoll{nullptr};
+    auto pollItem = makeHardwarePollItem(&mcuLine, [&serverForPoll] {
+        const linkServer* server = serverForPoll.load();
+        return server != nullptr ? server->ledMap() : genKeyInitialedTable();
+    });
+    std::thread pollThread = startWorkerThread(*pollItem);
+
+    int status = 0;
+    {
+        linkServer server(mcuLine, versionAnswer, *pollItem, limitsFromEnvironment());
+        serverForPoll = &server;
+        if (!server.open()) {
+            status = -1;
+        } else {
+            struct sigaction action {};
+            action.sa_handler = onStopSignal;
+            sigaction(SIGTERM, &action, nullptr);
+            sigaction(SIGINT, &action, nullptr);
+            status = server.run(g_stop);
+        }
+        pollItem->stop();
+        serverForPoll = nullptr;
+    }
+    pollThread.join();
+    echoStop = true;
+    echo.join();
+    return status;
+}

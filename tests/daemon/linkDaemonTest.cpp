@@ -1,0 +1,448 @@
+// The real linkDaemon against the virtual MCU, in a temporary root and a network namespace of
+// its own (scripts/netns-run.sh): clients on 127.0.0.1 ask for control, book the panel, poll it,
+// misbehave, and update the daemon and the MCU from a stick folder. The client side here is
+// written from the protocol's byte tables.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../link/testBytes.h"
+#include "pseudoTerminal.h"
+#include "simProcess.h"
+#include "tempRoot.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// One TCP connection to the daemon on 127.0.0.1.
+class connection {
+public:
+    explicit connection(int port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~connection() { close(); }
+    connection(const connection&) = delete;
+    connection& operator=(const connection&) = delete;
+
+    bool open() const { return fd_ >= 0; }
+    void close() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    bool send(const std::string& bytes) const {
+        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(bytes.size());
+    }
+    // Everything that arrives until size bytes are there or the time is up.
+    std::string receive(std::size_t size, std::chrono::milliseconds limit = 3000ms) const {
+        std::string got;
+        const auto deadline = Clock::now() + limit;
+        while (got.size() < size) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            pollfd p{fd_, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+                break;
+            }
+            char buffer[4096];
+            const ssize_t n = ::recv(fd_, buffer, std::min(sizeof buffer, size - got.size()), 0);
+            if (n <= 0) {
+                break;
+            }
+            got.append(buffer, static_cast<std::size_t>(n));
+        }
+        return got;
+    }
+    std::string ask(const std::string& request, std::size_t answerSize) const {
+        return send(request) ? receive(answerSize) : std::string();
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// The pool port in an ASKFORCONTROL answer.
+int poolPortOf(const std::string& answer) {
+    return answer.size() >= 7
+               ? static_cast<std::uint8_t>(answer[4]) * 100 + static_cast<std::uint8_t>(answer[5])
+               : -1;
+}
+
+// A client that asked for control and holds a pool port.
+struct poolClient {
+    std::unique_ptr<connection> control;
+    std::unique_ptr<connection> pool;
+    int port = -1;
+};
+
+class LinkDaemon : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("ZEK_CAMERA_NS") == nullptr) {
+            GTEST_SKIP() << "run through scripts/netns-run.sh";
+        }
+        ASSERT_TRUE(mcu.start(ZEK_VIRTUAL_MCU_PATH, {"--link", root / "dev/ttymxc1", "--control",
+                                                     root / "run/mcu.sock"}));
+        std::string error;
+        ASSERT_TRUE(echoLine.open(root / "dev/ttymxc2", error)) << error;
+    }
+    void TearDown() override { stopDaemon(); }
+
+    void startDaemon(const std::vector<std::string>& environment = {}) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env.emplace_back(*e);
+        }
+        env.insert(env.end(), environment.begin(), environment.end());
+        std::vector<char*> envp;
+        for (std::string& e : env) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        const std::string program = ZEK_LINK_DAEMON_PATH;
+        const std::string log = root / "daemon.log";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        ASSERT_EQ(::posix_spawn(&daemon, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        // Ready once the control port takes a connection (after its one-second wait for the MCU).
+        const auto deadline = Clock::now() + 15s;
+        while (Clock::now() < deadline) {
+            if (connection(7000).open()) {
+                return;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        FAIL() << "the daemon did not listen; its log:\n" << root.readFile("daemon.log");
+    }
+    void stopDaemon() {
+        if (daemon > 0) {
+            ::kill(daemon, SIGTERM);
+            int status = 0;
+            const auto deadline = Clock::now() + 5s;
+            while (::waitpid(daemon, &status, WNOHANG) == 0) {
+                if (Clock::now() > deadline) {
+                    ::kill(daemon, SIGKILL);
+                    ::waitpid(daemon, &status, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(10ms);
+            }
+            daemon = -1;
+        }
+    }
+    std::string mcuCommand(const std::string& command) {
+        return simCommand(root / "run/mcu.sock", command);
+    }
+    std::string daemonLog() { return root.readFile("daemon.log"); }
+
+    // Asks for control and connects to the pool port offered; the first message on it is sent
+    // by the caller.
+    poolClient newClient() {
+        poolClient c;
+        c.control = std::make_unique<connection>(7000);
+        c.port = poolPortOf(c.control->ask("ASKFORCONTROL", 7));
+        if (c.port > 0) {
+            c.pool = std::make_unique<connection>(c.port);
+        }
+        return c;
+    }
+
+    TempRoot root;
+    SimProcess mcu;
+    PseudoTerminal echoLine;
+    pid_t daemon = -1;
+};
+
+// The 98 bytes of an initialisation: mode 0x0C (8N1), baud code 15 (115200), then the colours.
+std::string initTable() {
+    std::string table = bytes("0C 0F");
+    for (int i = 0; i < 96; ++i) {
+        table += static_cast<char>(i);
+    }
+    return table;
+}
+
+TEST_F(LinkDaemon, LendsPortsAndBooksThePanel) {
+    startDaemon();
+    connection control(7000);
+    EXPECT_EQ(hexOf(control.ask("ASKFORCONTROL", 8)),
+              "0008826546"
+              "01ff")
+        << "seven bytes, although the length says eight";
+    connection stranger(7000);
+    stranger.send("HELLO");
+    EXPECT_EQ(stranger.receive(1, 300ms), "") << "the control port answers nothing else";
+
+    connection first(7001);
+    EXPECT_EQ(hexOf(first.ask("REGIST_RC" + bytes("41"), 6)),
+              "00068266"
+              "06be");
+    // 7001 left the queue with its first message.
+    connection control2(7000);
+    EXPECT_EQ(hexOf(control2.ask("ASKFORCONTROL", 7)),
+              "0008826546"
+              "02be");
+    connection second(7002);
+    EXPECT_EQ(hexOf(second.ask("REGIST_RC" + bytes("61"), 6)),
+              "00068266"
+              "069e");
+    EXPECT_EQ(hexOf(first.ask("RELEASE_RC" + bytes("01"), 6)),
+              "00068267"
+              "069f");
+    // The first client goes: shuttle/jog comes back, and its port goes to the end of the queue.
+    first.close();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(hexOf(second.ask("REGIST_RC" + bytes("00"), 6)),
+              "00068266"
+              "06df");
+    connection control3(7000);
+    EXPECT_EQ(poolPortOf(control3.ask("ASKFORCONTROL", 7)), 7003);
+    EXPECT_NE(daemonLog().find("get back port: 7001"), std::string::npos) << daemonLog();
+}
+
+TEST_F(LinkDaemon, SixPoolPortsThenNoneThenOneAgain) {
+    startDaemon();
+    std::vector<poolClient> clients;
+    for (int i = 0; i < 6; ++i) {
+        clients.push_back(newClient());
+        ASSERT_EQ(clients.back().port, 7001 + i);
+        ASSERT_TRUE(clients.back().pool->open());
+        ASSERT_EQ(clients.back().pool->ask("REGIST_RC" + bytes("00"), 6).size(), 6u);
+    }
+    connection control(7000);
+    EXPECT_EQ(hexOf(control.ask("ASKFORCONTROL", 7)), "000882650000ff") << "no port free";
+    clients[3].pool->close();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(poolPortOf(control.ask("ASKFORCONTROL", 7)), 7004);
+    // A connection that goes without a word gives its port back once, not twice.
+    poolClient quiet = newClient();
+    ASSERT_EQ(quiet.port, 7004);
+    quiet.pool->close();
+    std::this_thread::sleep_for(200ms);
+    poolClient taker = newClient();
+    ASSERT_EQ(taker.port, 7004);
+    taker.pool->ask("REGIST_RC" + bytes("00"), 6);
+    EXPECT_EQ(hexOf(control.ask("ASKFORCONTROL", 7)), "000882650000ff");
+}
+
+TEST_F(LinkDaemon, InitialisesPollsAndAnswersStatus) {
+    ASSERT_EQ(mcuCommand("tbarcal 61234 321"), "ok");
+    startDaemon();
+    poolClient c = newClient();
+    ASSERT_TRUE(c.pool && c.pool->open());
+    EXPECT_EQ(hexOf(c.pool->ask("INITZEK" + initTable().substr(0, 97), 5)), "0005826815")
+        << daemonLog();
+    EXPECT_EQ(mcuCommand("get colours"), "none") << "a wrong length never reaches the MCU";
+
+    const std::string before = mcuCommand("get counts");
+    EXPECT_EQ(hexOf(c.pool->ask("INITZEK" + initTable(), 5)), "0005826806") << daemonLog();
+    EXPECT_EQ(mcuCommand("get colours"), hexOf(initTable()));
+    // The polling work item now sends the LED map every 2 s.
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_NE(mcuCommand("get counts"), before);
+
+    ASSERT_EQ(mcuCommand("press 9"), "ok");
+    ASSERT_EQ(mcuCommand("tbar 4660"), "ok");
+    const std::string map = bytes("12 34 56 78 9A BC DE F0 11 22 33 44 55 66 77 88 99 AA BB CC");
+    const std::string table = c.pool->ask("UPDATESTATUS" + map, 24);
+    ASSERT_EQ(table.size(), 24u);
+    EXPECT_EQ(hexOf(table.substr(0, 4)), "0018826a");
+    EXPECT_EQ(mcuCommand("get ledmap"), hexOf(map));
+    // The T-bar at bytes 13-14; key 9 is bit 6 of the second key byte (byte 20).
+    EXPECT_EQ(hexOf(table.substr(13, 2)), "1234") << hexOf(table);
+    EXPECT_EQ(hexOf(table.substr(19, 5)), "0040000000") << hexOf(table);
+
+    const std::string version = c.pool->ask("GET_VERSION", 20);
+    EXPECT_EQ(hexOf(version.substr(0, 8)), "0014824200170023");
+    EXPECT_EQ(hexOf(c.pool->ask("CALIZEK", 9)),
+              "00098269"
+              "06ef3201"
+              "41");
+}
+
+TEST_F(LinkDaemon, HostileClientsLeaveTheOthersServed) {
+    startDaemon();
+    poolClient holder = newClient();
+    ASSERT_EQ(hexOf(holder.pool->ask("REGIST_RC" + bytes("0F"), 6)),
+              "00068266"
+              "06f0");
+
+    std::mt19937 random(99);
+    std::uniform_int_distribution<int> byte(0, 255);
+    const auto garbage = [&](std::size_t size) {
+        std::string out(size, '\0');
+        for (char& c : out) {
+            c = static_cast<char>(byte(random));
+        }
+        return out;
+    };
+    {
+        connection noise(7000);
+        noise.send(garbage(5000));
+        poolClient other = newClient();
+        other.pool->send(garbage(100000));  // far more than one receive takes
+        connection oneByte(7000);
+        oneByte.send("A");
+        // A hundred connections at once, then two hundred opened and dropped.
+        std::vector<std::unique_ptr<connection>> crowd;
+        for (int i = 0; i < 100; ++i) {
+            crowd.push_back(std::make_unique<connection>(7000));
+        }
+        for (int i = 0; i < 200; ++i) {
+            connection(7000).send(garbage(static_cast<std::size_t>(i % 7)));
+        }
+        // The holder is served all along, and still holds the key areas.
+        EXPECT_EQ(hexOf(holder.pool->ask("REGIST_RC" + bytes("00"), 6)),
+                  "00068266"
+                  "06f0");
+        connection control(7000);
+        EXPECT_EQ(control.ask("ASKFORCONTROL", 7).size(), 7u);
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(hexOf(holder.pool->ask("REGIST_RC" + bytes("00"), 6)),
+              "00068266"
+              "06f0");
+}
+
+TEST_F(LinkDaemon, ASilentClientLosesItsBooking) {
+    startDaemon({"ZEK_LINK_CLIENT_IDLE=2"});
+    poolClient silent = newClient();
+    ASSERT_EQ(hexOf(silent.pool->ask("REGIST_RC" + bytes("30"), 6)),
+              "00068266"
+              "06cf");
+    std::this_thread::sleep_for(4500ms);
+    poolClient other = newClient();
+    ASSERT_TRUE(other.pool && other.pool->open());
+    EXPECT_EQ(hexOf(other.pool->ask("REGIST_RC" + bytes("00"), 6)),
+              "00068266"
+              "06ff");
+    EXPECT_NE(daemonLog().find("silent for 2 s"), std::string::npos) << daemonLog();
+}
+
+// A stick folder with a daemon that tells its version and an MCU image.
+void putStick(TempRoot& root, const char* version, std::size_t imageSize) {
+    root.writeFile("home/zek710/usb/zek710-firmware/linkDaemon",
+                   std::string("#!/bin/sh\necho 'current Version:") + version + "'\n");
+    ::chmod((root / "home/zek710/usb/zek710-firmware/linkDaemon").c_str(), 0755);
+    std::string image = bytes("00 00 00 00 00 00 00 00 00 00 00 02 00 01 00 00");
+    for (std::size_t i = 0; i < imageSize; ++i) {
+        image += static_cast<char>(i * 13 + 5);
+    }
+    root.writeFile("home/zek710/usb/zek710-firmware/mcu.bin", image);
+}
+
+TEST_F(LinkDaemon, UpdatesItselfAndTheMcuFromTheStick) {
+    putStick(root, "023.036", 300);
+    root.writeFile("home/zek710/software/v-023.035/linkDaemon", "old");
+    ASSERT_EQ(::symlink((root / "home/zek710/software/v-023.035").c_str(),
+                        (root / "home/zek710/software/current").c_str()),
+              0);
+    startDaemon();
+    poolClient c = newClient();
+    EXPECT_EQ(hexOf(c.pool->ask("NEEDFWUPD", 13)),
+              "000d826c06"
+              "00170024"
+              "00020001");
+
+    EXPECT_EQ(hexOf(c.pool->ask("STARTFWUPD", 5)), "0005826d06");
+    // Progress after each acknowledged pack of 128, 128 and 44 bytes, then the end.
+    const std::string progress = c.pool->receive(4 * 15, 30s);
+    EXPECT_EQ(hexOf(progress), "000f826e" + hexOf("FWUPDSTATE") +
+                                   "00"
+                                   "000f826e" +
+                                   hexOf("FWUPDSTATE") + "2a" + "000f826e" + hexOf("FWUPDSTATE") +
+                                   "55"
+                                   "000f826e" +
+                                   hexOf("FWUPDSTATE") + "64");
+    const std::string image = root.readFile("home/zek710/usb/zek710-firmware/mcu.bin").substr(16);
+    EXPECT_EQ(mcuCommand("get image"), hexOf(image));
+
+    const std::string base = "/home/zek710";
+    const std::vector<std::string> expected = {
+        base + "/usb/zek710-firmware/linkDaemon -v",  // the question
+        base + "/usb/zek710-firmware/linkDaemon -v",  // the start
+        "mkdir -p " + base + "/software/v-023.036",
+        "cp " + base + "/usb/zek710-firmware/* " + base + "/software/v-023.036/",
+        "sync",
+        "rm " + base + "/software/current",
+        "sync",
+    };
+    EXPECT_EQ(root.recordedCommands(), expected);
+    char target[512] = {};
+    ASSERT_GT(
+        ::readlink((root / "home/zek710/software/current").c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), root / "home/zek710/software/v-023.036");
+    EXPECT_EQ(root.readFile("home/zek710/software/v-023.036/mcu.bin"),
+              root.readFile("home/zek710/usb/zek710-firmware/mcu.bin"));
+}
+
+TEST_F(LinkDaemon, NoNewerDaemonAndNoNewerImage) {
+    putStick(root, "023.035", 40);
+    ::mkdir((root / "home/zek710/software").c_str(), 0755);
+    ::mkdir((root / "home/zek710/software/current").c_str(), 0755);
+    ASSERT_EQ(mcuCommand("version 2 1"), "ok");  // the image's own version
+    startDaemon();
+    poolClient c = newClient();
+    EXPECT_EQ(hexOf(c.pool->ask("NEEDFWUPD", 13)),
+              "000d826c06"
+              "00170023"
+              "00020001")
+        << "ACK, whether or not anything is newer";
+    EXPECT_EQ(hexOf(c.pool->ask("STARTFWUPD", 5 + 15)),
+              "0005826d15"
+              "000f826e" +
+                  hexOf("FWUPDSTATE") + "69");
+    EXPECT_TRUE(root.recordedCommands().size() <= 2u) << "only the version questions ran";
+
+    // An older daemon on the stick is not offered either.
+    putStick(root, "022.999", 40);
+    EXPECT_EQ(hexOf(c.pool->ask("NEEDFWUPD", 13)),
+              "000d826c06"
+              "00160"
+              "3e7"
+              "00020001");
+
+    // Without a stick the question gets no answer at all.
+    std::filesystem::remove_all(root / "home/zek710/usb");
+    c.pool->send("NEEDFWUPD");
+    EXPECT_EQ(c.pool->receive(1, 500ms), "");
+    EXPECT_NE(daemonLog().find("usb directory not exists !"), std::string::npos);
+}
+
+}  // namespace
