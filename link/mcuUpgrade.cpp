@@ -127,6 +127,15 @@ int doUpgradeMcuBinaryFile(const std::string& filename,
         return mcu::kUpgradeImageEmpty;
     }
 
+    // The start frame announces the size in 16 bits: a larger image could only arrive cut.
+    if (image.size() > mcu::kLargestUpgradeImage) {
+        linkLog(kCategory, fmt::format("upgrade file too large: {} bytes, the loader takes at most "
+                                       "{}\n",
+                                       image.size(), mcu::kLargestUpgradeImage));
+        report(mcu::kUpgradeTransferFailed);
+        return mcu::kUpgradeTransferFailed;
+    }
+
     // The loader is woken by the first start frame and answers the second once it is ready.
     const std::string start = startUpgradeMcu(image.size());
     linkLog(kCategory, fmt::format("mcu upgrade ack first time: {} \n", hexOf(upgradeFunc(start))));

@@ -18,6 +18,8 @@ namespace mcu {
 
 constexpr std::size_t kUpgradeHeaderSize = 16;
 constexpr std::size_t kUpgradePackSize = 128;
+// The start frame announces the image size in 16 bits.
+constexpr std::size_t kLargestUpgradeImage = 0xFFFF;
 
 // Progress values reported during an upgrade.
 constexpr int kUpgradeFinished = 100;

@@ -117,3 +117,27 @@ TEST(WorkItem, StopBeforeTheThreadReachesItsLoop) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkItem, RestartRunsAWaitingItemAtOnceAndNeverBlocks) {
+    RunLog log;
+    workItem item(Clock::now(), 10s, [&log] { log.record(); });
+    std::thread thread = startWorkerThread(item);
+    // Paused at the gate, the worker holds its timer lock: a restart must not wait for it.
+    item.restart();
+    item.startRunningThread();
+    ASSERT_TRUE(log.waitForCount(1));
+    // Now in its ten-second wait: a restart runs it again at once.
+    std::this_thread::sleep_for(50ms);
+    const auto before = Clock::now();
+    item.restart();
+    ASSERT_TRUE(log.waitForCount(2, 2s));
+    EXPECT_LT(Clock::now() - before, 2s);
+    item.pauseThread();
+    item.restart();
+    item.stop();
+    thread.join();
+}
+
+}  // namespace
