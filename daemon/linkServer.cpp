@@ -36,8 +36,6 @@ constexpr std::size_t kMessageSize = 1024;
 constexpr int kWaitMs = 2000;
 // UPDATESTATUS takes at most this many LED map bytes behind its word.
 constexpr std::size_t kLedMapBytesTaken = 32;
-// A client's answer to a progress message is awaited this long.
-constexpr int kProgressReplyWaitMs = 5;
 
 void say(const std::string& text) {
     linkLog(kCategory, text);
@@ -569,10 +567,13 @@ void linkServer::startFwUpdate(client& c) {
         pollItem_.stop();
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
+    // The client may answer a progress message with a stop. Its answer is looked for without
+    // waiting: one that comes later is found at the next pack, and no pack waits for a client
+    // that has nothing to say.
     const auto report = [this, &c](int progress) {
         sendTo(c.fd, fwUpgradeState(progress));
         pollfd p{c.fd, POLLIN, 0};
-        if (::poll(&p, 1, kProgressReplyWaitMs) <= 0) {
+        if (::poll(&p, 1, 0) <= 0) {
             return true;
         }
         char reply[6];

@@ -2,15 +2,7 @@
 // its own (scripts/netns-run.sh): clients on 127.0.0.1 ask for control, book the panel, poll it,
 // misbehave, and update the daemon and the MCU from a stick folder. The client side here is
 // written from the protocol's byte tables.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -25,73 +17,15 @@
 #include <vector>
 
 #include "../link/testBytes.h"
+#include "linkDaemonProcess.h"
 #include "pseudoTerminal.h"
 #include "simProcess.h"
 #include "tempRoot.h"
-
-extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-// One TCP connection to the daemon on 127.0.0.1.
-class connection {
-public:
-    explicit connection(int port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~connection() { close(); }
-    connection(const connection&) = delete;
-    connection& operator=(const connection&) = delete;
-
-    bool open() const { return fd_ >= 0; }
-    void close() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    bool send(const std::string& bytes) const {
-        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
-    }
-    // Everything that arrives until size bytes are there or the time is up.
-    std::string receive(std::size_t size, std::chrono::milliseconds limit = 3000ms) const {
-        std::string got;
-        const auto deadline = Clock::now() + limit;
-        while (got.size() < size) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            pollfd p{fd_, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
-                break;
-            }
-            char buffer[4096];
-            const ssize_t n = ::recv(fd_, buffer, std::min(sizeof buffer, size - got.size()), 0);
-            if (n <= 0) {
-                break;
-            }
-            got.append(buffer, static_cast<std::size_t>(n));
-        }
-        return got;
-    }
-    std::string ask(const std::string& request, std::size_t answerSize) const {
-        return send(request) ? receive(answerSize) : std::string();
-    }
-
-private:
-    int fd_ = -1;
-};
 
 // The pool port in an ASKFORCONTROL answer.
 int poolPortOf(const std::string& answer) {
@@ -102,8 +36,8 @@ int poolPortOf(const std::string& answer) {
 
 // A client that asked for control and holds a pool port.
 struct poolClient {
-    std::unique_ptr<connection> control;
-    std::unique_ptr<connection> pool;
+    std::unique_ptr<daemonConnection> control;
+    std::unique_ptr<daemonConnection> pool;
     int port = -1;
 };
 
@@ -121,51 +55,11 @@ protected:
     void TearDown() override { stopDaemon(); }
 
     void startDaemon(const std::vector<std::string>& environment = {}) {
-        std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; ++e) {
-            env.emplace_back(*e);
-        }
-        env.insert(env.end(), environment.begin(), environment.end());
-        std::vector<char*> envp;
-        for (std::string& e : env) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-        const std::string program = ZEK_LINK_DAEMON_PATH;
-        const std::string log = root / "daemon.log";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        ASSERT_EQ(::posix_spawn(&daemon, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        // Ready once the control port takes a connection (after its one-second wait for the MCU).
-        const auto deadline = Clock::now() + 15s;
-        while (Clock::now() < deadline) {
-            if (connection(7000).open()) {
-                return;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        FAIL() << "the daemon did not listen; its log:\n" << root.readFile("daemon.log");
+        ASSERT_TRUE(daemon.start(root.path(), environment))
+            << "the daemon did not listen; its log:\n"
+            << daemonLog();
     }
-    void stopDaemon() {
-        if (daemon > 0) {
-            ::kill(daemon, SIGTERM);
-            int status = 0;
-            const auto deadline = Clock::now() + 5s;
-            while (::waitpid(daemon, &status, WNOHANG) == 0) {
-                if (Clock::now() > deadline) {
-                    ::kill(daemon, SIGKILL);
-                    ::waitpid(daemon, &status, 0);
-                    break;
-                }
-                std::this_thread::sleep_for(10ms);
-            }
-            daemon = -1;
-        }
-    }
+    void stopDaemon() { daemon.stop(); }
     std::string mcuCommand(const std::string& command) {
         return simCommand(root / "run/mcu.sock", command);
     }
@@ -175,10 +69,10 @@ protected:
     // by the caller.
     poolClient newClient() {
         poolClient c;
-        c.control = std::make_unique<connection>(7000);
+        c.control = std::make_unique<daemonConnection>(7000);
         c.port = poolPortOf(c.control->ask("ASKFORCONTROL", 7));
         if (c.port > 0) {
-            c.pool = std::make_unique<connection>(c.port);
+            c.pool = std::make_unique<daemonConnection>(c.port);
         }
         return c;
     }
@@ -186,7 +80,7 @@ protected:
     TempRoot root;
     SimProcess mcu;
     PseudoTerminal echoLine;
-    pid_t daemon = -1;
+    LinkDaemonProcess daemon;
 };
 
 // The 98 bytes of an initialisation: mode 0x0C (8N1), baud code 15 (115200), then the colours.
@@ -200,25 +94,25 @@ std::string initTable() {
 
 TEST_F(LinkDaemon, LendsPortsAndBooksThePanel) {
     startDaemon();
-    connection control(7000);
+    daemonConnection control(7000);
     EXPECT_EQ(hexOf(control.ask("ASKFORCONTROL", 8)),
               "0008826546"
               "01ff")
         << "seven bytes, although the length says eight";
-    connection stranger(7000);
+    daemonConnection stranger(7000);
     stranger.send("HELLO");
     EXPECT_EQ(stranger.receive(1, 300ms), "") << "the control port answers nothing else";
 
-    connection first(7001);
+    daemonConnection first(7001);
     EXPECT_EQ(hexOf(first.ask("REGIST_RC" + bytes("41"), 6)),
               "00068266"
               "06be");
     // 7001 left the queue with its first message.
-    connection control2(7000);
+    daemonConnection control2(7000);
     EXPECT_EQ(hexOf(control2.ask("ASKFORCONTROL", 7)),
               "0008826546"
               "02be");
-    connection second(7002);
+    daemonConnection second(7002);
     EXPECT_EQ(hexOf(second.ask("REGIST_RC" + bytes("61"), 6)),
               "00068266"
               "069e");
@@ -231,7 +125,7 @@ TEST_F(LinkDaemon, LendsPortsAndBooksThePanel) {
     EXPECT_EQ(hexOf(second.ask("REGIST_RC" + bytes("00"), 6)),
               "00068266"
               "06df");
-    connection control3(7000);
+    daemonConnection control3(7000);
     EXPECT_EQ(poolPortOf(control3.ask("ASKFORCONTROL", 7)), 7003);
     EXPECT_NE(daemonLog().find("get back port: 7001"), std::string::npos) << daemonLog();
 }
@@ -245,12 +139,12 @@ TEST_F(LinkDaemon, SixPoolPortsThenNoneThenOneAgain) {
         ASSERT_TRUE(clients.back().pool->open());
         ASSERT_EQ(clients.back().pool->ask("REGIST_RC" + bytes("00"), 6).size(), 6u);
     }
-    connection control(7000);
+    daemonConnection control(7000);
     EXPECT_EQ(hexOf(control.ask("ASKFORCONTROL", 7)), "000882650000ff") << "no port free";
     clients[3].pool->close();
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(poolPortOf(control.ask("ASKFORCONTROL", 7)), 7004);
-    // A connection that goes without a word gives its port back once, not twice.
+    // A daemonConnection that goes without a word gives its port back once, not twice.
     poolClient quiet = newClient();
     ASSERT_EQ(quiet.port, 7004);
     quiet.pool->close();
@@ -313,25 +207,25 @@ TEST_F(LinkDaemon, HostileClientsLeaveTheOthersServed) {
         return out;
     };
     {
-        connection noise(7000);
+        daemonConnection noise(7000);
         noise.send(garbage(5000));
         poolClient other = newClient();
         other.pool->send(garbage(100000));  // far more than one receive takes
-        connection oneByte(7000);
+        daemonConnection oneByte(7000);
         oneByte.send("A");
-        // A hundred connections at once, then two hundred opened and dropped.
-        std::vector<std::unique_ptr<connection>> crowd;
+        // A hundred daemonConnections at once, then two hundred opened and dropped.
+        std::vector<std::unique_ptr<daemonConnection>> crowd;
         for (int i = 0; i < 100; ++i) {
-            crowd.push_back(std::make_unique<connection>(7000));
+            crowd.push_back(std::make_unique<daemonConnection>(7000));
         }
         for (int i = 0; i < 200; ++i) {
-            connection(7000).send(garbage(static_cast<std::size_t>(i % 7)));
+            daemonConnection(7000).send(garbage(static_cast<std::size_t>(i % 7)));
         }
         // The holder is served all along, and still holds the key areas.
         EXPECT_EQ(hexOf(holder.pool->ask("REGIST_RC" + bytes("00"), 6)),
                   "00068266"
                   "06f0");
-        connection control(7000);
+        daemonConnection control(7000);
         EXPECT_EQ(control.ask("ASKFORCONTROL", 7).size(), 7u);
     }
     std::this_thread::sleep_for(300ms);
