@@ -124,5 +124,8 @@ int main(int argc, char** argv) {
     pollThread.join();
     echoStop = true;
     echo.join();
-    return status;
+    // The configuration service runs on for the life of the process: the daemon ends here, before
+    // the objects it uses are torn down under it.
+    std::fflush(stdout);
+    std::_Exit(status == 0 ? 0 : 255);
 }
