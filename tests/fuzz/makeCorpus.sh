@@ -121,3 +121,9 @@ seed $a cameraTwiceAndAck 18 00 2F 1E "$camera" 00 2F 1E "$camera" 00 05 09 00 0
 seed $a modelAnswers 18 00 2F 1E "$camera" 00 08 1E 00 08 80 40 05 99 41 02 00 14 1E 00 14 80 41 \
   50 54 5A 00 00 00 00 00 00 00 00 00 00 00 00 00
 seed $a truncatedInformation 18 00 14 07 00 14 80 00 00 63 61 6D
+
+# Daemon requests: [client byte, bit 7 a disconnect][length][message].
+d=daemonRequestsFuzz
+seed $d bookAndRelease 00 0A 52 45 47 49 53 54 5F 52 43 41 01 0A 52 45 47 49 53 54 5F 52 43 61 \
+  00 0B 52 45 4C 45 41 53 45 5F 52 43 01
+seed $d bookThenGo 02 0A 52 45 47 49 53 54 5F 52 43 FF 82 00 03 0A 52 45 47 49 53 54 5F 52 43 0F
