@@ -502,6 +502,8 @@ void linkServer::initZek(client& c, const std::string& data) {
         for (const std::string& line : settings.lines) {
             say(line);
         }
+        // A paused poll may still be in its last exchange.
+        std::lock_guard<std::mutex> lock(writeMutex);
         applyLineSettings(mcu_, settings);
     }
     if (data.size() == daemonmsg::kInitZekTableSize) {
