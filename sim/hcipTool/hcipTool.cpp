@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "deadlineWait.h"
 #include "hexDigits.h"
 
 namespace {
@@ -471,24 +472,13 @@ public:
     // Waits for one datagram until the deadline, with the remaining time as the poll budget.
     Wait receive(Clock::time_point deadline, Datagram& out, std::string& error) {
         for (;;) {
-            const auto now = Clock::now();
-            if (now >= deadline) {
+            const DeadlineWait waited = waitUntil(fd_, POLLIN, deadline);
+            if (waited == DeadlineWait::Timeout) {
                 return Wait::Timeout;
             }
-            // Rounded up, so the wait never ends a little early and spins on a zero budget.
-            const auto remaining =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-            pollfd entry{fd_, POLLIN, 0};
-            const int ready = ::poll(&entry, 1, static_cast<int>(remaining));
-            if (ready < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
+            if (waited == DeadlineWait::Failed) {
                 error = std::string("poll: ") + std::strerror(errno);
                 return Wait::Failed;
-            }
-            if (ready == 0) {
-                continue;  // the loop head decides whether the budget is spent
             }
             socklen_t fromLength = sizeof out.from;
             const ssize_t received =

@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "deadlineWait.h"
 #include "linkctlProtocol.h"
 
 namespace {
@@ -238,26 +239,15 @@ public:
 private:
     // Waits for the event until the deadline, with the remaining time as the poll budget.
     Wait waitFor(short event, Clock::time_point deadline) {
-        for (;;) {
-            const auto now = Clock::now();
-            if (now >= deadline) {
+        switch (waitUntil(fd_, event, deadline)) {
+            case DeadlineWait::Ready:
+                return Wait::Data;
+            case DeadlineWait::Timeout:
                 return Wait::Timeout;
-            }
-            // Rounded up, so the wait never ends a little early and spins on a zero budget.
-            const auto remaining =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-            pollfd entry{fd_, event, 0};
-            const int ready = ::poll(&entry, 1, static_cast<int>(remaining));
-            if (ready < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return Wait::Failed;
-            }
-            if (ready > 0) {
-                return Wait::Data;  // also on an error or hang-up: the next call reports it
-            }
+            case DeadlineWait::Failed:
+                break;
         }
+        return Wait::Failed;
     }
 
     bool failConnect(const std::string& reason, std::string& error) {
