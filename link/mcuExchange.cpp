@@ -179,13 +179,23 @@ bool awaitAnswer(AnswerLine& line, AnswerReader& reader, const ExchangeTiming& t
 }
 
 // The rest of the answer after type and length. The status answer of the panel application is
-// read until the line stays quiet for longer than the per-byte wait; every other answer is what
-// is there at that moment.
+// read until the line stays quiet for longer than the per-byte wait. The daemon's status answer
+// (untilWhole) is taken once it is whole by its length byte: at 115200 baud it takes 2 ms to
+// arrive, and what is there just after its header is only its first bytes; one that stops
+// arriving for longer than the mid-frame wait is taken as it stands. A command answer was given
+// its time to become whole before, and is what is there.
 void readRest(AnswerLine& line, AnswerReader& reader, const ExchangeTiming& timing, WaitMode mode,
-              bool perByteWait, std::string& answer) {
+              bool perByteWait, bool untilWhole, std::string& answer) {
     if (mode == WaitMode::onLine) {
         reader.takeReady(answer);
-        while (perByteWait && line.waitReadable(timing.afterEachByte)) {
+        const std::size_t whole = static_cast<std::uint8_t>(answer[3]) + std::size_t{3};
+        const auto waitMore = [&]() {
+            if (perByteWait) {
+                return line.waitReadable(timing.afterEachByte);
+            }
+            return untilWhole && answer.size() < whole && line.waitReadable(kMidFrameByteWait);
+        };
+        while (waitMore()) {
             const std::size_t before = answer.size();
             reader.takeReady(answer);
             if (answer.size() == before) {
@@ -268,7 +278,8 @@ std::string collectAnswer(AnswerLine& line, ExchangeKind kind, WaitMode mode,
         answer.push_back(type);
         answer.push_back(length);
         // The length byte does not delimit the read: whatever is there belongs to the answer.
-        readRest(line, reader, timing, mode, perByteWait, answer);
+        readRest(line, reader, timing, mode, perByteWait, kind == ExchangeKind::status && !panel,
+                 answer);
         return answer;
     }
 }

@@ -102,6 +102,27 @@ INSTANTIATE_TEST_SUITE_P(
                        kStatusHex,
                        30,
                        false},
+        // An answer still arriving at the wire's pace: the daemon takes it once it is whole by
+        // its length byte...
+        CollectionCase{"StatusInPiecesDaemon",
+                       ExchangeKind::status,
+                       WaitMode::onLine,
+                       LinkProgram::daemon,
+                       {{30, "55 AA 81 15 01 1A 2B 00 00 00"},
+                        {900, "00 85 00 03 F4 00 00 00 00 00"},
+                        {1250, "10 00 00 00"}},
+                       kStatusHex,
+                       1250,
+                       false},
+        // ...and one that stops arriving as it stands, after the mid-frame wait.
+        CollectionCase{"StatusBrokenOffDaemon",
+                       ExchangeKind::status,
+                       WaitMode::onLine,
+                       LinkProgram::daemon,
+                       {{30, "55 AA 81 15 01 1A 2B 00 00 00"}},
+                       "55aa8115011a2b000000",
+                       30 + 20000,
+                       false},
         // A gap shorter than the per-byte wait keeps the answer together...
         CollectionCase{"StatusInPieces",
                        ExchangeKind::status,
