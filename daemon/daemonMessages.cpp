@@ -3,6 +3,7 @@
 #include <array>
 
 #include "hcipService.h"
+#include "mcuCommunicate.h"
 #include "stateEncoding.h"
 
 namespace daemonmsg {
@@ -40,8 +41,8 @@ std::string answer(int length, std::uint8_t code, std::uint8_t ack, const std::s
     return makeResponseString(length, response::TYPECODE, code, ack, data);
 }
 
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kNack = 0x15;
+using mcu::kAck;
+using mcu::kNack;
 
 }  // namespace
 

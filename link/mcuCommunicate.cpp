@@ -43,11 +43,25 @@ AnswerError checkAnswer(const std::string& answer, std::uint8_t expectedType,
     return AnswerError::none;
 }
 
+std::string frame(std::uint8_t type, const std::string& payload) {
+    std::string out;
+    out.reserve(payload.size() + 4);
+    out.push_back(static_cast<char>(kSyncHigh));
+    out.push_back(static_cast<char>(kSyncLow));
+    out.push_back(static_cast<char>(type));
+    // The length byte is one byte wide; a payload too long for it wraps, which no command here
+    // comes near (the longest are the 106-byte initialise frame and the 133-byte upgrade pack).
+    out.push_back(static_cast<char>(static_cast<std::uint8_t>(payload.size() + 1)));
+    out += payload;
+    return out;
+}
+
 }  // namespace mcu
 
 namespace {
 
 using mcu::AnswerError;
+using mcu::frame;
 
 std::uint8_t byteAt(const std::string& s, std::size_t i) {
     return static_cast<std::uint8_t>(s[i]);
@@ -64,19 +78,6 @@ int axisValueAt(const std::string& s, std::size_t i) {
 
 bool bitSet(std::uint8_t byte, int bit) {
     return (byte >> bit) & 0x01;
-}
-
-std::string frame(std::uint8_t type, const std::string& payload) {
-    std::string out;
-    out.reserve(payload.size() + 4);
-    out.push_back(static_cast<char>(mcu::kSyncHigh));
-    out.push_back(static_cast<char>(mcu::kSyncLow));
-    out.push_back(static_cast<char>(type));
-    // The length byte is one byte wide; a payload too long for it wraps, which no command here
-    // comes near (the longest is the 106-byte initialise frame).
-    out.push_back(static_cast<char>(static_cast<std::uint8_t>(payload.size() + 1)));
-    out += payload;
-    return out;
 }
 
 // Runs the common checks and says whether the sync bytes were found.

@@ -60,6 +60,9 @@ enum class AnswerError {
 
 const char* answerErrorText(AnswerError error);
 
+// 55 AA, type, the length byte (payload size + 1), payload.
+std::string frame(std::uint8_t type, const std::string& payload);
+
 // Checks sync, type, length and that the promised payload is all there.
 AnswerError checkAnswer(const std::string& answer, std::uint8_t expectedType,
                         std::uint8_t expectedLength);

@@ -15,17 +15,6 @@ namespace {
 
 constexpr const char* kCategory = "zek.mcu";
 
-std::string frameOf(std::uint8_t type, const std::string& payload) {
-    std::string frame;
-    frame.reserve(payload.size() + 4);
-    frame += static_cast<char>(mcu::kSyncHigh);
-    frame += static_cast<char>(mcu::kSyncLow);
-    frame += static_cast<char>(type);
-    frame += static_cast<char>(payload.size() + 1);
-    frame += payload;
-    return frame;
-}
-
 std::uint8_t byteAt(const std::string& bytes, std::size_t index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
@@ -52,17 +41,17 @@ std::string startUpgradeMcu(std::size_t imageSize) {
     std::string payload = "upgrade";
     payload += static_cast<char>((imageSize >> 8) & 0xFF);
     payload += static_cast<char>(imageSize & 0xFF);
-    return frameOf(mcu::kTypeStartUpgrade, payload);
+    return mcu::frame(mcu::kTypeStartUpgrade, payload);
 }
 
 std::string upgradeBinaryPacks(const std::string& bytes) {
     std::string payload = bytes;
     payload += static_cast<char>(calcCheckSum(bytes) & 0xFF);
-    return frameOf(mcu::kTypeUpgradeData, payload);
+    return mcu::frame(mcu::kTypeUpgradeData, payload);
 }
 
 std::string upgradeDoneConfirm() {
-    return frameOf(mcu::kTypeUpgradeDone, "done");
+    return mcu::frame(mcu::kTypeUpgradeDone, "done");
 }
 
 unsigned calcCheckSum(const std::string& bytes) {
