@@ -49,14 +49,23 @@ std::vector<int> createPortsResource() {
     return ports;
 }
 
-// A listening stream socket on port, any address; a restarted daemon binds again at once.
-int createSocket(int port) {
+// Texts a socket set-up prints at each step; the pool ports and the control port word them
+// differently.
+struct socketSetupTexts {
+    const char* createFailed;
+    std::string created;
+    const char* bindFailed;
+    const char* bound;
+};
+
+// A stream socket bound to port on any address, or -1; a restarted daemon binds again at once.
+int boundStreamSocket(int port, const socketSetupTexts& texts) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
-        say("device socket creation failed");
+        say(texts.createFailed);
         return -1;
     }
-    say(fmt::format("device socket create successfully, port:{}\n", port));
+    say(texts.created);
     const int yes = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in address{};
@@ -64,12 +73,19 @@ int createSocket(int port) {
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        say("device Bind error.");
+        say(texts.bindFailed);
         ::close(fd);
         return -1;
     }
-    say("device Bind successful.");
+    say(texts.bound);
     return fd;
+}
+
+int createSocket(int port) {
+    return boundStreamSocket(port,
+                             {"device socket creation failed",
+                              fmt::format("device socket create successfully, port:{}\n", port),
+                              "device Bind error.", "device Bind successful."});
 }
 
 std::deque<int> addCreatedSocketToPool(const std::vector<int>& ports, std::vector<int>& sockets) {
@@ -198,23 +214,12 @@ bool linkServer::open() {
     availablePorts_ = createPortsResource();
     availablePortsPool_ = addCreatedSocketToPool(availablePorts_, socketsPool_);
 
-    controlFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    controlFd_ = boundStreamSocket(
+        daemonmsg::kControlPort,
+        {"socket creation fail \n", "socket create susccess \n", "Bind error\n", "Bind success\n"});
     if (controlFd_ < 0) {
-        say("socket creation fail \n");
         return false;
     }
-    say("socket create susccess \n");
-    const int yes = 1;
-    ::setsockopt(controlFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(daemonmsg::kControlPort);
-    if (::bind(controlFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        say("Bind error\n");
-        return false;
-    }
-    say("Bind success\n");
     if (::listen(controlFd_, 20) != 0) {
         say("Listen error!\n");
     }
@@ -262,12 +267,12 @@ int linkServer::run(const std::atomic<bool>& stopRequested) {
                 break;
             }
         }
-        // Clients that could not take their answer go now, the last first so indexes hold.
-        std::sort(closing_.rbegin(), closing_.rend());
-        closing_.erase(std::unique(closing_.begin(), closing_.end()), closing_.end());
-        for (const std::size_t index : closing_) {
-            if (index < clients_.size()) {
-                disconnect(index);
+        // Clients that could not take their answer go now.
+        for (const int fd : closing_) {
+            const auto it = std::find_if(clients_.begin(), clients_.end(),
+                                         [fd](const client& c) { return c.fd == fd; });
+            if (it != clients_.end()) {
+                disconnect(static_cast<std::size_t>(it - clients_.begin()));
             }
         }
         closing_.clear();
@@ -380,11 +385,7 @@ bool linkServer::sendTo(int fd, const std::string& bytes) {
     // A client that does not read its answers would stall every other client: it goes.
     say(fmt::format("answer to fd [{}] not sent ({}): the client is dropped\n", fd,
                     n < 0 ? std::strerror(errno) : "partly sent"));
-    const auto it = std::find_if(clients_.begin(), clients_.end(),
-                                 [fd](const client& c) { return c.fd == fd; });
-    if (it != clients_.end()) {
-        closing_.push_back(static_cast<std::size_t>(it - clients_.begin()));
-    }
+    closing_.push_back(fd);
     return false;
 }
 

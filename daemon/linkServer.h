@@ -81,7 +81,7 @@ private:
     std::vector<int> socketsPool_;
     int controlFd_ = -1;
     std::vector<client> clients_;
-    std::vector<std::size_t> closing_;  // clients whose answer could not be sent
+    std::vector<int> closing_;  // clients whose answer could not be sent, by descriptor
 
     mutable std::mutex ledMapMutex_;
     std::string keyLightMap_;
