@@ -32,20 +32,6 @@
 
 namespace {
 
-struct figures {
-    double median;
-    double p99;
-};
-
-figures summarise(std::vector<double> samples) {
-    if (samples.empty()) {
-        return {0, 0};
-    }
-    std::sort(samples.begin(), samples.end());
-    return {samples[samples.size() / 2],
-            samples[std::min(samples.size() - 1, samples.size() * 99 / 100)]};
-}
-
 const std::string kLedMap(20, '\x21');
 
 std::vector<double> exchangeAlone(const std::string& line, int count) {
@@ -147,7 +133,7 @@ int main(int argc, char** argv) {
         simCommand(root / "run/mcu.sock", "fault bytedelay 87");
     }
     setLinkLogSink([](const char*, const std::string&) {});
-    const figures alone = summarise(exchangeAlone(root / "dev/ttymxc1", polls));
+    const spread alone = spreadOf(exchangeAlone(root / "dev/ttymxc1", polls));
     LinkDaemonProcess daemon;
     if (!daemon.start(root.path())) {
         std::fprintf(stderr, "linkDaemon did not start\n");
@@ -163,7 +149,7 @@ int main(int argc, char** argv) {
     }
     // Every round trip is one status exchange at the MCU: the counts before and after say so.
     const std::string countsBefore = simCommand(root / "run/mcu.sock", "get counts");
-    const figures round = summarise(statusRoundTrips(*client, polls));
+    const spread round = spreadOf(statusRoundTrips(*client, polls));
     std::printf("  %-46s %s -> %s\n", "MCU frame counts around them", countsBefore.c_str(),
                 simCommand(root / "run/mcu.sock", "get counts").c_str());
     std::printf("  %-46s median %6.3f ms  p99 %6.3f ms  (%.2f x the exchange)\n",
@@ -196,7 +182,7 @@ int main(int argc, char** argv) {
             std::printf("  client %d: no answers\n", i + 1);
             continue;
         }
-        const figures f = summarise(samples);
+        const spread f = spreadOf(samples);
         std::printf(
             "  six clients at once, client %d (%3zu polls)      median %6.3f ms  p99 %6.3f ms\n",
             i + 1, samples.size(), f.median, f.p99);

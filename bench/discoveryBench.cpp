@@ -46,10 +46,8 @@ struct sample {
     double connectingMs;
 };
 
-void report(const char* what, std::vector<double> ms, double floorMs) {
-    std::sort(ms.begin(), ms.end());
-    const double median = ms[ms.size() / 2];
-    const double p99 = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+void report(const char* what, const std::vector<double>& ms, double floorMs) {
+    const auto [median, p99] = spreadOf(ms);
     if (floorMs > 0) {
         std::printf("  %-44s median %7.1f ms  p99 %7.1f ms  (%.3f x the %.0f ms window)\n", what,
                     median, p99, median / floorMs, floorMs);
