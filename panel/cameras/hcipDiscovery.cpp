@@ -40,12 +40,19 @@ QByteArray raw(const std::array<quint8, N>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(N));
 }
 
-QString dottedAt(const QByteArray& bytes, int offset) {
+QString ipv4Text(quint32 address) {
     return QStringLiteral("%1.%2.%3.%4")
-        .arg(byteAt(bytes, offset))
-        .arg(byteAt(bytes, offset + 1))
-        .arg(byteAt(bytes, offset + 2))
-        .arg(byteAt(bytes, offset + 3));
+        .arg((address >> 24) & 0xFF)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
+}
+
+// Four bytes at offset, first number first.
+QString dottedAt(const QByteArray& bytes, int offset) {
+    return ipv4Text((quint32{byteAt(bytes, offset)} << 24) |
+                    (quint32{byteAt(bytes, offset + 1)} << 16) |
+                    (quint32{byteAt(bytes, offset + 2)} << 8) | byteAt(bytes, offset + 3));
 }
 
 // Text from offset up to the first zero byte, at most width bytes and never past the end.
@@ -74,14 +81,6 @@ quint32 addressValue(const QString& dotted) {
         return 0;
     }
     return (quint32{(*b)[0]} << 24) | (quint32{(*b)[1]} << 16) | (quint32{(*b)[2]} << 8) | (*b)[3];
-}
-
-QString ipv4Text(quint32 address) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg((address >> 24) & 0xFF)
-        .arg((address >> 16) & 0xFF)
-        .arg((address >> 8) & 0xFF)
-        .arg(address & 0xFF);
 }
 
 }  // namespace
