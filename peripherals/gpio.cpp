@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,15 @@ std::uint32_t bigEndian32(const unsigned char* bytes) {
 static_assert(sizeof(off_t) == 8, "64-bit file offsets are needed to map the GPIO block");
 
 void* mapOpenBlock(int fd, std::uint64_t offset) {
+    // A plain file standing in for the device must hold the whole block: reading a mapped page
+    // beyond the end of a file kills the process.
+    struct stat file {};
+    if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) &&
+        static_cast<std::uint64_t>(file.st_size) < offset + MY_BLOCK_SIZE) {
+        ::close(fd);
+        std::printf("mmap (GPIO) failed: %s\n", "file shorter than the register block");
+        return nullptr;
+    }
     void* block = ::mmap(nullptr, MY_BLOCK_SIZE, PROT_READ | PROT_WRITE, MAP_SHARED, fd,
                          static_cast<off_t>(offset));
     ::close(fd);

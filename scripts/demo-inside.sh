@@ -37,6 +37,10 @@ cat > "$root/home/zek710a/.config/velmora/zek710a.conf" <<'CONF'
 [system]
 useRS422=true
 hcipautoscan=true
+tallymode=2
+tallymap0=1
+tallymap1=9
+tallymap2=2
 CONF
 
 build/sim/virtualMcu --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
@@ -58,10 +62,16 @@ ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualCamera/virtualCamera --hcip 10.7
   --control "$root/run/cam9.sock" >"$root/cam9.out" 2>/dev/null &
 pids+=($!)
 ip netns exec "$ZEK_CAMERA_NS" build/sim/hcipDevices/virtualHcipDevices \
-  --device MX-5800,AA:BB:CC:00:00:51,10.77.0.51 --device WXR-100,AA:BB:CC:00:00:52,10.77.0.52 \
+  --device WXR-100,AA:BB:CC:00:00:52,10.77.0.52 \
   --device ZEK-710A,02:A4:5C:01:00:53,10.77.0.53 \
   --control "$root/run/others.sock" >"$root/others.out" 2>/dev/null &
 pids+=($!)
+# The video switcher: the scan files it, and its program and preview drive the cameras' tally
+# (channel 1 -> camera 1, channel 2 -> camera 9, channel 3 -> camera 2, as saved above).
+ip netns exec "$ZEK_CAMERA_NS" build/sim/virtualSwitcher/virtualSwitcher --address 10.77.0.51 \
+  --name MX5800 --mac AA:BB:CC:00:00:51 --control "$root/run/switcher.sock" >"$root/switcher.out" 2>/dev/null &
+pids+=($!)
+wait_ready "$root/switcher.out"
 wait_ready "$root/cam9.out"
 wait_ready "$root/cam10.out"
 wait_ready "$root/others.out"
@@ -136,6 +146,25 @@ fi
 
 # A configuration tool on the camera network finds the panel and gives it a new static setup,
 # which waits in a new service file for the next start of the network.
+# Tally: cuts on the switcher light the mapped cameras' lamps.
+sw() { ctl "$root/run/switcher.sock" "$@" >/dev/null; }
+lamps() {
+  for n in 1 9 2; do
+    printf '    camera %s: %s\n' "$n" "$(ctl "$root/run/cam$n.sock" get state | grep -o 'tallyRed=[01] tallyGreen=[01]')"
+  done
+}
+say "tally: switcher channel 1 on program, channel 2 on preview"
+sw program 1; sw preview 2; sleep 1.5
+lamps
+say "tally: cut to channel 2, channel 3 on preview"
+sw program 2; sw preview 3; sleep 1.5
+lamps
+say "tally: the switcher restarts; lamps go dark, then come back by themselves"
+sw restart 1500; sleep 1
+lamps
+sleep 4
+lamps
+
 say "a configuration tool on the camera network scans and sets up the panel:"
 hcip() { ip netns exec "$ZEK_CAMERA_NS" build/sim/hcipTool/hcipTool --interface "$ZEK_CAMERA_IFACE" "$@"; }
 hcip --timeout 15000 version >/dev/null 2>&1 || true
@@ -165,6 +194,9 @@ echo "  no chord held: panelRescue ended with status $rescue_status, lamps off"
 say "what the cameras and the MCU saw:"
 echo "  discovery at start-up (the panel's log):"
 grep -E '\[hcipScan\] (devices|camera)' "$root/panel.log" | sed 's/^/    /' || true
+echo "  switcher link (the panel's log):"
+grep -E 'Get port|First Packet Over|Switcher (link|Realtime|silent)' "$root/panel.log" | sed 's/^/    /' || true
+echo "  switcher: $(ctl "$root/run/switcher.sock" get state)"
 echo "  camera 9 messages: $(ctl "$cam9" get count), identity: $(ctl "$cam9" get identity | cut -d' ' -f1-4)"
 echo "  camera 10 state:   $(ctl "$root/run/cam10.sock" get state | cut -c1-80)..."
 echo "  MCU frames:        $(ctl "$root/run/mcu.sock" get counts)"

@@ -24,6 +24,8 @@
 #include "pathResolver.h"
 #include "rotaryInput.h"
 #include "stateEncoding.h"
+#include "tallyModel.h"
+#include "tallyState.h"
 #include "viscaCommands.h"
 #include "workers.h"
 
@@ -80,8 +82,10 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     zek710aUdpsocket->setReadBufferSize(4096);
     zek710aUdpsocketRcv = new QUdpSocket(this);
 
-    // 2. Tally command template.
+    // 2. Tally command template and the lamp states of the contact tally.
     cmdTallyBuffer = visca::cmdTallyBuffer();
+    tallyArray.reset();
+    tallyLine = std::make_unique<LibSerial::SerialStream>();
 
     // 4. Fixed messages, colour table and LED maps.
     initKeyTable();
@@ -130,6 +134,9 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
 
     // 13. The panel's network settings and, from the boot partition, its MAC address.
     readPanelNetworkSettings();
+
+    // 14. The contact tally sender.
+    connect(rollingTally, &QTimer::timeout, this, &mainControl::rollingTallyOnOff);
 
     // 15. Discovery; without automatic scanning the saved camera list is loaded.
     resetMappingLists();
@@ -225,6 +232,10 @@ void mainControl::createWorkers() {
     startThread(myTallyWorker, 2);
     connect(this, &mainControl::goTallyCheck, myTallyWorker, &tallyWorker::doTallyCheck,
             Qt::QueuedConnection);
+    connect(myTallyWorker, &tallyWorker::refreshTallyRed, this, &mainControl::workerCatchTallyRed,
+            Qt::QueuedConnection);
+    connect(myTallyWorker, &tallyWorker::refreshTallyGreen, this,
+            &mainControl::workerCatchTallyGreen, Qt::QueuedConnection);
 
     myCommandWorker = new commandWorker;
     connect(this, &mainControl::cameraCommandSignal, myCommandWorker,
@@ -249,6 +260,12 @@ void mainControl::createWorkers() {
     startThread(mySwitcherWorker, 3);
     connect(this, &mainControl::goConnectSwitcher, mySwitcherWorker,
             &switcherWorker::connectSwitcher, Qt::QueuedConnection);
+    connect(mySwitcherWorker, &switcherWorker::switcherIsConnected, this,
+            &mainControl::isConnectedToSwitcher, Qt::QueuedConnection);
+    connect(mySwitcherWorker, &switcherWorker::tallyChanged, this,
+            &mainControl::workerCatchTallyChanged, Qt::QueuedConnection);
+    connect(mySwitcherWorker, &switcherWorker::switcherTargetTried, this,
+            &mainControl::saveSwitcherTarget, Qt::QueuedConnection);
 
     // In test mode no camera commands are sent: the worker still moves to its thread, but the
     // thread is never started, so the start signal waits in a queue no loop ever reads. Left in
@@ -287,6 +304,10 @@ void mainControl::stopWorkers() {
         closeCameraLine(camScanner);
     }
     closeCameraLine(my_serial_stream);
+    if (tallyLine) {
+        closeCameraLine(*tallyLine);
+    }
+    switcherLinkStarted = false;
     myKeyWorker = nullptr;
     myRotaryWorker = nullptr;
     myTallyWorker = nullptr;
@@ -345,6 +366,17 @@ int mainControl::sysInit() {
     // The lists as the start-up scan left them: the serial cameras, then the cameras it found.
     emit refreshListCameraMapping(camMappingWorkNames, camMappingWorkIPs, kUsedCameraSlots,
                                   tallyMapping);
+    publishGpiMapping();
+
+    // The tally source saved last.
+    if (!testmode) {
+        if (currTallyMode == tally::kModeGpi && !isTallyCheckRunning) {
+            emit goTallyCheck();
+            rollingTally->start();
+        } else if (currTallyMode == tally::kModeNetwork) {
+            startSwitcherLink();
+        }
+    }
 
     emit cameraCommandSignal();
     emit rotarySignal();

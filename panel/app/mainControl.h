@@ -28,6 +28,9 @@
 
 #include "cameraRecords.h"
 
+namespace LibSerial {
+class SerialStream;
+}
 class QTcpSocket;
 class QUdpSocket;
 class keyWorker;
@@ -282,6 +285,19 @@ public slots:
     void setPrimDNS(int index, const QString& dns);
     void setSecDNS(int index, const QString& dns);
 
+    // Tally (tallySlots.cpp): the mode, the mapping of channels to cameras, the lamps.
+    int getSwitcherChannelNumber() const;
+    int getCurrentTallyMode() const;
+    void setTallyMode(int tmode);
+    int saveTallyMapping(QList<int> map);
+    void callTallyCheck();
+    void updateTallyLight();
+    void rollingTallyOnOff();
+    void taskOnOffTally(int camnumber, int red, int green);
+    void workerCatchTallyRed(int ch);
+    void workerCatchTallyGreen(int ch);
+    void isConnectedToSwitcher();
+
     // Keys, function keys, backlight and power.
     void setBtmTool(int tool);
     void do4KeyFunction(int func);
@@ -392,10 +408,28 @@ signals:
     void refreshListCameraMapping(QStringList camHostname, QStringList camIPAddr, int camcount,
                                   QList<int> map);
     void cameraConnectState(int index, QString msg, int time);
+    void refreshSwitcher(bool conn);
+    void refreshTallyRed(int index);
+    void refreshTallyGreen(int index);
     void refreshSerialInfo(QString brate, QString csize, QString parity, QString stopbit,
                            QString flow);
 
+private slots:
+    // A lamp pass the switcher link asked for.
+    void workerCatchTallyChanged();
+    // The switcher the link tries becomes the one tried at the next start.
+    void saveSwitcherTarget(QString address, QString name);
+
 private:
+    // The switcher link and the contact tally, started and ended as the tally mode changes.
+    void startSwitcherLink();
+    void stopSwitcherLink();
+    void startGpiTally();
+    void stopGpiTally();
+    // Every camera mapped to a channel gets its lamps switched off.
+    void switchMappedLampsOff();
+    // The mapping as the contact poll reads it.
+    void publishGpiMapping();
     // viscaCommand for the control camera the caller has already read.
     void viscaCommandFor(int control);
     void initKeyTable();
@@ -456,6 +490,10 @@ private:
     QStringList camMappingWorkIPs;
     QByteArray cmdTallyBuffer;
     QTimer* rollingTally = nullptr;
+    // The line the serial tally lamps go out on, and the camera it is open for (99: none).
+    std::unique_ptr<LibSerial::SerialStream> tallyLine;
+    int currTallyIndex = 99;
+    bool switcherLinkStarted = false;
     QString rotaryDevicePath;
     int currentBtmtool = 1;
     std::array<int, 2> btmToolPrev{};

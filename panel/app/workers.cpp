@@ -165,12 +165,3 @@ void rotaryWorker::startRotaryCheck() {
     }
     ::close(fd);
 }
-
-int tallyWorker::doTallyCheck() {
-    qDebug() << "doTallyCheck";
-    return 0;
-}
-
-void switcherWorker::connectSwitcher() {
-    qDebug() << "connectSwitcher";
-}

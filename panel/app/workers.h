@@ -9,18 +9,10 @@
 #include <memory>
 #include <thread>
 
+#include "loopWorker.h"
+#include "tallyWorkers.h"
+
 class workItem;
-
-// Base of the loops: the panel never stops them; a test or a clean exit asks them to.
-class loopWorker : public QObject {
-    Q_OBJECT
-public:
-    void requestStop() { stopRequested_ = true; }
-    bool stopRequested() const { return stopRequested_.load(); }
-
-private:
-    std::atomic<bool> stopRequested_{false};
-};
 
 // Owns the panel MCU line while the application runs: one status exchange per pass.
 class keyWorker : public loopWorker {
@@ -53,26 +45,6 @@ public slots:
     void startRotaryCheck();
 signals:
     void wakeupScreen();
-};
-
-// GPI tally inputs.
-class tallyWorker : public loopWorker {
-    Q_OBJECT
-public slots:
-    int doTallyCheck();
-signals:
-    void refreshTallyRed(int);
-    void refreshTallyGreen(int);
-};
-
-// Link to the video switcher.
-class switcherWorker : public loopWorker {
-    Q_OBJECT
-public slots:
-    void connectSwitcher();
-signals:
-    void tallyChanged();
-    void switcherIsConnected();
 };
 
 // The command round robin: sends queued commands to the control camera and, when the queue is

@@ -4,9 +4,11 @@
 
 #include <mutex>
 
+#include "gpio.h"
 #include "hardwareLink.h"
 #include "joystick.h"
 #include "panelState.h"
+#include "tallyState.h"
 #include "workers.h"
 
 namespace {
@@ -106,6 +108,10 @@ void resetPanelProcessState() {
     }
     setRotaryDevicePath(QString());
     setSystemNetwork(systemNetSettings{});
+
+    // Tally: the switcher's bytes, the contact lamps, the GPIO block.
+    resetTallyState();
+    unmapGpioBlock();
 
     // Joystick motion and the controls' snapshot.
     joystick = joystickState{};

@@ -1,0 +1,244 @@
+// mainControl's tally operations: the mode, the mapping of channels to cameras, and the lamp
+// commands sent to the cameras. Everything here runs in the GUI thread.
+#include <QDebug>
+#include <QSettings>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "cameraLines.h"
+#include "mainControl.h"
+#include "panelState.h"
+#include "switcherProtocol.h"
+#include "tallyModel.h"
+#include "tallyState.h"
+#include "tallyWorkers.h"
+
+namespace {
+
+// Pauses of the lamp commands: after each serial command (the camera takes it before the next),
+// between cameras of the contact sender, and after each pass of the network tally.
+constexpr auto kSerialLampPause = std::chrono::milliseconds(50);
+constexpr auto kSenderCameraPause = std::chrono::milliseconds(50);
+constexpr auto kNetworkPassPause = std::chrono::milliseconds(20);
+
+QString switcherName() {
+    return switcherDevice[0].orb.hcipnetwork.name;
+}
+
+}  // namespace
+
+int mainControl::getSwitcherChannelNumber() const {
+    return switcherLink::channelCount(switcherName());
+}
+
+int mainControl::getCurrentTallyMode() const {
+    return currTallyMode;
+}
+
+void mainControl::setTallyMode(int tmode) {
+    const int previous = currTallyMode.exchange(tmode);
+    // The source left behind no longer tells what is on air: its lamps go off.
+    if (previous != tmode && previous == tally::kModeNetwork) {
+        stopSwitcherLink();
+        switchMappedLampsOff();
+    }
+    if (previous != tmode && previous == tally::kModeGpi) {
+        stopGpiTally();
+        switchMappedLampsOff();
+    }
+    switch (tmode) {
+        case tally::kModeGpi:
+            startGpiTally();
+            break;
+        case tally::kModeNetwork:
+            isTallyCheckRunning = false;
+            startSwitcherLink();
+            updateTallyLight();
+            break;
+        case tally::kModeStopped:
+            isTallyCheckRunning = false;
+            break;
+        default:
+            break;
+    }
+    saveSetting("system", "tallymode", tmode);
+}
+
+int mainControl::saveTallyMapping(QList<int> map) {
+    channelNumber = getSwitcherChannelNumber();
+    const QList<int> before = tallyMapping;
+    tallyMapping = tally::channelMapping(map, channelNumber);
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup("system");
+    for (int channel = 0; channel < tallyMapping.size(); ++channel) {
+        settings.setValue(QStringLiteral("tallymap%1").arg(channel), tallyMapping[channel]);
+    }
+    settings.endGroup();
+    settings.sync();
+    publishGpiMapping();
+
+    // A camera taken off every channel keeps no lamp from its old channel.
+    const int mode = currTallyMode;
+    if (mode == tally::kModeGpi || mode == tally::kModeNetwork) {
+        std::set<int> dropped(before.begin(), before.end());
+        for (const int camera : tallyMapping) {
+            dropped.erase(camera);
+        }
+        for (const int camera : dropped) {
+            if (camera >= 1 && camera <= tally::kCameras) {
+                tallyArray.forget(camera);
+                taskOnOffTally(camera, tally::kLampOff, tally::kLampOff);
+            }
+        }
+        updateTallyLight();
+    }
+    return 0;
+}
+
+void mainControl::callTallyCheck() {
+    emit goTallyCheck();
+}
+
+void mainControl::workerCatchTallyChanged() {
+    int waiting = pendingTallyPasses.load();
+    while (waiting > 0 && !pendingTallyPasses.compare_exchange_weak(waiting, waiting - 1)) {
+    }
+    updateTallyLight();
+}
+
+void mainControl::updateTallyLight() {
+    if (currTallyMode != tally::kModeNetwork) {
+        return;
+    }
+    const int channels = switcherLink::tallyChannels(switcherName());
+    for (int channel = 1; channel <= channels && channel <= tallyMapping.size(); ++channel) {
+        const int camera = tallyMapping[channel - 1];
+        if (camera < 1) {
+            continue;
+        }
+        const auto lamps = tally::lampsForTallyByte(tallyStatus[channel - 1]);
+        if (lamps) {
+            taskOnOffTally(camera, lamps->red, lamps->green);
+        }
+    }
+    std::this_thread::sleep_for(kNetworkPassPause);
+}
+
+void mainControl::rollingTallyOnOff() {
+    if (testmode || currTallyMode != tally::kModeGpi || !isTallyCheckRunning) {
+        return;
+    }
+    const int limit = tally::senderCameraLimit(cameraCount, useSerialPort);
+    for (const tally::tallyLightTable::pending& change : tallyArray.takeChanged(limit)) {
+        tempCurrentControl = change.camera;
+        taskOnOffTally(change.camera, change.light.red, change.light.green);
+        std::this_thread::sleep_for(kSenderCameraPause);
+    }
+}
+
+void mainControl::taskOnOffTally(int camnumber, int red, int green) {
+    if (camnumber < 1 || camnumber > tally::kCameras) {
+        qDebug() << "[taskOnOffTally] no camera" << camnumber;
+        return;
+    }
+    cmdTallyBuffer[6] = static_cast<char>(red);
+    cmdTallyBuffer[7] = static_cast<char>(green);
+    if (useSerialPort && camnumber <= kSerialCameras) {
+        if (camnumber != currTallyIndex) {
+            // A line that cannot be opened holds no camera, so the next command tries again.
+            currTallyIndex = openCameraLine(*tallyLine, camnumber) ? camnumber : 99;
+        }
+        if (writeCameraLine(*tallyLine, cmdTallyBuffer)) {
+            std::this_thread::sleep_for(kSerialLampPause);
+            readAvailable(*tallyLine);  // the camera's answer is not needed
+        }
+        return;
+    }
+    if (scan == 0) {
+        qDebug() << "[taskOnOffTally] camera" << camnumber << "before the network scan: dropped";
+        return;
+    }
+    taskCommand(camnumber, &cmdTallyBuffer);
+}
+
+void mainControl::workerCatchTallyRed(int ch) {
+    emit refreshTallyRed(ch);
+}
+
+void mainControl::workerCatchTallyGreen(int ch) {
+    emit refreshTallyGreen(ch);
+}
+
+void mainControl::isConnectedToSwitcher() {
+    emit refreshSwitcher(switcherConnected);
+}
+
+void mainControl::saveSwitcherTarget(QString address, QString name) {
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup("switcher");
+    settings.setValue("targetip", address);
+    settings.setValue("targetname", name);
+    settings.endGroup();
+    settings.sync();
+}
+
+void mainControl::startSwitcherLink() {
+    if (testmode || switcherLinkStarted || mySwitcherWorker == nullptr) {
+        return;
+    }
+    const hcip_device_info& target = switcherDevice[0];
+    if (target.orb.hcipnetwork.name.isEmpty()) {
+        qDebug() << "Switcher link not started: no switcher name";
+        return;
+    }
+    channelNumber = getSwitcherChannelNumber();
+    mySwitcherWorker->startLink(target.orb.hcipnetwork.ipadd, target.orb.hcipnetwork.name);
+    switcherLinkStarted = true;
+    emit goConnectSwitcher();
+}
+
+void mainControl::stopSwitcherLink() {
+    if (switcherLinkStarted && mySwitcherWorker != nullptr) {
+        mySwitcherWorker->endLink();
+    }
+    switcherLinkStarted = false;
+    for (std::atomic<std::int8_t>& entry : tallyStatus) {
+        entry = 0;
+    }
+}
+
+void mainControl::startGpiTally() {
+    if (!isTallyCheckRunning) {
+        emit goTallyCheck();
+    }
+    if (!testmode && !rollingTally->isActive()) {
+        rollingTally->start();
+    }
+}
+
+void mainControl::stopGpiTally() {
+    isTallyCheckRunning = false;
+    rollingTally->stop();
+    tallyArray.reset();
+}
+
+void mainControl::switchMappedLampsOff() {
+    std::set<int> cameras;
+    for (const int camera : tallyMapping) {
+        if (camera >= 1 && camera <= tally::kCameras) {
+            cameras.insert(camera);
+        }
+    }
+    for (const int camera : cameras) {
+        taskOnOffTally(camera, tally::kLampOff, tally::kLampOff);
+    }
+}
+
+void mainControl::publishGpiMapping() {
+    for (int channel = 0; channel < tally::kGpiChannels; ++channel) {
+        gpiChannelCamera[channel] = channel < tallyMapping.size() ? tallyMapping[channel] : 0;
+    }
+}

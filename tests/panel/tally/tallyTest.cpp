@@ -1,0 +1,306 @@
+// Tally of the panel application end to end: the virtual switcher's program and preview, and the
+// contact inputs in the GPIO file, reach the mapped virtual cameras' lamps. Runs inside the
+// namespaces of netns-run.sh: the switcher and the network camera stand in the camera namespace
+// and the start-up scan finds both.
+#include <QCoreApplication>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainControl.h"
+#include "panelRig.h"
+#include "panelState.h"
+#include "virtualSwitcherProcess.h"
+
+namespace {
+
+constexpr const char* kSwitcherAddress = "10.77.0.60";
+// With the serial ports in use the first network camera found is camera 9.
+const PanelRig::NetworkCamera kNetworkCamera = {"net", "10.77.0.20", false, "Cam-Net",
+                                                "02:A4:5C:07:00:20"};
+
+// The tally command with red and green as the cameras log it.
+std::string lampCommand(const char* redGreen) {
+    return std::string("81017e010a00") + redGreen + "ff";
+}
+
+class Tally : public ::testing::Test {
+protected:
+    // Starts the switcher and the panel with this tally mode and mapping (channel -> camera)
+    // saved, as they would be from an earlier run.
+    void startPanel(int mode, const std::map<int, int>& channelCamera,
+                    const std::vector<std::string>& switcherArgs = {}) {
+        const std::string root = rigRoot().path();
+        switcher = std::make_unique<VirtualSwitcher>(root, kSwitcherAddress, "MX5800",
+                                                     "02:A4:5C:07:00:60", switcherArgs);
+        ASSERT_TRUE(switcher->started());
+        rig = std::make_unique<PanelRig>(
+            std::vector<int>{1, 2}, std::vector<PanelRig::NetworkCamera>{kNetworkCamera},
+            [&](mainControl& panel) {
+                currTallyMode = mode;
+                QSettings& settings = zek710aSettings();
+                settings.beginGroup("system");
+                for (const auto& [channel, camera] : channelCamera) {
+                    settings.setValue(QStringLiteral("tallymap%1").arg(channel - 1), camera);
+                }
+                settings.endGroup();
+                QObject::connect(&panel, &mainControl::refreshSwitcher,
+                                 [this](bool connected) { switcherReports.push_back(connected); });
+            });
+        ASSERT_TRUE(rig->ready()) << rig->why();
+    }
+    void TearDown() override {
+        rig.reset();
+        switcher.reset();
+        ::unlink((rigRoot().path() + "/dev/gpiomem").c_str());
+    }
+
+    VirtualCamera& camera(int number) {
+        return number <= 8 ? rig->serialCamera(number) : rig->networkCamera(kNetworkCamera.name);
+    }
+    // Waits until the camera's lamps are red and green ("1" on, "0" off).
+    bool lampsBecome(int number, const char* red, const char* green,
+                     std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        return waitUntil(
+            [&] {
+                return camera(number).get("tallyRed") == red &&
+                       camera(number).get("tallyGreen") == green;
+            },
+            limit);
+    }
+    void cut(const std::string& command) { ASSERT_EQ(switcher->command(command), "ok"); }
+    std::string switcherState() { return switcher->command("get state"); }
+
+    std::unique_ptr<VirtualSwitcher> switcher;
+    std::unique_ptr<PanelRig> rig;
+    std::vector<bool> switcherReports;
+};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(Tally, ProgramAndPreviewReachSerialAndNetworkCameras) {
+    startPanel(2, {{1, 1}, {2, 9}, {3, 2}});
+    // The switcher is the one the scan filed, and it becomes the saved target.
+    EXPECT_EQ(switcherDevice[0].orb.hcipnetwork.ipadd, kSwitcherAddress);
+    ASSERT_TRUE(waitUntil([&] { return contains(switcherState(), "connected=1"); }));
+    ASSERT_TRUE(waitUntil([&] { return !switcherReports.empty(); }));
+    EXPECT_TRUE(switcherReports.back());
+    zek710aSettings().sync();
+    EXPECT_EQ(zek710aSettings().value("switcher/targetip").toString(), kSwitcherAddress);
+    EXPECT_EQ(zek710aSettings().value("switcher/targetname").toString(), "MX5800");
+
+    cut("program 1");
+    cut("preview 2");
+    EXPECT_TRUE(lampsBecome(1, "1", "0"));
+    EXPECT_TRUE(lampsBecome(9, "0", "1"));
+    EXPECT_TRUE(contains(camera(1).command("get messages"), lampCommand("0203")));
+    EXPECT_TRUE(contains(camera(9).command("get messages"), lampCommand("0302")));
+
+    // Channel 2 on program and preview lights red only; channel 1 goes idle.
+    cut("program 2");
+    EXPECT_TRUE(lampsBecome(9, "1", "0"));
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    EXPECT_TRUE(contains(camera(1).command("get messages"), lampCommand("0303")));
+
+    // A tally byte that means nothing leaves the lamps as they are.
+    cut("preview 3");
+    EXPECT_TRUE(lampsBecome(2, "0", "1"));
+    cut("set 3 2");
+    cut("program 1");
+    EXPECT_TRUE(lampsBecome(1, "1", "0"));
+    EXPECT_EQ(camera(2).get("tallyGreen"), "1");
+}
+
+TEST_F(Tally, SwitcherRestartDropsTheLampsAndTallyResumes) {
+    startPanel(2, {{1, 1}, {2, 9}});
+    cut("program 1");
+    cut("preview 2");
+    ASSERT_TRUE(lampsBecome(1, "1", "0"));
+    ASSERT_TRUE(lampsBecome(9, "0", "1"));
+
+    cut("restart 1500");
+    // While the switcher is gone nothing is known: no lamp stays lit.
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    EXPECT_TRUE(lampsBecome(9, "0", "0"));
+    // It comes back by itself, and its state lights the lamps again.
+    EXPECT_TRUE(lampsBecome(1, "1", "0", std::chrono::seconds(20)));
+    EXPECT_TRUE(lampsBecome(9, "0", "1"));
+    EXPECT_TRUE(contains(switcherState(), "connections=2"));
+    cut("program 2");
+    EXPECT_TRUE(lampsBecome(9, "1", "0"));
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+}
+
+TEST_F(Tally, SilentSwitcherTurnsTheLampsOffWithoutHoldingThePanel) {
+    startPanel(2, {{1, 1}});
+    cut("program 1");
+    ASSERT_TRUE(lampsBecome(1, "1", "0"));
+
+    cut("fault silent");
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    // The GUI thread went on all along: a timer of its own still fires at once.
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    EXPECT_TRUE(waitUntil([&] { return fired; }, std::chrono::milliseconds(500)));
+
+    cut("fault none");
+    EXPECT_TRUE(lampsBecome(1, "1", "0", std::chrono::seconds(20)));
+}
+
+TEST_F(Tally, HostileSwitcherNeitherCrashesThePanelNorKeepsTheLinkDown) {
+    startPanel(2, {{1, 1}});
+    cut("program 1");
+    ASSERT_TRUE(lampsBecome(1, "1", "0"));
+
+    for (const char* fault : {"fault garbage", "fault huge"}) {
+        cut(fault);
+        const std::string before = switcherState();
+        // Several polls answered with the fault.
+        QThread::msleep(1500);
+        cut("fault none");
+        EXPECT_NE(switcherState(), before) << fault;
+    }
+    // Raw bytes: a header with a record for a channel past the last, then a half-open link.
+    EXPECT_EQ(switcher->command("send 18 00 00 00 00 00 00 00 1B 00 00 00 04 00 00 00 0A 00 01 "
+                                "00 04 00 00 00"),
+              "ok");
+    cut("halfclose");
+    cut("preview 1");
+    cut("program 0");
+    EXPECT_TRUE(lampsBecome(1, "0", "1", std::chrono::seconds(20)));
+    for (const char* fault : {"fault wrongport", "fault shortport", "fault shortburst"}) {
+        cut(fault);
+        cut("drop");
+        QThread::msleep(800);
+        cut("fault none");
+    }
+    cut("program 1");
+    EXPECT_TRUE(lampsBecome(1, "1", "0", std::chrono::seconds(30)));
+}
+
+// The GPIO register block, as the tally worker maps it: pins 0..31 in word 13, 32..53 in word 14.
+class GpioFile {
+public:
+    explicit GpioFile(const std::string& path) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const std::vector<char> block(4096, 0);
+        ok_ = fd_ >= 0 && ::write(fd_, block.data(), block.size()) == 4096;
+    }
+    ~GpioFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    bool ok() const { return ok_; }
+    void setPin(int pin, bool high) {
+        const off_t offset = (pin < 32 ? 13 : 14) * 4;
+        std::uint32_t word = 0;
+        ASSERT_EQ(::pread(fd_, &word, sizeof word, offset), 4);
+        const std::uint32_t bit = 1u << (pin % 32);
+        word = high ? (word | bit) : (word & ~bit);
+        ASSERT_EQ(::pwrite(fd_, &word, sizeof word, offset), 4);
+    }
+
+private:
+    int fd_ = -1;
+    bool ok_ = false;
+};
+
+TEST_F(Tally, ContactInputsReachTheMappedCamera) {
+    GpioFile gpio(rigRoot().path() + "/dev/gpiomem");
+    ASSERT_TRUE(gpio.ok());
+    startPanel(1, {{3, 2}, {1, 9}});
+    gpio.setPin(22, true);  // red of channel 3
+    EXPECT_TRUE(lampsBecome(2, "1", "0"));
+    gpio.setPin(42, true);  // green of channel 3
+    EXPECT_TRUE(lampsBecome(2, "1", "1"));
+    gpio.setPin(22, false);
+    gpio.setPin(42, false);
+    EXPECT_TRUE(lampsBecome(2, "0", "0"));
+    gpio.setPin(40, true);  // green of channel 1, a network camera
+    EXPECT_TRUE(lampsBecome(9, "0", "1"));
+
+    // An input that stays as it is sends nothing more.
+    const int sent = countOf(camera(9).command("get messages"), lampCommand("0302"));
+    QThread::msleep(1500);
+    EXPECT_EQ(countOf(camera(9).command("get messages"), lampCommand("0302")), sent);
+}
+
+TEST_F(Tally, ModeChosenAtRunTimeTakesEffectAtOnce) {
+    GpioFile gpio(rigRoot().path() + "/dev/gpiomem");
+    ASSERT_TRUE(gpio.ok());
+    startPanel(0, {{1, 1}});
+    cut("program 1");
+    QThread::msleep(500);
+    EXPECT_TRUE(contains(switcherState(), "connections=0"));
+    EXPECT_EQ(camera(1).get("tallyRed"), "0");
+
+    rig->panel().setTallyMode(2);
+    EXPECT_TRUE(lampsBecome(1, "1", "0"));
+    zek710aSettings().sync();
+    EXPECT_EQ(zek710aSettings().value("system/tallymode").toInt(), 2);
+
+    // Contacts instead: the switcher link ends and its lamps go off; the contact counts now.
+    rig->panel().setTallyMode(1);
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    EXPECT_TRUE(waitUntil([&] { return contains(switcherState(), "connected=0"); }));
+    gpio.setPin(41, true);  // green of channel 2: not mapped
+    gpio.setPin(20, true);  // red of channel 1
+    EXPECT_TRUE(lampsBecome(1, "1", "0"));
+
+    // Off: the lamps go off and no input reaches the camera any more.
+    rig->panel().setTallyMode(0);
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    const std::string before = camera(1).command("get messages");
+    gpio.setPin(20, false);
+    cut("program 0");
+    QThread::msleep(1500);
+    EXPECT_EQ(countOf(camera(1).command("get messages"), "81017e010a"),
+              countOf(before, "81017e010a"));
+
+    // And back to the switcher without a restart.
+    cut("program 1");
+    rig->panel().setTallyMode(2);
+    EXPECT_TRUE(lampsBecome(1, "1", "0"));
+}
+
+TEST_F(Tally, MappingSavedOnTheScreenAppliesAtOnce) {
+    startPanel(2, {{1, 1}});
+    cut("program 1");
+    ASSERT_TRUE(lampsBecome(1, "1", "0"));
+    // Cameras 2 and 7 both on channel 1: camera 7 has it; camera 1 is off every channel.
+    QList<int> map;
+    for (int m = 0; m < 24; ++m) {
+        map.append(0);
+    }
+    map[1] = 1;
+    map[6] = 1;
+    EXPECT_EQ(rig->panel().saveTallyMapping(map), 0);
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    zek710aSettings().sync();
+    EXPECT_EQ(zek710aSettings().value("system/tallymap0").toInt(), 7);
+    EXPECT_EQ(zek710aSettings().value("system/tallymap11").toInt(), 0);
+    // Camera 2 lost channel 1 to camera 7, so it stays dark.
+    EXPECT_EQ(camera(2).get("tallyRed"), "0");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
