@@ -2,7 +2,7 @@
 // (a serial camera and a network one), from a contact input in the GPIO file to the camera, and
 // how long tally takes to come back after the switcher restarts.
 //
-// Floors, from the panel's own pacing measured in the same run:
+// Each is set beside the mean wait the panel's own pacing makes, measured in the same run:
 //   switcher: half a poll cycle (the mean wait for the next poll) plus the 88 ms pause between
 //             reading an answer and reading its records;
 //   contacts: half a scan of the twelve inputs (12 x 77 ms) plus half the 333 ms sender period.
@@ -37,10 +37,14 @@ const PanelRig::NetworkCamera kNetworkCamera = {"net", "10.77.0.20", false, "Cam
 const std::string kRedOn = "81017e010a000203";
 const std::string kGreenOn = "81017e010a000302";
 
-void report(const char* what, const std::vector<double>& ms, double floorMs, const char* floor) {
+void report(const char* what, const std::vector<double>& ms, double floorMs = 0,
+            const char* floor = "") {
     const auto [median, p99] = spreadOf(ms);
-    std::printf("  %-38s median %7.1f ms  p99 %7.1f ms  (%.2f x %s %.0f ms)  n=%zu\n", what, median,
-                p99, floorMs > 0 ? median / floorMs : 0.0, floor, floorMs, ms.size());
+    std::printf("  %-38s median %7.1f ms  p99 %7.1f ms  n=%zu", what, median, p99, ms.size());
+    if (floorMs > 0) {
+        std::printf("  (%.2f x %s %.0f ms)", median / floorMs, floor, floorMs);
+    }
+    std::printf("\n");
 }
 
 // Milliseconds from start to the first command with prefix that reached the camera after start;
@@ -120,8 +124,8 @@ void switcherRuns(int cuts) {
                            static_cast<double>(std::max(1LL, polls(switcher) - pollsBefore));
     std::printf("switcher poll cycle %.1f ms (88 ms pause + the answer)\n", cycleMs);
     const double floorMs = cycleMs / 2 + 88;
-    report("cut -> serial camera 1 lamp", serialMs, floorMs, "floor");
-    report("cut -> network camera 9 lamp", networkMs, floorMs, "floor");
+    report("cut -> serial camera 1 lamp", serialMs, floorMs, "mean wait");
+    report("cut -> network camera 9 lamp", networkMs, floorMs, "mean wait");
 
     // Restarts: lamps off while the switcher is gone, back once it listens again.
     std::vector<double> offMs;
@@ -140,8 +144,10 @@ void switcherRuns(int cuts) {
             resumeMs.push_back(back);
         }
     }
-    report("switcher restart -> lamps off", offMs, 0, "-");
-    report("switcher back -> lamp lit again", resumeMs, 500, "first retry");
+    // The panel retries 500 ms after the drop, then 1000 ms later: with a 1000 ms restart the
+    // second try is the first that can succeed.
+    report("switcher restart -> lamps off", offMs);
+    report("switcher back -> lamp lit again", resumeMs);
 }
 
 void contactRuns(int toggles) {
@@ -176,8 +182,8 @@ void contactRuns(int toggles) {
     }
     ::close(fd);
     const double floorMs = 12 * 77 / 2.0 + 333 / 2.0;
-    report("contact -> serial camera 1 lamp", serialMs, floorMs, "floor");
-    report("contact -> network camera 9 lamp", networkMs, floorMs, "floor");
+    report("contact -> serial camera 1 lamp", serialMs, floorMs, "mean wait");
+    report("contact -> network camera 9 lamp", networkMs, floorMs, "mean wait");
     rig.reset();
     ::unlink(gpioPath.c_str());
 }

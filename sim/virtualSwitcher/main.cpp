@@ -4,7 +4,7 @@
 // switcherModel.h). Program and preview are driven from the control channel.
 //
 // usage: virtualSwitcher --control SOCKET [--address A.B.C.D] [--name NAME] [--mac MAC]
-//                        [--channels N] [--realtime-port R] [--query-port P]
+//                        [--channels N] [--realtime-port R] [--query-port P] [--full-answers N]
 //   --address        where every port listens (127.0.0.1 unless given)
 //   --name           the switcher's name, up to 16 characters (MX5800 unless given)
 //   --mac            the switcher also answers the scan of the UDP configuration protocol on
@@ -12,6 +12,8 @@
 //   --channels       1 to 17 (unless given: 6 when the name contains "2900", else 12)
 //   --realtime-port  5001 (unless given), 5003, 5005 or 5007; the control port is the next one
 //   --query-port     5009 unless given (the panel asks on 5009; 0 takes any free port)
+//   --full-answers   how many answers of a new connection carry every channel (3 unless given:
+//                    the panel lets the answer to its first poll go unread)
 //   --control        Unix socket of the control channel
 //
 // Prints one line once every port listens:
@@ -32,8 +34,7 @@
 //   get received             hex of the last (up to 64) bytes received on any real-time
 //                            connection, "none" before the first
 //   mode changes|all         each answer carries the channels changed since the connection's
-//                            answer before (the first three carry all: the panel lets the
-//                            answer to its first poll go unread), or all of them
+//                            answer before (the first --full-answers carry all), or all of them
 //   fault NAME               none | wrongport (the port answer says 5002) | shortport (5 bytes
 //                            of it) | shortburst (1000 bytes) | garbage (64 random bytes per
 //                            answer) | huge (70000-byte answers) | silent (nothing is written)
@@ -138,7 +139,7 @@ struct Connection {
     std::string out;   // written as the socket takes it
     bool writeShut = false;
     QuerySession query;
-    RealtimeSession realtime{3};
+    RealtimeSession realtime;
 };
 
 struct Listener {
@@ -149,6 +150,7 @@ struct Listener {
 
 class Switcher {
 public:
+    int fullAnswers = 3;  // answers of a new connection that carry every channel
     Switcher(SwitcherModel& model, sockaddr_in address, std::uint16_t queryPort,
              std::uint16_t realtimePort)
         : model_(model), address_(address) {
@@ -274,6 +276,7 @@ void Switcher::accept(Listener& listener) {
     auto c = std::make_unique<Connection>();
     c->fd = fd;
     c->kind = listener.kind;
+    c->realtime = RealtimeSession(fullAnswers);
     c->name = std::string(kindName(listener.kind)) + " connection " + std::to_string(++accepted_) +
               " from " + host + ":" + std::to_string(ntohs(peer.sin_port));
     if (connections_.size() >= kMaxConnections) {
@@ -517,7 +520,8 @@ void Switcher::run(ControlServer& controlServer, const sigset_t& waitMask) {
 void usage() {
     std::fprintf(stderr,
                  "usage: virtualSwitcher --control SOCKET [--address A.B.C.D] [--name NAME] "
-                 "[--mac MAC] [--channels N] [--realtime-port R] [--query-port P]\n");
+                 "[--mac MAC] [--channels N] [--realtime-port R] [--query-port P] "
+                 "[--full-answers N]\n");
 }
 
 }  // namespace
@@ -530,6 +534,7 @@ int main(int argc, char** argv) {
     std::optional<int> channels;
     int realtimePort = 5001;
     int queryPort = 5009;
+    int fullAnswers = 3;
     for (int i = 1; i < argc; i += 2) {
         const std::string flag = argv[i];
         if (i + 1 >= argc) {
@@ -555,6 +560,10 @@ int main(int argc, char** argv) {
             const std::optional<int> port = controlNumber(value, 65535);
             ok = port && isRealtimePort(*port);
             realtimePort = port.value_or(0);
+        } else if (flag == "--full-answers") {
+            const std::optional<int> count = controlNumber(value, 100);
+            ok = count && *count > 0;
+            fullAnswers = count.value_or(1);
         } else if (flag == "--query-port") {
             const std::optional<int> port = controlNumber(value, 65535);
             ok = port.has_value();
@@ -579,6 +588,7 @@ int main(int argc, char** argv) {
     SwitcherModel model(channels.value_or(channelsForName(name)));
     Switcher sw(model, at, static_cast<std::uint16_t>(queryPort),
                 static_cast<std::uint16_t>(realtimePort));
+    sw.fullAnswers = fullAnswers;
     if (!mac.empty()) {
         HcipIdentity identity;
         const std::optional<HcipMac> parsed = parseMacText(mac);
