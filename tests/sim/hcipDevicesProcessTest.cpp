@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "simProcess.h"
+#include "socketHelpers.h"
 #include "spelledBytes.h"
 #include "tempRoot.h"
 
@@ -33,30 +34,6 @@ using namespace std::chrono;
 using Clock = steady_clock;
 
 constexpr milliseconds kWait(3000);
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-sockaddr_in endpoint(const std::string& address, int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
-    return a;
-}
 
 std::string addressText(const sockaddr_in& a) {
     char text[INET_ADDRSTRLEN] = "?";

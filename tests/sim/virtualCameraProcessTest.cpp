@@ -17,6 +17,7 @@
 
 #include "cameraModel.h"
 #include "simProcess.h"
+#include "socketHelpers.h"
 #include "tempRoot.h"
 
 namespace {
@@ -90,24 +91,6 @@ int connectTo(int port) {
     }
     return fd;
 }
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 class CameraUnderTest {
 public:

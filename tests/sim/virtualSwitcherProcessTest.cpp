@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "simProcess.h"
+#include "socketHelpers.h"
 #include "spelledBytes.h"
 #include "tempRoot.h"
 #include "virtualSwitcherProcess.h"
@@ -54,32 +55,6 @@ const char kProgramTwo[] =
     "0F 00 00 00 00 00 00 00 10 00 00 00 00 00 00 00 11 00 00 00 00 00 00 00 "
     "12 00 00 00 00 00 00 00 13 00 00 00 00 00 00 00 14 00 00 00 00 00 00 00 "
     "15 00 00 00 00 00 00 00";
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-sockaddr_in endpoint(const std::string& address, int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
-    return a;
-}
 
 // A TCP connection; -1 with errno set when refused.
 int connectTo(int port, const std::string& address = "127.0.0.1") {
