@@ -110,7 +110,7 @@ void switcherWorker::connectSwitcher() {
 
     auto retryPause = kFirstRetryPause;
     for (int attempt = 1; wanted(generation); ++attempt) {
-        const bool answered = runLink(generation, address, name);
+        const bool answered = runLink(generation, address, name, attempt == 1);
         linkLost();
         if (!wanted(generation)) {
             break;
@@ -127,14 +127,17 @@ void switcherWorker::connectSwitcher() {
     qDebug() << "Switcher link ended";
 }
 
-bool switcherWorker::runLink(qint64 generation, const QString& address, const QString& name) {
+bool switcherWorker::runLink(qint64 generation, const QString& address, const QString& name,
+                             bool saveTarget) {
     // The port query.
     int realtimePort = 0;
     {
         switcherSocket query(wakeFd_);
         const bool opened = query.connectTo(address, switcherLink::kPortQueryPort);
         qDebug() << "Switcher Real Socket open:" << opened;
-        if (opened) {
+        // Saved once per link: the retries go to the same switcher, and the settings file need
+        // not be rewritten every few seconds while it is away.
+        if (opened && saveTarget) {
             emit switcherTargetTried(address, name);
         }
         for (int attempt = 0; attempt < kPortQueryAttempts && wanted(generation); ++attempt) {

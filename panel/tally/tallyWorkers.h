@@ -69,7 +69,7 @@ signals:
 private:
     // One run of the link from the port query to the end of polling; true when the switcher
     // answered at least one poll.
-    bool runLink(qint64 generation, const QString& address, const QString& name);
+    bool runLink(qint64 generation, const QString& address, const QString& name, bool saveTarget);
     void pollLoop(qint64 generation, switcherSocket& realtime, bool& answered);
     bool wanted(qint64 generation) const;
     // Sleeps for the pause; false when woken early because the link is to end.

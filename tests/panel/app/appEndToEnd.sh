@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# End to end: the real zek710amgrgui (offscreen, software rendering) against the virtual MCU and
-# two virtual serial cameras in a temporary root. Run inside the test namespaces
+# End to end: the real zek710amgrgui (offscreen, software rendering) against the virtual MCU, two
+# virtual serial cameras and a virtual switcher in a temporary root. Run inside the test namespaces
 # (scripts/netns-run.sh). Arguments: the build directory.
 set -euo pipefail
 build=$1
@@ -24,6 +24,14 @@ done
 wait_for 10 grep -q ready "$root/mcu.out" || fail "virtual MCU"
 for n in 1 2; do wait_for 10 grep -q ready "$root/cam$n.out" || fail "camera $n"; done
 ctl "$root/run/cam1.sock" set wbMode 5 >/dev/null
+# A video switcher that the start-up scan finds; tally from it was chosen in an earlier run, with
+# switcher channel 1 on camera 2.
+ip netns exec "$ZEK_CAMERA_NS" "$build/sim/virtualSwitcher/virtualSwitcher" --address 10.77.0.60 \
+  --mac 02:A4:5C:07:00:60 --control "$root/run/switcher.sock" >"$root/switcher.out" 2>/dev/null &
+pids+=($!)
+wait_for 10 grep -q ready "$root/switcher.out" || fail "virtual switcher"
+mkdir -p "$root/home/zek710a/.config/velmora"
+printf '[system]\ntallymode=2\ntallymap0=2\n' > "$root/home/zek710a/.config/velmora/zek710a.conf"
 
 ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
   "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &
@@ -50,4 +58,16 @@ tap 16
 wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get lastPreset)\" = 2 ]" \
   || fail "camera 2 did not recall preset 2: $(ctl "$root/run/cam2.sock" get lastPreset)"
 grep -q "Testmode: false" "$root/panel.log" || fail "test mode line"
+# Tally: program on channel 1 lights camera 2 red; a switcher restart darkens it until the link
+# is back by itself.
+lamp() { ctl "$root/run/cam2.sock" get tallyRed; }
+ctl "$root/run/switcher.sock" program 1 >/dev/null
+wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyRed)\" = 1 ]" \
+  || fail "camera 2 tally red: $(lamp)"
+grep -q "Get port:  5001" "$root/panel.log" || fail "switcher port line"
+ctl "$root/run/switcher.sock" restart 1500 >/dev/null
+wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyRed)\" = 0 ]" \
+  || fail "camera 2 lamp stayed lit while the switcher was away"
+wait_for 20 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyRed)\" = 1 ]" \
+  || fail "tally did not come back after the switcher restart"
 echo "1 passed, 0 failed"
