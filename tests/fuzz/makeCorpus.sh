@@ -127,3 +127,14 @@ d=daemonRequestsFuzz
 seed $d bookAndRelease 00 0A 52 45 47 49 53 54 5F 52 43 41 01 0A 52 45 47 49 53 54 5F 52 43 61 \
   00 0B 52 45 4C 45 41 53 45 5F 52 43 01
 seed $d bookThenGo 02 0A 52 45 47 49 53 54 5F 52 43 FF 82 00 03 0A 52 45 47 49 53 54 5F 52 43 0F
+
+# The switcher: port answers (08 00 00 00 lo hi AA 55), and poll answers (an 8-byte header, then
+# 8-byte records r0 00 r2 00 tally 00 00 00 for channel r0 - 0x0A + 1 when r2 is 0).
+w=switcherAnswersFuzz
+seed $w empty ""
+seed $w port5001 08 00 00 00 89 13 AA 55
+seed $w portShort 08 00 00 00 89
+seed $w headerOnly 08 00 00 00 00 00 00 00
+seed $w programOnOne 10 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00
+seed $w twoAndPartial 1F 00 00 00 00 00 00 00 0A 00 00 00 05 00 00 00 1A 00 00 00 01 00 00 00 0B 00 00 00 04 00 00
+seed $w skipped 18 00 00 00 00 00 00 00 1B 00 00 00 04 00 00 00 0A 00 01 00 04 00 00 00
