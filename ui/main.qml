@@ -68,6 +68,9 @@ ApplicationWindow {
 
     Connections {
         target: mainObject
+        // The splash stays until the panel's network settings (or a camera's) arrive.
+        function onRefreshSystemNetConfig() { splash.visible = false }
+        function onRefreshCameraNetConfig() { splash.visible = false }
         function onRefreshCameraList(index) { root.onScreenCamera = index }
         function onCameraConnectState(index, msg, time) {
             // Asked not to be told again: the round robin goes on without a word.
@@ -155,5 +158,14 @@ ApplicationWindow {
                 onClicked: { root.connectMessage = ""; mainObject.setRobin(true) }
             }
         }
+    }
+
+    Image {
+        id: splash
+        objectName: "splash"
+        anchors.fill: parent
+        source: "qrc:/images/img_bg_launch.png"
+        // Touches do not reach the screen under it.
+        MouseArea { anchors.fill: parent }
     }
 }

@@ -1,6 +1,7 @@
 // zek710amgrgui: the touch-screen panel application.
 #include <QDebug>
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QQmlApplicationEngine>
@@ -119,6 +120,10 @@ int main(int argc, char* argv[]) {
     app.setOrganizationName("velmora");
     app.setApplicationName("zek710a");
     placeSettingsUnderRoot();
+    // The screens ask for "Calibri", which the board's system does not carry: Carlito has the same
+    // metrics, so texts keep their widths; Chinese texts come from a CJK font.
+    QFont::insertSubstitutions(QStringLiteral("Calibri"),
+                               {QStringLiteral("Carlito"), QStringLiteral("WenQuanYi Micro Hei")});
 
     QQmlApplicationEngine engine;
     QmlTranslator translator;
