@@ -27,6 +27,10 @@ nameserver  8.8.4.4
 END
 echo "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait" > "$root/boot/cmdline.txt"
 
+# The screens' translations, where the application looks for them: beside itself.
+mkdir -p "$root/home/zek710a/application/current"
+cp build/ui/translations/app_*.qm "$root/home/zek710a/application/current/"
+
 # The rotary encoder's input node, named as the panel looks for it.
 mkfifo "$root/dev/input/event0"
 echo "rotary@10" > "$root/dev/input/event0.name"

@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target zek710amgrgui virtualMcu virtualCamera virtualHcipDevices virtualSwitcher virtualFrontPanel simctl hcipTool \
-  panelRescue \
+  panelRescue zekTranslations \
   -j "$(nproc 2>/dev/null || echo 2)"
 
 mkdir -p demo-output

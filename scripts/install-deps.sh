@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev libqt5serialport5-dev libqt5svg5-dev
+  qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev libqt5serialport5-dev libqt5svg5-dev qttools5-dev-tools
   qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-window2
   qml-module-qtquick-templates2
   libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2 xvfb xdotool
