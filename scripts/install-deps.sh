@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev libqt5serialport5-dev libqt5svg5-dev qttools5-dev-tools
   qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-window2
-  qml-module-qtquick-templates2
+  qml-module-qtquick-templates2 qml-module-qttest
   libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2 xvfb xdotool
   clang libclang-rt-14-dev zip unzip
   fonts-crosextra-carlito fonts-wqy-microhei
