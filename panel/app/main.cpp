@@ -1,5 +1,6 @@
 // zek710amgrgui: the touch-screen panel application.
 #include <QDebug>
+#include <QEvent>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -61,6 +63,25 @@ void saveScreenshotsIfAsked(QQmlApplicationEngine& engine) {
     });
     timer->start(1000);
 }
+
+// Every touch on the screen, on any control or dialog, tells the main window, whose screen saver
+// waits again from then on.
+class userActivityFilter : public QObject {
+public:
+    explicit userActivityFilter(QObject* window) : window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::TouchBegin) {
+            QMetaObject::invokeMethod(window_, "userActivity", Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QObject* window_;
+};
 
 // "zek710amgrgui --update check|install": the About screen's two operations without a screen,
 // for service work, tests and the demo. The check asks the MCU for its version once, as the
@@ -131,6 +152,11 @@ int main(int argc, char* argv[]) {
     engine.rootContext()->setContextProperty("mainObject", &control);
     engine.rootContext()->setContextProperty("qmlTranslator", &translator);
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
+    std::unique_ptr<userActivityFilter> activity;
+    if (!engine.rootObjects().isEmpty()) {
+        activity = std::make_unique<userActivityFilter>(engine.rootObjects().first());
+        app.installEventFilter(activity.get());
+    }
     saveScreenshotsIfAsked(engine);
     const int status = app.exec();
     control.stopWorkers();

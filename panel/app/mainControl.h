@@ -409,6 +409,12 @@ signals:
                                   QList<int> map);
     void cameraConnectState(int index, QString msg, int time);
     void refreshSwitcher(bool conn);
+    // For the screens' shared dialogs: the busy indicator, the progress dialog, and the number of
+    // tally channels of the switcher.
+    void iAmBusy(bool busy);
+    void showProgress(bool onoff);
+    void sendProgress(int value);
+    void refreshChannelCounts(int chnumbers);
     void refreshTallyRed(int index);
     void refreshTallyGreen(int index);
     void refreshSerialInfo(QString brate, QString csize, QString parity, QString stopbit,

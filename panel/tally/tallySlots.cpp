@@ -69,6 +69,7 @@ void mainControl::setTallyMode(int tmode) {
 
 int mainControl::saveTallyMapping(QList<int> map) {
     channelNumber = getSwitcherChannelNumber();
+    emit refreshChannelCounts(channelNumber);
     const QList<int> before = tallyMapping;
     tallyMapping = tally::channelMapping(map, channelNumber);
     QSettings& settings = zek710aSettings();
@@ -195,6 +196,7 @@ void mainControl::startSwitcherLink() {
         return;
     }
     channelNumber = getSwitcherChannelNumber();
+    emit refreshChannelCounts(channelNumber);
     mySwitcherWorker->startLink(target.orb.hcipnetwork.ipadd, target.orb.hcipnetwork.name);
     switcherLinkStarted = true;
     emit goConnectSwitcher();

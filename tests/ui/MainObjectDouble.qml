@@ -8,14 +8,14 @@ QtObject {
     property var calls: []
     property var values: ({})
 
+    // The list is changed in place, never replaced: screens call the double from their bindings,
+    // and a binding that read `calls` must not be told it changed while it runs.
     function reset() {
-        calls = []
+        calls.length = 0
         values = ({})
     }
     function record(name, args) {
-        var list = calls.slice()
-        list.push(name + "(" + Array.prototype.slice.call(args).join(",") + ")")
-        calls = list
+        calls.push(name + "(" + Array.prototype.slice.call(args).join(",") + ")")
     }
     function answer(name, fallback) {
         return values[name] !== undefined ? values[name] : fallback
@@ -87,6 +87,10 @@ QtObject {
     signal refreshTBarValue(int t)
     signal refreshSliderValue(int s1, int s2, int s3, int s4)
     signal refreshKeys(int index)
+    signal refreshRS422Msg(string msg, int index)
+    signal refreshUSBMsg(string msg, int index)
+    signal refreshUSBButtonText(string msg, int index)
+    signal refreshCaliMsg(string msg, int index)
 
     // Start-up and the main window.
     function sysInit() { record("sysInit", arguments); return 1 }

@@ -7,9 +7,7 @@ QtObject {
     property var calls: []
     signal languageChanged(int lanCode)
     function setTranslation(code) {
-        var list = calls.slice()
-        list.push("setTranslation(" + code + ")")
-        calls = list
+        calls.push("setTranslation(" + code + ")")
     }
     function currentLanguage() { return ["en_US", "zh_TW", "zh_CN", "es_ES", "pt_PT"][lanCode] }
 }
