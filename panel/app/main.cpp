@@ -1,5 +1,6 @@
 // zek710amgrgui: the touch-screen panel application.
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QFont>
@@ -37,6 +38,24 @@ void routeLinkLogToQt() {
         }
         qDebug().noquote() << QString::fromStdString(text);
     });
+}
+
+// The first frame of the main window on the screen, with the time since the program started:
+// what the operator waits for after power-on, once the board has booted.
+void logFirstFrame(QQmlApplicationEngine& engine, const QElapsedTimer& sinceStart) {
+    if (engine.rootObjects().isEmpty()) {
+        return;
+    }
+    auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+    if (window == nullptr) {
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection =
+        QObject::connect(window, &QQuickWindow::frameSwapped, window, [connection, sinceStart] {
+            qDebug().noquote() << "First frame after" << sinceStart.elapsed() << "ms";
+            QObject::disconnect(*connection);
+        });
 }
 
 // With ZEK_SCREENSHOT set to a file name, the window is saved there once a second, so the
@@ -118,6 +137,8 @@ int runUpdateFromCommandLine(const std::string& operation) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     if (argc == 2 && std::strcmp(argv[1], "-v") == 0) {
         std::printf("v%s\n", currentSoftwareVersionString().toLatin1().constData());
         return 0;
@@ -157,6 +178,7 @@ int main(int argc, char* argv[]) {
         activity = std::make_unique<userActivityFilter>(engine.rootObjects().first());
         app.installEventFilter(activity.get());
     }
+    logFirstFrame(engine, sinceStart);
     saveScreenshotsIfAsked(engine);
     const int status = app.exec();
     control.stopWorkers();

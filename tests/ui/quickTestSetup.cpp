@@ -3,13 +3,48 @@
 // tests/ui (MainObjectDouble.qml, TranslatorDouble.qml): they record the calls the screens make
 // and emit the signals the tests ask for. The screens themselves come from the application's
 // resources, as the program loads them ("qrc:/...").
+#include <QCoreApplication>
+#include <QDirIterator>
 #include <QFont>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QTranslator>
 #include <QtQuickTest>
 
 #include <cstdio>
+
+// Switches the screens' language with the compiled translations, as the application does, so
+// tests can measure the translated texts: `translations.load("zh_TW")`, `translations.load("")`
+// for the source texts.
+class translationSwitch : public QObject {
+    Q_OBJECT
+public:
+    explicit translationSwitch(QQmlEngine* engine) : QObject(engine), engine_(engine) {}
+    Q_INVOKABLE bool load(const QString& code) {
+        QCoreApplication::removeTranslator(&translator_);
+        bool loaded = true;
+        if (!code.isEmpty()) {
+            loaded = translator_.load(QStringLiteral("app_%1").arg(code), ZEK_TRANSLATION_DIR);
+            QCoreApplication::installTranslator(&translator_);
+        }
+        engine_->retranslate();
+        return loaded;
+    }
+    // The documents of the screens in one folder of the resources ("system", "camera", ...).
+    Q_INVOKABLE QStringList documents(const QString& folder) const {
+        QStringList found;
+        for (QDirIterator it(":/" + folder, {"*.qml"}, QDir::Files); it.hasNext();) {
+            found << "qrc" + it.next();
+        }
+        found.sort();
+        return found;
+    }
+
+private:
+    QQmlEngine* engine_;
+    QTranslator translator_;
+};
 
 class quickTestSetup : public QObject {
     Q_OBJECT
@@ -25,6 +60,7 @@ public slots:
                                                   make(engine, "MainObjectDouble.qml"));
         engine->rootContext()->setContextProperty("qmlTranslator",
                                                   make(engine, "TranslatorDouble.qml"));
+        engine->rootContext()->setContextProperty("translations", new translationSwitch(engine));
     }
 
 private:

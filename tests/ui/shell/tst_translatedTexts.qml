@@ -1,0 +1,78 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtTest 1.2
+
+// Every screen in every language: no text is cut short or runs past its control at the panel's
+// 1280 x 720. Each document of the screens is made, opened when it is a popup, and every visible
+// text in it measured; a text may wrap, but not be elided or wider than the width it was given.
+TestCase {
+    id: test
+    name: "TranslatedTexts"
+    when: windowShown
+    width: 1280
+    height: 720
+    readonly property var languages: ["", "en_US", "zh_TW", "zh_CN", "es_ES", "pt_PT"]
+
+    function cleanup() {
+        translations.load("")
+    }
+
+    function isText(item) {
+        return item.hasOwnProperty("truncated") && item.hasOwnProperty("elide")
+               && item.hasOwnProperty("contentWidth") && item.hasOwnProperty("wrapMode")
+    }
+    function collect(item, where, found) {
+        if (!item || !item.visible)
+            return
+        if (isText(item) && item.text !== "") {
+            if (item.truncated)
+                found.push(where + ": \"" + item.text + "\" is cut short")
+            else if (item.wrapMode === Text.NoWrap && item.width > 0
+                     && item.contentWidth > item.width + 1)
+                found.push(where + ": \"" + item.text + "\" is " + Math.round(item.contentWidth)
+                           + " px wide in " + Math.round(item.width))
+        }
+        for (var i = 0; i < item.children.length; ++i)
+            collect(item.children[i], where, found)
+    }
+    function measure(url, found) {
+        var component = Qt.createComponent(url)
+        if (component.status !== Component.Ready) {
+            found.push(url + ": " + component.errorString())
+            return
+        }
+        var object = component.createObject(test)
+        if (!object) {
+            found.push(url + ": not made")
+            return
+        }
+        if (typeof object.open === "function")
+            object.open()
+        wait(0)
+        // A popup's texts are in its content item; a window's in its own.
+        if (object.contentItem !== undefined && object.contentItem !== null)
+            collect(object.contentItem, url, found)
+        else
+            collect(object, url, found)
+        if (typeof object.close === "function")
+            object.close()
+        object.destroy()
+    }
+
+    function test_noTextIsCutShort_data() {
+        return languages.map(function (code) { return { tag: code === "" ? "source" : code, code: code } })
+    }
+    function test_noTextIsCutShort(data) {
+        verify(translations.load(data.code), "translation " + data.code)
+        mainObject.reset()
+        var found = []
+        measure("qrc:/main.qml", found)
+        var folders = ["components", "system", "camera", "test"]
+        for (var f = 0; f < folders.length; ++f) {
+            var documents = translations.documents(folders[f])
+            for (var d = 0; d < documents.length; ++d)
+                measure(documents[d], found)
+        }
+        verify(found.length === 0, "\n" + found.join("\n"))
+    }
+}
