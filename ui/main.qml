@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Window 2.15
 import "components"
+import "system"
 
 // The panel's main window: the tabs on top, the page of the chosen tab, the bottom tool bar (or
 // the system bar), and the dialogs every screen shares. In test mode the factory test screens
@@ -371,12 +372,28 @@ ApplicationWindow {
     // The system screens, made when first opened.
     Loader {
         id: systemSetting
+        objectName: "systemSettingLoader"
         active: false
         source: "qrc:/system/SystemSetting.qml"
-        onLoaded: root.wireScreen(item)
+        onLoaded: {
+            root.wireScreen(item)
+            // The application announces only non-zero delays; 0 from the slider stops the wait.
+            item.screenSaverSet.connect(function (minutes) {
+                if (minutes === 0)
+                    saverTimer.stop()
+            })
+            item.useSerialPortToggled.connect(function (on) { root.useSerialPort = on })
+        }
+    }
+    // Opened by the application's refreshSerialInfo, which may come at any time: made at start.
+    SerialParameters {
+        id: serialParameters
+        objectName: "serialParameters"
+        Component.onCompleted: root.wireScreen(serialParameters)
     }
     Loader {
         id: manageDevice
+        objectName: "manageDeviceLoader"
         active: false
         source: "qrc:/system/ManageDevice.qml"
         onLoaded: root.wireScreen(item)

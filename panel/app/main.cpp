@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQuickWindow>
 #include <QTimer>
@@ -56,6 +57,26 @@ void logFirstFrame(QQmlApplicationEngine& engine, const QElapsedTimer& sinceStar
             qDebug().noquote() << "First frame after" << sinceStart.elapsed() << "ms";
             QObject::disconnect(*connection);
         });
+}
+
+// With ZEK_UI_TOUR set to a QML document, that document is made beside the main window, with the
+// window as its `window` and ZEK_UI_TOUR_OUTPUT as its `outputDir`: a guided tour of the screens
+// that saves a picture of each (scripts/screenshots.sh). Without it nothing happens.
+void startScreenTourIfAsked(QQmlApplicationEngine& engine) {
+    const QString tour = qEnvironmentVariable("ZEK_UI_TOUR");
+    if (tour.isEmpty() || engine.rootObjects().isEmpty()) {
+        return;
+    }
+    QQmlComponent component(&engine, QUrl::fromLocalFile(tour));
+    QObject* guide = component.beginCreate(engine.rootContext());
+    if (guide == nullptr) {
+        qDebug().noquote() << "screen tour:" << component.errorString();
+        return;
+    }
+    guide->setParent(&engine);
+    guide->setProperty("window", QVariant::fromValue(engine.rootObjects().first()));
+    guide->setProperty("outputDir", qEnvironmentVariable("ZEK_UI_TOUR_OUTPUT"));
+    component.completeCreate();
 }
 
 // With ZEK_SCREENSHOT set to a file name, the window is saved there once a second, so the
@@ -179,6 +200,7 @@ int main(int argc, char* argv[]) {
         app.installEventFilter(activity.get());
     }
     logFirstFrame(engine, sinceStart);
+    startScreenTourIfAsked(engine);
     saveScreenshotsIfAsked(engine);
     const int status = app.exec();
     control.stopWorkers();

@@ -87,20 +87,20 @@ TEST(Translations, TheFilesCoverEveryTextOfTheDocuments) {
 }
 
 TEST(Translations, CompiledFilesTranslate) {
-    const std::map<std::string, QString> whiteBalance = {
-        {"en_US", "White balance"},
-        {"zh_TW", QString::fromUtf8("白平衡")},
-        {"zh_CN", QString::fromUtf8("白平衡")},
-        {"es_ES", "Balance de blancos"},
-        {"pt_PT", QString::fromUtf8("Equilíbrio de brancos")},
+    const std::map<std::string, QString> system = {
+        {"en_US", "System"},
+        {"zh_TW", QString::fromUtf8("系統")},
+        {"zh_CN", QString::fromUtf8("系统")},
+        {"es_ES", "Sistema"},
+        {"pt_PT", "Sistema"},
     };
-    for (const auto& [code, expected] : whiteBalance) {
+    for (const auto& [code, expected] : system) {
         QTranslator translator;
         ASSERT_TRUE(translator.load(QString("app_%1").arg(code.c_str()), ZEK_TRANSLATION_DIR))
             << code;
-        const QString text = translator.translate("main", "White balance");
+        const QString text = translator.translate("main", "System");
         // An English file may leave the source as it is.
-        EXPECT_EQ(text.isEmpty() ? QString("White balance") : text, expected) << code;
+        EXPECT_EQ(text.isEmpty() ? QString("System") : text, expected) << code;
     }
 }
 

@@ -88,9 +88,11 @@ Popup {
                 model: ["7", "8", "9", "back", "4", "5", "6", "clear", "1", "2", "3", "cancel", ".", "0", "", "ok"]
                 delegate: ZButton {
                     objectName: "padKey_" + modelData
-                    width: 96
+                    width: 112
                     height: 72
-                    visible: modelData !== ""
+                    // The empty slot keeps OK under Cancel.
+                    opacity: modelData !== "" ? 1 : 0
+                    enabled: modelData !== ""
                     font.pixelSize: modelData.length === 1 ? Theme.fontLarge : Theme.fontNormal
                     tint: modelData === "ok" ? Theme.ok : Theme.panelRaised
                     text: modelData === "clear" ? qsTr("Clear") + qmlTranslator.e_str

@@ -156,7 +156,7 @@ Rectangle {
                     height: 56
                     radius: 28
                     color: page.tally[index] === "red" ? Theme.danger : (page.tally[index] === "green" ? Theme.ok : "white")
-                    Text { anchors.centerIn: parent; text: index + 1; font.pixelSize: Theme.fontNormal; color: "black" }
+                    Text { anchors.centerIn: parent; text: index + 1; font.family: Theme.fontFamily; font.pixelSize: Theme.fontNormal; color: "black" }
                 }
             }
         }
@@ -173,9 +173,9 @@ Rectangle {
                     onClicked: mainObject.callTestLed(index + 1)
                 }
             }
-            Text { id: tbarText; text: "T-Bar"; color: Theme.text; font.pixelSize: Theme.fontNormal; width: 250 }
-            Text { text: page.controls; color: Theme.text; font.pixelSize: Theme.fontNormal; width: 330 }
-            Text { text: qsTr("Key") + qmlTranslator.e_str + " " + page.lastKey; color: Theme.text; font.pixelSize: Theme.fontNormal }
+            Text { id: tbarText; text: "T-Bar"; color: Theme.text; font.family: Theme.fontFamily; font.pixelSize: Theme.fontNormal; width: 250 }
+            Text { text: page.controls; color: Theme.text; font.family: Theme.fontFamily; font.pixelSize: Theme.fontNormal; width: 330 }
+            Text { text: qsTr("Key") + qmlTranslator.e_str + " " + page.lastKey; color: Theme.text; font.family: Theme.fontFamily; font.pixelSize: Theme.fontNormal }
         }
         Section {
             width: 616
