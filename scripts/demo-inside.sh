@@ -87,7 +87,7 @@ cam9="$root/run/cam9.sock"
 shown="$root/run/cam1.sock"
 ctl "$shown" set wbMode 0 >/dev/null
 ctl "$shown" set videoMode 20 >/dev/null
-ctl "$shown" set shutter 120 >/dev/null
+ctl "$shown" set shutter 6 >/dev/null
 
 # Without a display the window goes to a virtual one (Xvfb) and is seen through screenshots.
 if [ -z "${DISPLAY:-}" ]; then
@@ -107,15 +107,20 @@ if [ ! -f "$root/screen.png" ]; then
 fi
 sleep 4
 cp "$root/screen.png" demo-output/screen-1-start.png
-say "screen 1: camera 1 as the panel first sees it -> demo-output/screen-1-start.png"
+say "screen 1: the camera page as the panel starts, camera 1 chosen -> demo-output/screen-1-start.png"
 
-say "camera 1 changes: manual white balance, 720p50, flipped, shutter 200, gain 12"
-for setting in "wbMode 5" "videoMode 12" "vflip 1" "hflip 1" "shutter 200" "gain 12" "rGain 167"; do
+say "camera 1 changes: manual white balance, 720p50, flipped, shutter 1/215, gain 12"
+for setting in "wbMode 5" "videoMode 12" "vflip 1" "hflip 1" "shutter 11" "gain 12" "rGain 167"; do
   ctl "$shown" set $setting >/dev/null
 done
-sleep 5
+# Touch camera 1's tile: its status screen opens with the values the panel polled.
+sleep 2
+xdotool search --sync --name "ZEK-710A v" mousemove --window %1 260 200 \
+  click 1 >/dev/null 2>&1 || true
+sleep 4
 cp "$root/screen.png" demo-output/screen-2-changed.png
-say "screen 2: the panel shows the new values -> demo-output/screen-2-changed.png"
+say "screen 2: camera 1's status screen shows the new values -> demo-output/screen-2-changed.png"
+xdotool search --name "ZEK-710A v" mousemove --window %1 1000 400 click 1 >/dev/null 2>&1 || true
 
 # The virtual front panel beside the panel: keys, joystick, T-bar, sliders, encoder, function
 # keys. A person can play with it; the demo also drives the MCU itself below.
