@@ -10,15 +10,7 @@ seconds=${2:-20}
 : "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
 root=$(mktemp -d /tmp/zek-idle.XXXXXX)
 source "$(dirname "$0")/../scripts/sim-lib.sh"
-mkdir -p "$root/dev/input" "$root/run"
-mkfifo "$root/dev/input/event0"
-echo "rotary@10" > "$root/dev/input/event0.name"
-"$build/sim/virtualMcu" --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
-pids+=($!)
-"$build/sim/virtualCamera/virtualCamera" --serial "$root/dev/ttyUSB0" --control "$root/run/cam1.sock" \
-  >"$root/cam1.out" 2>/dev/null &
-pids+=($!)
-sleep 0.5
+start_panel_devices "$build" 1
 "$build/sim/simctl" "$root/run/mcu.sock" fault delay 2 >/dev/null
 measure() {
   local mode=$1

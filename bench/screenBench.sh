@@ -11,20 +11,7 @@ seconds=${3:-20}
 : "${ZEK_CAMERA_NS:?run through scripts/netns-run.sh}"
 root=$(mktemp -d /tmp/zek-screens.XXXXXX)
 source "$(dirname "$0")/../scripts/sim-lib.sh"
-mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/application/current"
-mkfifo "$root/dev/input/event0"
-echo "rotary@10" > "$root/dev/input/event0.name"
-cp "$build"/ui/translations/app_*.qm "$root/home/zek710a/application/current/"
-"$build/sim/virtualMcu" --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
-pids+=($!)
-for n in 1 2; do
-  "$build/sim/virtualCamera/virtualCamera" --serial "$root/dev/ttyUSB$((n - 1))" \
-    --control "$root/run/cam$n.sock" >"$root/cam$n.out" 2>/dev/null &
-  pids+=($!)
-done
-wait_ready "$root/mcu.out"
-wait_ready "$root/cam1.out"
-wait_ready "$root/cam2.out"
+start_panel_devices "$build" 2
 
 start_panel() {
   rm -f "$root/panel.log"

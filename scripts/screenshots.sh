@@ -10,19 +10,8 @@ out=${2:-$build/screenshots}
 here=$(cd "$(dirname "$0")/.." && pwd)
 root=$(mktemp -d /tmp/zek-shots.XXXXXX)
 source "$here/scripts/sim-lib.sh"
-mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/application/current" \
-  "$root/home/zek710a/.config/velmora"
-mkfifo "$root/dev/input/event0"
-echo "rotary@10" > "$root/dev/input/event0.name"
-cp "$build"/ui/translations/app_*.qm "$root/home/zek710a/application/current/"
-
-"$build/sim/virtualMcu" --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
-pids+=($!)
-for n in 1 2; do
-  "$build/sim/virtualCamera/virtualCamera" --serial "$root/dev/ttyUSB$((n - 1))" \
-    --control "$root/run/cam$n.sock" >"$root/cam$n.out" 2>/dev/null &
-  pids+=($!)
-done
+mkdir -p "$root/home/zek710a/.config/velmora"
+start_panel_devices "$build" 2
 ip netns exec "$ZEK_CAMERA_NS" "$build/sim/virtualCamera/virtualCamera" --hcip 10.77.0.12 \
   --hcip-name studio-close --mac 02:A4:5C:05:00:12 --control "$root/run/cam9.sock" \
   >"$root/cam9.out" 2>/dev/null &
@@ -30,7 +19,7 @@ pids+=($!)
 ip netns exec "$ZEK_CAMERA_NS" "$build/sim/virtualSwitcher/virtualSwitcher" --address 10.77.0.51 \
   --mac AA:BB:CC:00:00:51 --control "$root/run/switcher.sock" >"$root/switcher.out" 2>/dev/null &
 pids+=($!)
-for f in mcu cam1 cam2 cam9 switcher; do wait_ready "$root/$f.out"; done
+for f in cam9 switcher; do wait_ready "$root/$f.out"; done
 
 # One run of the application; its log goes to panel-NAME.log in the output folder.
 run_panel() {

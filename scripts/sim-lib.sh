@@ -17,3 +17,25 @@ wait_ready() {
   for _ in $(seq 100); do grep -q ready "$1" 2>/dev/null && return 0; sleep 0.1; done
   echo "not ready: $1"; cat "$1"; exit 1
 }
+
+# start_panel_devices BUILD CAMERAS: the device stand-ins zek710amgrgui needs in $root: a rotary
+# encoder input that stays silent, the virtual MCU on /dev/ttyAMA0 and CAMERAS virtual serial
+# cameras on /dev/ttyUSB0 onwards, with their control sockets $root/run/mcu.sock, cam1.sock, ...
+# and their output in $root/mcu.out, cam1.out, ...; and the screens' translations where the
+# application looks for them. Returns once every simulator is ready.
+start_panel_devices() {
+  local build=$1 cameras=$2 n
+  mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/application/current"
+  mkfifo "$root/dev/input/event0"
+  echo "rotary@10" > "$root/dev/input/event0.name"
+  cp "$build"/ui/translations/app_*.qm "$root/home/zek710a/application/current/"
+  "$build/sim/virtualMcu" --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
+  pids+=($!)
+  for ((n = 1; n <= cameras; n++)); do
+    "$build/sim/virtualCamera/virtualCamera" --serial "$root/dev/ttyUSB$((n - 1))" \
+      --control "$root/run/cam$n.sock" >"$root/cam$n.out" 2>/dev/null &
+    pids+=($!)
+  done
+  wait_ready "$root/mcu.out"
+  for ((n = 1; n <= cameras; n++)); do wait_ready "$root/cam$n.out"; done
+}
