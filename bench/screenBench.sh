@@ -15,7 +15,8 @@ start_panel_devices "$build" 2
 
 start_panel() {
   rm -f "$root/panel.log"
-  ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+  QT_MESSAGE_PATTERN='%{time process} %{message}' ZEK_ROOT="$root" ZEK_SIMULATION=1 \
+    QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
     "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &
   app=$!
   pids+=($app)
@@ -27,19 +28,32 @@ stop_panel() {
   wait "$app" 2>/dev/null || true
 }
 
-samples=()
+# The log's time stamp (seconds since the start) of the first line holding a text, in ms.
+at_ms() { awk -v text="$1" 'index($0, text) { printf "%d\n", $1 * 1000; exit }' "$root/panel.log"; }
+# median and p99 of the numbers on standard input
+summary() {
+  sort -n | awk -v n="$starts" '{ v[NR] = $1 } END {
+    p99 = int(n * 99 / 100) + 1; if (p99 > n) p99 = n
+    printf "median %d ms, p99 %d ms", v[int(n / 2) + 1], v[p99] }'
+}
+
+frames=() constructor=() documents=() init=()
 for _ in $(seq "$starts"); do
   start_panel
-  samples+=("$(sed -nE 's/.*First frame after ([0-9]+) ms.*/\1/p' "$root/panel.log" | head -1)")
+  frame=$(sed -nE 's/.*First frame after ([0-9]+) ms.*/\1/p' "$root/panel.log" | head -1)
+  built=$(at_ms "MainObj construct")
+  loaded=$(at_ms "System Init")
+  initialised=$(at_ms "End of SysInit()")
+  frames+=("$frame")
+  constructor+=("$built")
+  documents+=("$((loaded - built))")
+  init+=("$((initialised - loaded))")
   stop_panel
 done
-printf '%s\n' "${samples[@]}" | sort -n | awk -v n="$starts" '
-  { v[NR] = $1 }
-  END {
-    p99 = int(n * 99 / 100) + 1; if (p99 > n) p99 = n
-    printf "start to first frame over %d starts: median %d ms, p99 %d ms (the MCU exchanges at start-up included)\n",
-           n, v[int(n / 2) + 1], v[p99]
-  }'
+echo "start to first frame over $starts starts: $(printf '%s\n' "${frames[@]}" | summary)"
+echo "  of which mainControl's construction (MCU start-up, network scan): $(printf '%s\n' "${constructor[@]}" | summary)"
+echo "  the screens' documents loaded and made: $(printf '%s\n' "${documents[@]}" | summary)"
+echo "  sysInit (serial lines, cameras), which the first frame waits for: $(printf '%s\n' "${init[@]}" | summary)"
 
 start_panel
 sleep 3  # past start-up
