@@ -23,6 +23,7 @@
 //   get state      the present status payload, hex
 //   get counts     "80=N 81=N 82=N 86=N 87=N rejected=N dropped=N"
 //   get order      types of the first 16 frames received, in order ("80 87 81 ...")
+//   get frames     types of the last 256 frames received since "reset counts", in order
 //   get firstledmap  the first LED map received, hex
 //   reset counts | ping                        (reset counts clears the loader's counts too)
 //
@@ -209,6 +210,7 @@ std::string handleCommand(McuModel& mcu, const std::string& line) {
     }
     if (verb == "reset") {
         mcu.framesByType.clear();
+        mcu.recentTypes.clear();
         mcu.rejectedFrames = 0;
         mcu.droppedBytes = 0;
         mcu.loader.resetCounts();
@@ -227,9 +229,12 @@ std::string handleCommand(McuModel& mcu, const std::string& line) {
         if (what == "ledmap") {
             return mcuHex(mcu.ledMap());
         }
-        if (what == "order") {
+        if (what == "order" || what == "frames") {
             std::string out;
-            for (int type : mcu.firstTypes) {
+            const std::vector<int> types =
+                what == "order" ? mcu.firstTypes
+                                : std::vector<int>(mcu.recentTypes.begin(), mcu.recentTypes.end());
+            for (int type : types) {
                 char item[8];
                 std::snprintf(item, sizeof item, "%s%x", out.empty() ? "" : " ", type);
                 out += item;

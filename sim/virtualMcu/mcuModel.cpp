@@ -242,6 +242,10 @@ std::vector<std::string> McuModel::feed(const std::string& bytes) {
         if (firstTypes.size() < 16) {
             firstTypes.push_back(type);
         }
+        recentTypes.push_back(type);
+        if (recentTypes.size() > 256) {
+            recentTypes.pop_front();
+        }
         std::string answer;
         if (McuLoader::handles(type)) {
             const McuLoader::Step step = loader.take(type, payload);

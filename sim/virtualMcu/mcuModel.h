@@ -23,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -144,6 +145,8 @@ public:
     std::map<int, long> framesByType;
     // Types of the first frames received, in order (the first 16), and the first LED map.
     std::vector<int> firstTypes;
+    // Types of the latest frames received, in order (the last 256), since the counts were reset.
+    std::deque<int> recentTypes;
     std::string firstLedMap;
     long rejectedFrames = 0;
     long droppedBytes = 0;
