@@ -3,6 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 : "${ZEK_CAMERA_NS:?run through scripts/demo.sh}"
+if [ "${ZEK_DEMO_TESTMODE:-0}" = 1 ]; then
+  exec bash scripts/demo-testmode-inside.sh
+fi
 
 root=$(mktemp -d /tmp/zek-demo.XXXXXX)
 mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/.config/velmora"

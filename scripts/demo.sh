@@ -9,13 +9,14 @@
 # follows, and cuts on the switcher light the tally lamps of the mapped cameras. The window opens
 # on the display, or on a virtual one (Xvfb) when there is none; screenshots go to demo-output/
 # either way. The virtual front panel opens beside it: with
-# ZEK_DEMO_SECONDS=N both stay up N seconds for a person to play with.
+# ZEK_DEMO_SECONDS=N both stay up N seconds for a person to play with. ZEK_DEMO_TESTMODE=1 starts
+# the panel in factory test mode instead (scripts/demo-testmode-inside.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target zek710amgrgui virtualMcu virtualCamera virtualHcipDevices virtualSwitcher virtualFrontPanel simctl hcipTool \
+cmake --build build --target zek710amgrgui virtualMcu virtualCamera virtualHcipDevices virtualSwitcher virtualFrontPanel simctl hcipTool loopbackCable \
   panelRescue zekTranslations \
   -j "$(nproc 2>/dev/null || echo 2)"
 

@@ -26,6 +26,7 @@
 #include "stateEncoding.h"
 #include "tallyModel.h"
 #include "tallyState.h"
+#include "ttyUSB.h"
 #include "viscaCommands.h"
 #include "workers.h"
 
@@ -86,6 +87,10 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     cmdTallyBuffer = visca::cmdTallyBuffer();
     tallyArray.reset();
     tallyLine = std::make_unique<LibSerial::SerialStream>();
+
+    // 3. The ports of the factory loop-back test.
+    ttyUSB0 = new ttyUSB(this);
+    ttyUSB1 = new ttyUSB(this);
 
     // 4. Fixed messages, colour table and LED maps.
     initKeyTable();

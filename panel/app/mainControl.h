@@ -34,6 +34,7 @@ class SerialStream;
 class QTcpSocket;
 class QUdpSocket;
 class keyWorker;
+class ttyUSB;
 class rotaryWorker;
 class tallyWorker;
 class commandWorker;
@@ -304,6 +305,12 @@ public slots:
     void change4KeyColor(int index, int colour);
     void doBacklightScale(int onoff);
     void callTestLed(int n);
+
+    // Factory tests of the test page (factorySlots.cpp): 1 bottom, 2 top, 99 verify; port pairs
+    // 1 to 4; sticks 1 and 2.
+    void callCalibration(int caliTarget);
+    void callRS422Check(int testNumber);
+    void callUSBCheck(int testNumber);
     void startScreenSaver(int mode);
     void shutdown();
     void reboot();
@@ -417,6 +424,11 @@ signals:
     void refreshChannelCounts(int chnumbers);
     void refreshTallyRed(int index);
     void refreshTallyGreen(int index);
+    // Factory test verdicts and notices, with the test's number.
+    void refreshCaliMsg(QString msg, int index);
+    void refreshRS422Msg(QString msg, int index);
+    void refreshUSBMsg(QString msg, int index);
+    void refreshUSBButtonText(QString msg, int index);
     void refreshSerialInfo(QString brate, QString csize, QString parity, QString stopbit,
                            QString flow);
 
@@ -496,6 +508,12 @@ private:
     QStringList camMappingWorkIPs;
     QByteArray cmdTallyBuffer;
     QTimer* rollingTally = nullptr;
+    // The two ports of the factory loop-back test, and the T-bar positions taken when the
+    // calibration's ends were stored.
+    ttyUSB* ttyUSB0 = nullptr;
+    ttyUSB* ttyUSB1 = nullptr;
+    int tbarCurrentMin = 0;
+    int tbarCurrentMax = 0;
     // The line the serial tally lamps go out on, and the camera it is open for (99: none).
     std::unique_ptr<LibSerial::SerialStream> tallyLine;
     int currTallyIndex = 99;

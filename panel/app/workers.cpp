@@ -84,16 +84,22 @@ int keyWorker::rollingKeyStates() {
         std::this_thread::sleep_until(passDue);
         passDue = std::chrono::steady_clock::now() + kMinimumPassPeriod;
         if (testmode) {
-            if (doingCalibration) {
-                QThread::msleep(200);
-                continue;
-            }
             std::string testMap;
             {
                 std::lock_guard<std::mutex> lock(ledMapMutex);
                 testMap = testKeyboardStatusStr[17];
             }
-            writeKeyBoard(&my_serial_stream, testMap);
+            {
+                // The calibration sets its flag under the line's lock, so no exchange of this
+                // loop starts once a calibration holds the line.
+                std::unique_lock<std::mutex> line(writeMutex);
+                if (doingCalibration) {
+                    line.unlock();
+                    QThread::msleep(200);
+                    continue;
+                }
+                g_HardwareState.set(readHardwareState(&my_serial_stream, testMap));
+            }
             dispatch.testPass(g_HardwareState.get());
             continue;
         }

@@ -23,7 +23,7 @@ TempRoot& rigRoot() {
 
 PanelRig::PanelRig(const std::vector<int>& serialCameras,
                    const std::vector<NetworkCamera>& networkCameras,
-                   const std::function<void(mainControl&)>& beforeSysInit) {
+                   const std::function<void(mainControl&)>& beforeSysInit, bool testMode) {
     if (std::getenv("ZEK_CAMERA_NS") == nullptr) {
         why_ = "run through scripts/netns-run.sh: the panel may only run in a test namespace";
         return;
@@ -39,6 +39,7 @@ PanelRig::PanelRig(const std::vector<int>& serialCameras,
     // What an earlier rig left: its commands, its settings, the panel state.
     std::remove((root + "/commands.log").c_str());
     resetPanelProcessState();
+    testmode = testMode;
     setLinkProgram(LinkProgram::panel);
     setLinkLogSink([](const char*, const std::string&) {});
     placeSettingsUnderRoot();

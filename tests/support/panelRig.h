@@ -38,9 +38,10 @@ public:
     // went well; why() says what did not.
     // beforeSysInit, when given, sees mainControl between its construction and sysInit (to
     // connect to what sysInit emits).
+    // testMode starts the panel as the factory marker on a stick would.
     PanelRig(const std::vector<int>& serialCameras,
              const std::vector<NetworkCamera>& networkCameras,
-             const std::function<void(mainControl&)>& beforeSysInit = {});
+             const std::function<void(mainControl&)>& beforeSysInit = {}, bool testMode = false);
     ~PanelRig();
     PanelRig(const PanelRig&) = delete;
     PanelRig& operator=(const PanelRig&) = delete;

@@ -177,3 +177,7 @@ VirtualHcipDevices::VirtualHcipDevices(const std::string& root,
     }
     started_ = process_.start(argv.front(), {argv.begin() + 1, argv.end()});
 }
+
+LoopbackCable::LoopbackCable(const std::string& root) : controlPath_(root + "/run/cable.sock") {
+    started_ = process_.start(ZEK_LOOPBACK_CABLE_PATH, {"--root", root, "--control", controlPath_});
+}

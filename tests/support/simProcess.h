@@ -94,3 +94,17 @@ private:
     SimProcess process_;
     bool started_ = false;
 };
+
+// The virtual loop-back cables: port pairs 1..4 on <root>/dev/ttyUSB0 .. ttyUSB7, control at
+// <root>/run/cable.sock.
+class LoopbackCable {
+public:
+    explicit LoopbackCable(const std::string& root);
+    bool started() const { return started_; }
+    std::string command(const std::string& text) const { return simCommand(controlPath_, text); }
+
+private:
+    std::string controlPath_;
+    SimProcess process_;
+    bool started_ = false;
+};

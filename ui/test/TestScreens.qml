@@ -35,19 +35,16 @@ Rectangle {
         }
         tally = lights
     }
-    function call(name, argument) {
-        // Operations of the factory tests that this build does not have yet are skipped.
-        if (typeof mainObject[name] === "function")
-            mainObject[name](argument)
-        else
-            console.log("factory test operation missing:", name)
-    }
 
     Connections {
         target: mainObject
         ignoreUnknownSignals: true
         function onRefreshRS422Msg(msg, index) { page.rs422 = page.setAt(page.rs422, index - 1, msg) }
-        function onRefreshUSBMsg(msg, index) { page.usb = page.setAt(page.usb, index - 1, msg) }
+        // The verdict ends the wait: the button shows its own name again.
+        function onRefreshUSBMsg(msg, index) {
+            page.usb = page.setAt(page.usb, index - 1, msg)
+            page.usbButton = page.setAt(page.usbButton, index - 1, "")
+        }
         function onRefreshUSBButtonText(msg, index) { page.usbButton = page.setAt(page.usbButton, index - 1, msg) }
         function onRefreshCaliMsg(msg, index) { page.calibration = msg }
         function onRefreshTallyRed(index) { page.lightTally(index, "red") }
@@ -110,9 +107,9 @@ Rectangle {
                         objectName: "rs422Button" + (index + 1)
                         text: (index * 2 + 1) + "-" + (index * 2 + 2)
                         width: 112
-                        onClicked: page.call("callRS422Check", index + 1)
+                        onClicked: mainObject.callRS422Check(index + 1)
                     }
-                    Verdict { text: page.rs422[index]; width: 150 }
+                    Verdict { objectName: "rs422Verdict" + (index + 1); text: page.rs422[index]; width: 150 }
                 }
             }
         }
@@ -128,9 +125,9 @@ Rectangle {
                         objectName: "usbButton" + (index + 1)
                         text: page.usbButton[index] !== "" ? page.usbButton[index] : "USB " + (index + 1)
                         width: 160
-                        onClicked: page.call("callUSBCheck", index + 1)
+                        onClicked: mainObject.callUSBCheck(index + 1)
                     }
-                    Verdict { text: page.usb[index]; width: 150 }
+                    Verdict { objectName: "usbVerdict" + (index + 1); text: page.usb[index]; width: 150 }
                 }
             }
         }
@@ -138,10 +135,10 @@ Rectangle {
             width: 616
             height: 180
             title: qsTr("T-Bar calibration") + qmlTranslator.e_str
-            ZButton { objectName: "caliBottom"; text: qsTr("Bottom") + qmlTranslator.e_str; width: 150; onClicked: page.call("callCalibration", 1) }
-            ZButton { objectName: "caliTop"; text: qsTr("Top") + qmlTranslator.e_str; width: 150; onClicked: page.call("callCalibration", 2) }
-            ZButton { objectName: "caliVerify"; text: qsTr("Verify") + qmlTranslator.e_str; width: 150; onClicked: page.call("callCalibration", 99) }
-            Verdict { text: page.calibration; width: 100 }
+            ZButton { objectName: "caliBottom"; text: qsTr("Bottom") + qmlTranslator.e_str; width: 150; onClicked: mainObject.callCalibration(1) }
+            ZButton { objectName: "caliTop"; text: qsTr("Top") + qmlTranslator.e_str; width: 150; onClicked: mainObject.callCalibration(2) }
+            ZButton { objectName: "caliVerify"; text: qsTr("Verify") + qmlTranslator.e_str; width: 150; onClicked: mainObject.callCalibration(99) }
+            Verdict { objectName: "caliVerdict"; text: page.calibration; width: 100 }
         }
         Section {
             width: 616

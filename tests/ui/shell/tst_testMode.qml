@@ -62,4 +62,23 @@ TestCase {
         compare(mainObject.callsOf("callUSBCheck"), ["callUSBCheck(1)"])
         compare(mainObject.callsOf("callCalibration"), ["callCalibration(99)"])
     }
+
+    function test_verdictsAndTheUsbWait() {
+        tryVerify(function () { return find("testScreens").status === 1 })
+        mainObject.refreshRS422Msg("正常", 1)
+        mainObject.refreshRS422Msg("異常", 4)
+        mainObject.refreshCaliMsg("異常", 99)
+        compare(find("rs422Verdict1").text, "正常")
+        compare(find("rs422Verdict2").text, "")
+        compare(find("rs422Verdict4").text, "異常")
+        compare(find("caliVerdict").text, "異常")
+        verify(find("rs422Verdict1").color !== find("rs422Verdict4").color)
+        // The stick test's button says to wait, then shows its name again with the verdict.
+        mainObject.refreshUSBButtonText("請稍候", 2)
+        compare(find("usbButton2").text, "請稍候")
+        compare(find("usbButton1").text, "USB 1")
+        mainObject.refreshUSBMsg("目的檔異常", 2)
+        compare(find("usbButton2").text, "USB 2")
+        compare(find("usbVerdict2").text, "目的檔異常")
+    }
 }
