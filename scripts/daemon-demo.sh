@@ -37,13 +37,7 @@ pids+=($!)
 for _ in $(seq 100); do grep -q "Start to listen!" "$root/daemon.log" && break; sleep 0.1; done
 say "linkDaemon listens on 7000 (control) and 7001-7006 (pool ports), the MCU on ttymxc1"
 
-if [ -z "${DISPLAY:-}" ]; then
-  display=":$((200 + $$ % 300))"
-  Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
-  pids+=($!)
-  export DISPLAY="$display"
-  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-fi
+use_display
 build/sim/frontPanel/virtualFrontPanel --mcu "$root/run/mcu.sock" --root "$root" \
   --screenshot "$root/frontpanel.png" >"$root/frontpanel.out" 2>&1 &
 frontpanel=$!

@@ -92,14 +92,7 @@ ctl "$shown" set wbMode 0 >/dev/null
 ctl "$shown" set videoMode 20 >/dev/null
 ctl "$shown" set shutter 6 >/dev/null
 
-# Without a display the window goes to a virtual one (Xvfb) and is seen through screenshots.
-if [ -z "${DISPLAY:-}" ]; then
-  display=":$((200 + $$ % 300))"
-  Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
-  pids+=($!)
-  export DISPLAY="$display"
-  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-fi
+use_display
 ZEK_ROOT="$root" ZEK_SIMULATION=1 ZEK_SCREENSHOT="$root/screen.png" \
   build/panel/zek710amgrgui >"$root/panel.log" 2>&1 &
 pids+=($!)

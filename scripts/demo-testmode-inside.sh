@@ -36,13 +36,7 @@ ctl "$root/run/mcu.sock" tbar 10 >/dev/null
 say "test mode: factory marker on the stick, loop-back cables on ttyUSB0-7 (pair 3-4 broken"
 say "one way), a test picture on the stick, contact inputs 3 (red) and 6 (green) high"
 
-if [ -z "${DISPLAY:-}" ]; then
-  display=":$((200 + $$ % 300))"
-  Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
-  pids+=($!)
-  export DISPLAY="$display"
-  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-fi
+use_display
 ZEK_ROOT="$root" ZEK_SIMULATION=1 ZEK_SCREENSHOT="$root/screen.png" \
   build/panel/zek710amgrgui >"$root/panel.log" 2>&1 &
 pids+=($!)

@@ -18,6 +18,17 @@ wait_ready() {
   echo "not ready: $1"; cat "$1"; exit 1
 }
 
+# use_display: windows go to the display, or to a virtual one (Xvfb, stopped with the script)
+# when there is none; they are seen through screenshots then.
+use_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local display=":$((200 + $$ % 300))"
+  Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+  pids+=($!)
+  export DISPLAY="$display"
+  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+}
+
 # start_panel_devices BUILD CAMERAS: the device stand-ins zek710amgrgui needs in $root: a rotary
 # encoder input that stays silent, the virtual MCU on /dev/ttyAMA0 and CAMERAS virtual serial
 # cameras on /dev/ttyUSB0 onwards, with their control sockets $root/run/mcu.sock, cam1.sock, ...
