@@ -54,29 +54,9 @@ bool put(int fd, const std::string& data) {
     return ::write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
 }
 
-// Reads until n bytes have come or the wait is over.
-std::string take(int fd, std::size_t n, milliseconds wait = kWait) {
-    std::string out;
-    const auto deadline = steady_clock::now() + wait;
-    while (out.size() < n) {
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-        pollfd p{fd, POLLIN, 0};
-        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) {
-            break;
-        }
-        char buffer[512];
-        const ssize_t r = ::read(fd, buffer, std::min(sizeof buffer, n - out.size()));
-        if (r <= 0) {
-            break;
-        }
-        out.append(buffer, static_cast<std::size_t>(r));
-    }
-    return out;
-}
-
 // What comes within the silence window (empty when nothing does).
 std::string stray(int fd) {
-    return take(fd, 1 << 16, kSilence);
+    return readBytes(fd, 1 << 16, kSilence);
 }
 
 bool isLink(const std::string& path) {
@@ -137,9 +117,9 @@ TEST(LoopbackCableProgram, EveryPairCarriesEveryByteBothWays) {
         ASSERT_GE(a.get(), 0);
         ASSERT_GE(b.get(), 0);
         ASSERT_TRUE(put(a.get(), data));
-        EXPECT_EQ(hex(take(b.get(), data.size())), hex(data));
+        EXPECT_EQ(hex(readBytes(b.get(), data.size())), hex(data));
         ASSERT_TRUE(put(b.get(), data));
-        EXPECT_EQ(hex(take(a.get(), data.size())), hex(data));
+        EXPECT_EQ(hex(readBytes(a.get(), data.size())), hex(data));
         // Nothing echoed, nothing added.
         EXPECT_EQ(hex(stray(a.get())), "");
         EXPECT_EQ(hex(stray(b.get())), "");
@@ -168,9 +148,9 @@ TEST(LoopbackCableProgram, PortsOpenedAndClosedAgainKeepWorkingAndStartClean) {
         ASSERT_GE(a.get(), 0);
         ASSERT_GE(b.get(), 0);
         ASSERT_TRUE(put(a.get(), data));
-        EXPECT_EQ(hex(take(b.get(), data.size())), hex(data));
+        EXPECT_EQ(hex(readBytes(b.get(), data.size())), hex(data));
         ASSERT_TRUE(put(b.get(), data));
-        EXPECT_EQ(hex(take(a.get(), data.size())), hex(data));
+        EXPECT_EQ(hex(readBytes(a.get(), data.size())), hex(data));
         carried += static_cast<int>(data.size());
     }
     ASSERT_TRUE(cable.carried("2 ab", carried));
@@ -193,7 +173,7 @@ TEST(LoopbackCableProgram, PortsOpenedAndClosedAgainKeepWorkingAndStartClean) {
     Fd a(openPort(cable.port(2)));
     Fd b(openPort(cable.port(3)));
     ASSERT_TRUE(put(a.get(), bytes("55 AA 07")));
-    EXPECT_EQ(hex(take(b.get(), 3)), "55 AA 07");
+    EXPECT_EQ(hex(readBytes(b.get(), 3)), "55 AA 07");
     EXPECT_EQ(hex(stray(b.get())), "");
 }
 
@@ -213,31 +193,31 @@ TEST(LoopbackCableProgram, FaultsFromTheControlChannel) {
     ASSERT_EQ(cable("break 3 ab"), "ok");
     ASSERT_TRUE(put(a.get(), bytes("55 AA 01")));
     ASSERT_TRUE(put(b.get(), bytes("55 AA 02")));
-    EXPECT_EQ(hex(take(a.get(), 3)), "55 AA 02");
+    EXPECT_EQ(hex(readBytes(a.get(), 3)), "55 AA 02");
     EXPECT_EQ(hex(stray(b.get())), "");
     EXPECT_EQ(cable("get 3 ab"), "bytes=0");
     EXPECT_EQ(cable("get 3 ba"), "bytes=3");
     Fd otherA(openPort(cable.port(0)));
     ASSERT_TRUE(put(otherA.get(), bytes("31 32")));
-    EXPECT_EQ(hex(take(other.get(), 2)), "31 32");
+    EXPECT_EQ(hex(readBytes(other.get(), 2)), "31 32");
     ASSERT_EQ(cable("heal 3"), "ok");
     ASSERT_TRUE(put(a.get(), bytes("55 AA 03")));
-    EXPECT_EQ(hex(take(b.get(), 3)), "55 AA 03");
+    EXPECT_EQ(hex(readBytes(b.get(), 3)), "55 AA 03");
 
     // corrupt: one byte flipped, once.
     ASSERT_EQ(cable("corrupt 3 ba 1"), "ok");
     ASSERT_TRUE(put(b.get(), bytes("55 AA 5A")));
-    EXPECT_EQ(hex(take(a.get(), 3)), "55 55 5A");
+    EXPECT_EQ(hex(readBytes(a.get(), 3)), "55 55 5A");
     ASSERT_TRUE(put(b.get(), bytes("55 AA 5A")));
-    EXPECT_EQ(hex(take(a.get(), 3)), "55 AA 5A");
+    EXPECT_EQ(hex(readBytes(a.get(), 3)), "55 AA 5A");
 
     // droptail: the burst arrives short by its last bytes; the next burst is whole.
     ASSERT_EQ(cable("droptail 3 ab 4"), "ok");
     ASSERT_TRUE(put(a.get(), bytes("55 AA 10 11 12 13 14 15 16 17")));
-    EXPECT_EQ(hex(take(b.get(), 6)), "55 AA 10 11 12 13");
+    EXPECT_EQ(hex(readBytes(b.get(), 6)), "55 AA 10 11 12 13");
     EXPECT_EQ(hex(stray(b.get())), "");
     ASSERT_TRUE(put(a.get(), bytes("55 AA 18")));
-    EXPECT_EQ(hex(take(b.get(), 3)), "55 AA 18");
+    EXPECT_EQ(hex(readBytes(b.get(), 3)), "55 AA 18");
     EXPECT_EQ(cable("get 3 ab"), "bytes=12");
 
     // heal all: held bytes of a droptail are delivered, the breaks are gone.
@@ -246,9 +226,9 @@ TEST(LoopbackCableProgram, FaultsFromTheControlChannel) {
     ASSERT_TRUE(put(b.get(), bytes("20 21")));
     ASSERT_TRUE(cable.carried("3 ba", 9));  // held back, not yet delivered
     ASSERT_EQ(cable("heal all"), "ok");
-    EXPECT_EQ(hex(take(a.get(), 2, milliseconds(1000))), "20 21");
+    EXPECT_EQ(hex(readBytes(a.get(), 2, milliseconds(1000))), "20 21");
     ASSERT_TRUE(put(other.get(), bytes("41")));
-    EXPECT_EQ(hex(take(otherA.get(), 1)), "41");
+    EXPECT_EQ(hex(readBytes(otherA.get(), 1)), "41");
 }
 
 TEST(LoopbackCableProgram, BadCommandsAreAnsweredAndChangeNothing) {
@@ -274,7 +254,7 @@ TEST(LoopbackCableProgram, BadCommandsAreAnsweredAndChangeNothing) {
     Fd a(openPort(cable.port(6)));
     Fd b(openPort(cable.port(7)));
     ASSERT_TRUE(put(b.get(), pattern()));
-    EXPECT_EQ(hex(take(a.get(), pattern().size())), hex(pattern()));
+    EXPECT_EQ(hex(readBytes(a.get(), pattern().size())), hex(pattern()));
 }
 
 TEST(LoopbackCableProgram, UnplugRemovesThePortsAndPlugBringsThemBack) {
@@ -300,7 +280,7 @@ TEST(LoopbackCableProgram, UnplugRemovesThePortsAndPlugBringsThemBack) {
     ASSERT_GE(a2.get(), 0);
     ASSERT_GE(b2.get(), 0);
     ASSERT_TRUE(put(b2.get(), bytes("55 AA 0D 0A")));
-    EXPECT_EQ(hex(take(a2.get(), 4)), "55 AA 0D 0A");
+    EXPECT_EQ(hex(readBytes(a2.get(), 4)), "55 AA 0D 0A");
 
     // heal puts an unplugged pair back as well.
     ASSERT_EQ(cable("unplug 2"), "ok");

@@ -36,26 +36,6 @@ std::string hx(const std::string& spaced) {
     return viscaHex(bytes(spaced));
 }
 
-// Reads until n bytes have come, the peer closes, or the wait is over.
-std::string readBytes(int fd, std::size_t n, milliseconds wait = kWait) {
-    std::string out;
-    const auto deadline = steady_clock::now() + wait;
-    while (out.size() < n) {
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-        pollfd p{fd, POLLIN, 0};
-        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) {
-            break;
-        }
-        char buffer[512];
-        const ssize_t r = ::read(fd, buffer, std::min(sizeof buffer, n - out.size()));
-        if (r <= 0) {
-            break;
-        }
-        out.append(buffer, static_cast<std::size_t>(r));
-    }
-    return out;
-}
-
 // True when the peer has closed the stream (read gives 0) within the wait.
 bool closedByPeer(int fd) {
     pollfd p{fd, POLLIN, 0};

@@ -73,26 +73,6 @@ bool writeBytes(int fd, const std::string& data) {
     return ::send(fd, data.data(), data.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(data.size());
 }
 
-// Reads until n bytes have come, the peer closes, or the wait is over.
-std::string readBytes(int fd, std::size_t n, milliseconds wait = kWait) {
-    std::string out;
-    const auto deadline = steady_clock::now() + wait;
-    while (out.size() < n) {
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-        pollfd p{fd, POLLIN, 0};
-        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) {
-            break;
-        }
-        char buffer[65536];
-        const ssize_t r = ::recv(fd, buffer, std::min(sizeof buffer, n - out.size()), 0);
-        if (r <= 0) {
-            break;
-        }
-        out.append(buffer, static_cast<std::size_t>(r));
-    }
-    return out;
-}
-
 // True when the peer closes (or resets) the stream within the wait; what comes before is dropped.
 bool closedByPeer(int fd) {
     const auto deadline = steady_clock::now() + kWait;
