@@ -3,6 +3,14 @@
 # are all there already.
 set -euo pipefail
 
+# scripts/install-deps.sh --cross ARCH...: the cross toolchains, the multiarch libraries of the
+# panel boards (arm64, armhf), qemu-user to run what they build, and the packaging tools.
+cross_architectures=()
+if [ "${1:-}" = "--cross" ]; then
+  shift
+  cross_architectures=("$@")
+fi
+
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev libqt5serialport5-dev libqt5svg5-dev qttools5-dev-tools
@@ -12,6 +20,24 @@ packages=(
   clang libclang-rt-14-dev zip unzip
   fonts-crosextra-carlito fonts-wqy-microhei
 )
+
+packages+=(lintian debootstrap)
+for arch in "${cross_architectures[@]}"; do
+  case "$arch" in
+    arm64 | armhf) ;;
+    *) echo "unknown board architecture: $arch (arm64 or armhf)" >&2; exit 2 ;;
+  esac
+  packages+=(
+    "crossbuild-essential-$arch" qemu-user
+    "qtbase5-dev:$arch" "qtdeclarative5-dev:$arch" "qtquickcontrols2-5-dev:$arch"
+    "libqt5serialport5-dev:$arch" "libqt5svg5-dev:$arch"
+    "qml-module-qtquick2:$arch" "qml-module-qtquick-controls2:$arch"
+    "qml-module-qtquick-window2:$arch" "qml-module-qtquick-templates2:$arch"
+    # libserial-dev cannot stand beside the build machine's own: only its library is installed
+    # here, scripts/cross-build.sh stages the rest.
+    "libserial1:$arch" "libfmt-dev:$arch" "libgtest-dev:$arch" "libgmock-dev:$arch"
+  )
+done
 
 missing=()
 for package in "${packages[@]}"; do
@@ -24,5 +50,10 @@ done
 echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+for arch in "${cross_architectures[@]}"; do
+  if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    $sudo dpkg --add-architecture "$arch"
+  fi
+done
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "simProcess.h"
+
 extern char** environ;
 
 namespace {
@@ -44,8 +46,13 @@ bool LinkDaemonProcess::start(const std::string& root,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    const int spawned = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
+    std::vector<std::string> command = underEmulator({program});
+    std::vector<char*> argv;
+    for (std::string& arg : command) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const int spawned = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         pid_ = -1;

@@ -15,22 +15,38 @@
 
 extern char** environ;
 
+std::vector<std::string> underEmulator(std::vector<std::string> argv) {
+    const std::string emulator = ZEK_CHILD_EMULATOR;
+    if (emulator.empty() || argv.empty()) {
+        return argv;
+    }
+    // "ip netns exec NS PROGRAM ...": the emulator goes in front of the program it starts.
+    std::size_t programAt = 0;
+    if (argv.size() > 4 && argv[0] == "/usr/sbin/ip" && argv[1] == "netns" && argv[2] == "exec") {
+        programAt = 4;
+    }
+    argv.insert(argv.begin() + static_cast<std::ptrdiff_t>(programAt), emulator);
+    return argv;
+}
+
 bool SimProcess::start(const std::string& program, const std::vector<std::string>& args,
                        const std::string& readyWord, std::chrono::milliseconds timeout) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return false;
     }
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
+    std::vector<std::string> command{program};
+    command.insert(command.end(), args.begin(), args.end());
+    command = underEmulator(std::move(command));
+    std::vector<char*> argv;
+    for (std::string& arg : command) {
+        argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    const int spawned =
-        ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     stdoutFd_ = pipeFds[0];

@@ -32,6 +32,10 @@ private:
     std::string readyLine_;
 };
 
+// A child's command line as it is started: behind the emulator of the test build (qemu-user in a
+// cross build, ZEK_CHILD_EMULATOR), else unchanged.
+std::vector<std::string> underEmulator(std::vector<std::string> argv);
+
 // One command on a simulator's control channel; returns the answer line ("" when unreachable).
 std::string simCommand(const std::string& socketPath, const std::string& command);
 
