@@ -5,9 +5,16 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 
+#include <cstdio>
+#include <cstring>
+
 #include "rescueControl.h"
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "-v") == 0) {
+        std::printf("panelRescue v1.0\n");
+        return 0;
+    }
     QGuiApplication app(argc, argv);
     QQmlApplicationEngine engine;
     rescueControl mainObject([](int status) { QCoreApplication::exit(status); });

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks formatting, then builds and runs every test three times:
 # a plain build with warnings as errors, AddressSanitizer + UndefinedBehaviorSanitizer, and
-# ThreadSanitizer; then a short pass of each fuzz target. Build directories: build-test,
-# build-asan, build-tsan, build-fuzz.
+# ThreadSanitizer; then a short pass of each fuzz target; then the Debian packages installed into a
+# clean root, and the arm64 cross build with its quick tests under qemu-user. Build directories:
+# build-test, build-asan, build-tsan, build-fuzz, build-arm64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,4 +38,25 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=address
 run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=thread
 # A short pass of every fuzz target (seconds each); a finding fails the run.
 ZEK_FUZZ_MAX_TIME=10 bash scripts/fuzz.sh 100000 build-fuzz
+
+# The plain build's Debian packages, installed into a clean Debian 12 root.
+echo "== packages"
+cmake -S . -B build-test >/dev/null
+(cd build-test && cpack -G DEB -B "$PWD/packages" >/dev/null)
+bash scripts/make-clean-root.sh "$PWD/build-test/clean-root" build-test/packages/*.deb
+if bash tests/packaging/packageInstallTest.sh build-test "$PWD/build-test/clean-root"; then
+  passed_all=$((passed_all + 1))
+else
+  failed_all=$((failed_all + 1))
+fi
+
+# The arm64 build of the panel boards: the quick set of tests under qemu-user (the emulated set
+# and armhf: scripts/cross-build.sh, see the README).
+echo "== build-arm64"
+if bash scripts/cross-build.sh arm64 --tests quick; then
+  passed_all=$((passed_all + 1))
+else
+  failed_all=$((failed_all + 1))
+fi
 echo "tests: $passed_all passed, $failed_all failed"
+[ "$failed_all" -eq 0 ]
