@@ -42,10 +42,13 @@ for arch in "${architectures[@]}"; do
 done
 
 echo "== lintian"
-status=0
+# The report shows the overridden findings too (O:); the verdict is lintian's without them (it
+# counts a shown override as a failure).
 lintian --tag-display-limit 0 --show-overrides --info "$output"/*.deb >"$output/lintian.txt" 2>&1 ||
-  status=$?
+  true
 cat "$output/lintian.txt"
+status=0
+lintian --tag-display-limit 0 --info "$output"/*.deb >/dev/null 2>&1 || status=$?
 echo "== packages"
 for deb in "$output"/*.deb; do
   printf '%-40s %8s bytes  installed %6s KiB\n' "$(basename "$deb")" "$(stat -c %s "$deb")" \

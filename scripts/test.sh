@@ -41,7 +41,6 @@ ZEK_FUZZ_MAX_TIME=10 bash scripts/fuzz.sh 100000 build-fuzz
 
 # The plain build's Debian packages, installed into a clean Debian 12 root.
 echo "== packages"
-cmake -S . -B build-test >/dev/null
 (cd build-test && cpack -G DEB -B "$PWD/packages" >/dev/null)
 bash scripts/make-clean-root.sh "$PWD/build-test/clean-root" build-test/packages/*.deb
 if bash tests/packaging/packageInstallTest.sh build-test "$PWD/build-test/clean-root"; then
