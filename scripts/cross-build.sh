@@ -56,7 +56,8 @@ if [ -z "$library" ]; then
   exit 1
 fi
 ln -sfn "$library" "$staging/lib/libserial.so"
-sed -e "s|^libdir=.*|libdir=$staging/lib|" /usr/lib/x86_64-linux-gnu/pkgconfig/libserial.pc \
+build_triplet=$(dpkg-architecture -qDEB_BUILD_MULTIARCH)
+sed -e "s|^libdir=.*|libdir=$staging/lib|" /usr/lib/"$build_triplet"/pkgconfig/libserial.pc \
   > "$staging/pkgconfig/libserial.pc"
 export ZEK_CROSS_STAGING=$staging
 
