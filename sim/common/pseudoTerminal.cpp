@@ -10,18 +10,27 @@
 #include <cstring>
 
 PseudoTerminal::~PseudoTerminal() {
+    close();
+}
+
+void PseudoTerminal::close() {
     if (!linkPath_.empty()) {
         ::unlink(linkPath_.c_str());
+        linkPath_.clear();
     }
     if (slaveKeeper_ >= 0) {
         ::close(slaveKeeper_);
+        slaveKeeper_ = -1;
     }
     if (master_ >= 0) {
         ::close(master_);
+        master_ = -1;
     }
+    slavePath_.clear();
 }
 
 bool PseudoTerminal::open(const std::string& linkPath, std::string& error) {
+    close();
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
         error = std::string("posix_openpt: ") + std::strerror(errno);

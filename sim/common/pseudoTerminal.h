@@ -13,6 +13,10 @@ public:
 
     // Opens the pair in raw mode and links linkPath to the slave device.
     bool open(const std::string& linkPath, std::string& error);
+    // The adapter is pulled out: the link goes and the pair is closed, so a reader that still has
+    // the line open reads end of file and its writes fail. open() again plugs a new one in.
+    void close();
+    bool isOpen() const { return master_ >= 0; }
 
     int masterFd() const { return master_; }
     const std::string& slavePath() const { return slavePath_; }

@@ -253,6 +253,12 @@ std::string cameraControlCommand(CameraModel& camera, const std::string& line) {
         if (arg == "faults") {
             return faultsLine(camera.faults);
         }
+        if (arg == "sequence-check") {
+            return "check=" + std::to_string(camera.sequenceChecking) +
+                   " expected=" + std::to_string(camera.expectedSequence) +
+                   " resets=" + std::to_string(camera.sequenceResets) +
+                   " errors=" + std::to_string(camera.sequenceErrors);
+        }
         if (const Field* f = findField(arg)) {
             return f->get(camera);
         }
@@ -293,6 +299,13 @@ std::string cameraControlCommand(CameraModel& camera, const std::string& line) {
             return "ok";
         }
         return bad;
+    }
+    if (verb == "sequence" && words.size() == 3 && arg == "check") {
+        if (words[2] != "on" && words[2] != "off") {
+            return bad;
+        }
+        camera.sequenceChecking = words[2] == "on";
+        return "ok";
     }
     if (verb == "reset" && words.size() == 2 && arg == "state") {
         camera.resetState();

@@ -284,6 +284,27 @@ void CameraModel::clearMessages() {
     discardedBytes = 0;
 }
 
+bool CameraModel::takeSequence(std::uint32_t sequence) {
+    if (!sequenceChecking) {
+        return true;
+    }
+    if (sequence != expectedSequence && !sequenceAfterReset) {
+        ++sequenceErrors;
+        report("sequence number " + std::to_string(sequence) +
+               " refused: " + std::to_string(expectedSequence) + " expected");
+        return false;
+    }
+    expectedSequence = sequence + 1;
+    sequenceAfterReset = false;
+    return true;
+}
+
+void CameraModel::resetSequence() {
+    expectedSequence = 0;
+    sequenceAfterReset = true;
+    ++sequenceResets;
+}
+
 void CameraModel::resetState() {
     state = CameraState{};
     presets.clear();

@@ -134,6 +134,20 @@ public:
     void noteRejected(const std::string& bytes, const std::string& why);
     void recordSequence(std::uint32_t sequence);
 
+    // VISCA-over-IP sequence numbers. With checking on, a header datagram is taken only with the
+    // number the camera expects: 0 after power-on or a reboot, whatever number comes first after
+    // a reset message, then one more than the last one taken. Any other number is answered with a
+    // sequence number error and the message is not applied. Returns whether the message may be
+    // applied.
+    bool takeSequence(std::uint32_t sequence);
+    // The reset message: the next number starts the count again.
+    void resetSequence();
+    // A reboot: the camera forgets where it was, as at power-on.
+    void forgetSequence() {
+        expectedSequence = 0;
+        sequenceAfterReset = false;
+    }
+
     // Received messages as hex, oldest first (the last kMaxLogged).
     const std::deque<std::string>& messages() const { return messages_; }
     const std::deque<std::uint32_t>& sequences() const { return sequences_; }
@@ -147,6 +161,11 @@ public:
     CameraState state;
     CameraIdentity identity;
     CameraFaults faults;
+    bool sequenceChecking = false;
+    std::uint32_t expectedSequence = 0;
+    bool sequenceAfterReset = false;  // the next number is taken whatever it is
+    long sequenceResets = 0;          // reset messages received
+    long sequenceErrors = 0;          // datagrams refused for their sequence number
     std::map<int, PresetPosition> presets;
     long messageCount = 0;
     long rejectedCount = 0;   // messages answered with a syntax error, envelopes refused

@@ -1,11 +1,12 @@
 // virtualCamera: one PTZ camera speaking VISCA, for tests and the demo.
 //
-// usage: virtualCamera --control SOCKET (--serial PATH | --hcip ADDR[:PORT] | --visca ADDR[:PORT])
+// usage: virtualCamera --control SOCKET (--serial PATH [--unplugged] | --hcip ADDR[:PORT] |
+//                      --visca ADDR[:PORT])
 //                      [--model HHHH] [--vendor HHHH] [--version-length 11|16|10]
 //                      [--hcip-name NAME --mac MAC [--netmask MASK] [--gateway ADDR]
 //                       [--config-port PORT]]
 //   --serial   raw VISCA on a pseudo-terminal published as a symbolic link at PATH, for example
-//              "$ZEK_ROOT/dev/ttyUSB3"
+//              "$ZEK_ROOT/dev/ttyUSB3"; with --unplugged the adapter is only there after "plug"
 //   --hcip     VISCA in the HCIP length envelope over TCP (port 5002 unless given; 0 takes any
 //              free port). One connection at a time: a new one replaces the old.
 //   --visca    VISCA over IP over UDP (port 52381 unless given), with the 8-byte header or bare;
@@ -48,6 +49,26 @@
 //   clear messages              the log and the three counts | clear sequences | reset state
 //   get faults                  "silent=0|1 slow=MS wronglength=0|1 refuse=0|1 drop=0|1"
 //   fault none | silent | slow MS | wronglength | refuse | drop
+//   sequence check on|off       VISCA over IP: refuse header datagrams whose sequence number is
+//                               not the expected one (0 after power-on and a reboot, then one
+//                               more than the last) with the error answer 02 01 00 02 SS SS SS SS
+//                               0F 01 (off at start). The reset message 02 00 00 01 .. 01 is always
+//                               taken and answered 02 01 00 01 SS SS SS SS 01; the number that
+//                               follows it starts the count again, whatever it is
+//   get sequence-check          "check=0|1 expected=N resets=N errors=N"
+//   reboot MS                   the camera goes away for MS milliseconds (1..600000): its TCP
+//                               connection and listener close (connections are refused), datagrams
+//                               and serial bytes are ignored, answers on their way are lost, and it
+//                               forgets its VISCA-over-IP sequence number; then it is back
+//   cable pull | cable plug     the network or serial cable: while pulled, nothing is read,
+//   answered
+//                               or accepted and datagrams and serial bytes are thrown away. TCP
+//                               bytes sent meanwhile wait in the system's buffers (the system still
+//                               acknowledges them) and are read once the cable is back
+//   unplug | plug               --serial: the adapter disappears (the link goes and the
+//                               pseudo-terminal closes, so a reader that has it open reads end of
+//                               file) or comes back as a new pseudo-terminal under the same path
+//   get link                    "rebooting=0|1 cable=in|pulled adapter=in|out"
 //   version 11|16|10            length of the version answer
 //   model HHHH | vendor HHHH    codes of the version answer
 //   get identity                "name=NAME mac=02:A4:5C:07:12:AB dhcp=0|1 address=A.B.C.D
@@ -79,6 +100,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -162,6 +184,7 @@ public:
     // the wait; waitMask is the mask to wait with.
     void run(ControlServer& controlServer, const sigset_t& waitMask);
     const PseudoTerminal& line() const { return line_; }
+    bool startUnplugged = false;
 
 private:
     void tick();
@@ -177,6 +200,11 @@ private:
     void acceptConnections();
     void readConnection();
     void readDatagrams();
+    std::string linkControl(const std::vector<std::string>& words);
+    void endRebootWhenDue();
+    // Sends bytes already in their envelope, through the same delays as the answers.
+    void answerWire(const std::string& wire, const sockaddr_in& to);
+    bool away() const { return rebooting_ || cablePulled_; }
 
     PseudoTerminal line_;
     SerialFramer serialFramer_;
@@ -190,6 +218,9 @@ private:
     int udpFd_ = -1;
     std::deque<Delayed> delayed_;
     Clock::time_point lastTick_ = Clock::now();
+    bool rebooting_ = false;
+    Clock::time_point rebootEnds_{};
+    bool cablePulled_ = false;
 };
 
 Simulator::~Simulator() {
@@ -203,6 +234,9 @@ Simulator::~Simulator() {
 bool Simulator::open(std::string& error) {
     model.log = logLine;
     if (transport == Transport::Serial) {
+        if (startUnplugged) {
+            return true;
+        }
         if (!line_.open(linkPath, error)) {
             return false;
         }
@@ -262,14 +296,93 @@ std::string Simulator::control(const std::string& command) {
         return command == "get identity" ? identityLine(discovery->identity)
                                          : std::to_string(discovery->identity.requests);
     }
+    std::istringstream in(command);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) {
+        words.push_back(w);
+    }
+    if (!words.empty() && (words[0] == "reboot" || words[0] == "cable" || words[0] == "unplug" ||
+                           words[0] == "plug" || command == "get link")) {
+        return linkControl(words);
+    }
     tick();
     const std::string reply = cameraControlCommand(model, command);
     applyConnectionFaults();
     return reply;
 }
 
+std::string Simulator::linkControl(const std::vector<std::string>& words) {
+    const std::string& verb = words[0];
+    if (verb == "get") {
+        return std::string("rebooting=") + (rebooting_ ? "1" : "0") +
+               " cable=" + (cablePulled_ ? "pulled" : "in") +
+               " adapter=" + (transport != Transport::Serial || line_.isOpen() ? "in" : "out");
+    }
+    if (verb == "reboot" && words.size() == 2) {
+        char* end = nullptr;
+        const long ms = std::strtol(words[1].c_str(), &end, 10);
+        if (words[1].empty() || *end != '\0' || ms < 1 || ms > 600000) {
+            return "error bad arguments: reboot " + words[1];
+        }
+        rebooting_ = true;
+        rebootEnds_ = Clock::now() + std::chrono::milliseconds(ms);
+        closeConnection("the camera reboots");
+        if (listenFd_ >= 0) {
+            ::close(listenFd_);
+            listenFd_ = -1;
+        }
+        if (!delayed_.empty()) {
+            logLine(std::to_string(delayed_.size()) + " answers lost in the reboot");
+            delayed_.clear();
+        }
+        serialOut_.clear();
+        serialFramer_ = SerialFramer{};
+        model.forgetSequence();
+        logLine("rebooting for " + std::to_string(ms) + " ms");
+        return "ok";
+    }
+    if (verb == "cable" && words.size() == 2 && (words[1] == "pull" || words[1] == "plug")) {
+        cablePulled_ = words[1] == "pull";
+        logLine(cablePulled_ ? "cable pulled" : "cable plugged in");
+        return "ok";
+    }
+    if ((verb == "unplug" || verb == "plug") && words.size() == 1) {
+        if (transport != Transport::Serial) {
+            return "error only a serial camera has an adapter to unplug";
+        }
+        if (verb == "unplug") {
+            line_.close();
+            serialOut_.clear();
+            serialFramer_ = SerialFramer{};
+            logLine("adapter unplugged");
+            return "ok";
+        }
+        if (line_.isOpen()) {
+            return "ok";
+        }
+        std::string error;
+        if (!line_.open(linkPath, error)) {
+            return "error " + error;
+        }
+        const int flags = ::fcntl(line_.masterFd(), F_GETFL);
+        ::fcntl(line_.masterFd(), F_SETFL, flags | O_NONBLOCK);
+        logLine("adapter plugged in as " + line_.slavePath());
+        return "ok";
+    }
+    return "error bad arguments";
+}
+
+void Simulator::endRebootWhenDue() {
+    if (!rebooting_ || Clock::now() < rebootEnds_) {
+        return;
+    }
+    rebooting_ = false;
+    logLine("back from the reboot");
+    applyConnectionFaults();
+}
+
 void Simulator::applyConnectionFaults() {
-    if (transport != Transport::Hcip) {
+    if (transport != Transport::Hcip || rebooting_) {
         return;
     }
     if (model.faults.refuse && listenFd_ >= 0) {
@@ -330,8 +443,31 @@ void Simulator::answer(const std::vector<std::string>& answers, const ViscaDatag
     }
 }
 
+void Simulator::answerWire(const std::string& wire, const sockaddr_in& to) {
+    if (model.faults.silent) {
+        return;
+    }
+    const auto now = Clock::now();
+    Delayed d{now, wire, connection_, to};
+    if (model.faults.slowMs > 0 || !delayed_.empty()) {
+        d.due = std::max(now + std::chrono::milliseconds(model.faults.slowMs),
+                         delayed_.empty() ? now : delayed_.back().due);
+        delayed_.push_back(std::move(d));
+    } else {
+        deliver(d);
+    }
+}
+
 void Simulator::deliver(const Delayed& d) {
+    if (away()) {
+        logLine("answer " + viscaSpacedHex(d.bytes) + " lost: the camera is away");
+        return;
+    }
     if (transport == Transport::Serial) {
+        if (!line_.isOpen()) {
+            logLine("answer " + viscaSpacedHex(d.bytes) + " lost: the adapter is unplugged");
+            return;
+        }
         queueOut(serialOut_, d.bytes, "serial line");
         if (!flush(line_.masterFd(), serialOut_)) {
             logLine(std::string("serial write failed: ") + std::strerror(errno));
@@ -390,6 +526,10 @@ void Simulator::readSerial() {
         return;
     }
     if (n <= 0) {
+        return;
+    }
+    if (away()) {
+        logLine(std::to_string(n) + " serial bytes thrown away: the camera is away");
         return;
     }
     tick();
@@ -458,9 +598,9 @@ void Simulator::readDatagrams() {
             return;
         }
         const std::string bytes(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer));
-        if (model.faults.refuse || model.faults.drop) {
+        if (model.faults.refuse || model.faults.drop || away()) {
             logLine("datagram of " + std::to_string(n) + " bytes from " + addressText(from) +
-                    " ignored on request");
+                    (away() ? " lost: the camera is away" : " ignored on request"));
             continue;
         }
         tick();
@@ -469,8 +609,22 @@ void Simulator::readDatagrams() {
             model.noteRejected(bytes, d.problem + ", from " + addressText(from));
             continue;
         }
+        if (d.form == ViscaDatagram::Form::Control) {
+            if (d.visca == kControlDone) {
+                model.resetSequence();
+                answerWire(controlReply(d, kControlDone), from);
+            } else {
+                model.noteRejected(bytes, "unknown control message, from " + addressText(from));
+                answerWire(controlReply(d, kMessageTypeError), from);
+            }
+            continue;
+        }
         if (d.form == ViscaDatagram::Form::Header) {
             model.recordSequence(d.sequence);
+            if (!model.takeSequence(d.sequence)) {
+                answerWire(controlReply(d, kSequenceNumberError), from);
+                continue;
+            }
         }
         answer(model.handle(d.visca), &d, &from);
     }
@@ -484,9 +638,16 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
                 delayed_.front().due - Clock::now() + std::chrono::microseconds(999));
             timeoutMs = std::max(0, static_cast<int>(wait.count()));
         }
-        const bool relisten = transport == Transport::Hcip && listenFd_ < 0 && !model.faults.refuse;
+        const bool relisten =
+            transport == Transport::Hcip && listenFd_ < 0 && !model.faults.refuse && !rebooting_;
         if (relisten) {
             timeoutMs = timeoutMs < 0 ? 1000 : std::min(timeoutMs, 1000);
+        }
+        if (rebooting_) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+                rebootEnds_ - Clock::now() + std::chrono::microseconds(999));
+            const int rebootMs = std::max(0, static_cast<int>(wait.count()));
+            timeoutMs = timeoutMs < 0 ? rebootMs : std::min(timeoutMs, rebootMs);
         }
         const int discoveryDue = discovery ? discovery->msUntilDue() : -1;
         if (discoveryDue >= 0) {
@@ -501,13 +662,15 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
             fds.push_back({fd, events, 0});
             return static_cast<int>(fds.size()) - 1;
         };
-        if (transport == Transport::Serial) {
+        if (transport == Transport::Serial && line_.isOpen()) {
             serialIndex = add(line_.masterFd(), POLLIN | (serialOut_.empty() ? 0 : POLLOUT));
         }
-        if (listenFd_ >= 0) {
+        // With the cable pulled the connection and the listener are left alone: what arrives
+        // waits in the system until the cable is back.
+        if (listenFd_ >= 0 && !cablePulled_) {
             listenIndex = add(listenFd_, POLLIN);
         }
-        if (connectionFd_ >= 0) {
+        if (connectionFd_ >= 0 && !cablePulled_) {
             connectionIndex = add(connectionFd_, POLLIN | (tcpOut_.empty() ? 0 : POLLOUT));
         }
         if (udpFd_ >= 0) {
@@ -525,6 +688,7 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
             logLine(std::string("poll failed: ") + std::strerror(errno));
             break;
         }
+        endRebootWhenDue();
         while (!delayed_.empty() && delayed_.front().due <= Clock::now()) {
             const Delayed d = std::move(delayed_.front());
             delayed_.pop_front();
@@ -539,7 +703,7 @@ void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
         if (ready <= 0) {
             continue;
         }
-        if (serialIndex >= 0) {
+        if (serialIndex >= 0 && line_.isOpen()) {
             const short ev = fds[serialIndex].revents;
             if ((ev & POLLOUT) && !flush(line_.masterFd(), serialOut_)) {
                 logLine(std::string("serial write failed: ") + std::strerror(errno));
@@ -594,6 +758,12 @@ int main(int argc, char** argv) {
     bool discoveryOption = false;
     for (int i = 1; i < argc; i += 2) {
         const std::string flag = argv[i];
+        if (flag == "--unplugged") {
+            // The only option without a value.
+            sim.startUnplugged = true;
+            --i;
+            continue;
+        }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "virtualCamera: %s needs a value\n", flag.c_str());
             usage();
@@ -691,7 +861,8 @@ int main(int argc, char** argv) {
     }
     if (sim.transport == Transport::Serial) {
         std::printf("virtualCamera ready transport=serial pty=%s path=%s control=%s\n",
-                    sim.line().slavePath().c_str(), sim.linkPath.c_str(), controlPath.c_str());
+                    sim.line().isOpen() ? sim.line().slavePath().c_str() : "none",
+                    sim.linkPath.c_str(), controlPath.c_str());
     } else {
         char host[INET_ADDRSTRLEN] = "?";
         ::inet_ntop(AF_INET, &sim.address.sin_addr, host, sizeof host);

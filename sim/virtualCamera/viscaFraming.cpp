@@ -91,7 +91,7 @@ ViscaDatagram parseViscaDatagram(const std::string& bytes) {
         d.visca = bytes;
         return d;
     }
-    if (at(bytes, 0) != 0x01) {
+    if (at(bytes, 0) != 0x01 && at(bytes, 0) != 0x02) {
         d.problem = "neither a VISCA-over-IP header nor a message starting 81";
         return d;
     }
@@ -100,8 +100,8 @@ ViscaDatagram parseViscaDatagram(const std::string& bytes) {
         return d;
     }
     const int type = at(bytes, 0) << 8 | at(bytes, 1);
-    if (type != 0x0100 && type != 0x0110) {
-        d.problem = "payload type not command (01 00) or inquiry (01 10)";
+    if (type != 0x0100 && type != 0x0110 && type != 0x0200) {
+        d.problem = "payload type not command (01 00), inquiry (01 10) or control (02 00)";
         return d;
     }
     const std::size_t length = static_cast<std::size_t>(at(bytes, 2) << 8 | at(bytes, 3));
@@ -114,7 +114,7 @@ ViscaDatagram parseViscaDatagram(const std::string& bytes) {
         d.problem = "payload length " + std::to_string(length) + " out of range";
         return d;
     }
-    d.form = ViscaDatagram::Form::Header;
+    d.form = type == 0x0200 ? ViscaDatagram::Form::Control : ViscaDatagram::Form::Header;
     d.payloadType = type;
     d.sequence = static_cast<std::uint32_t>(at(bytes, 4)) << 24 |
                  static_cast<std::uint32_t>(at(bytes, 5)) << 16 |
@@ -134,4 +134,13 @@ std::string wrapViscaReply(const ViscaDatagram& request, const std::string& answ
     out += {static_cast<char>(s >> 24 & 0xFF), static_cast<char>(s >> 16 & 0xFF),
             static_cast<char>(s >> 8 & 0xFF), static_cast<char>(s & 0xFF)};
     return out + answer;
+}
+
+std::string controlReply(const ViscaDatagram& request, const std::string& payload) {
+    std::string out{'\x02', '\x01'};
+    out += twoBytes(payload.size());
+    const std::uint32_t s = request.sequence;
+    out += {static_cast<char>(s >> 24 & 0xFF), static_cast<char>(s >> 16 & 0xFF),
+            static_cast<char>(s >> 8 & 0xFF), static_cast<char>(s & 0xFF)};
+    return out + payload;
 }

@@ -769,7 +769,10 @@ TEST(VirtualCameraFraming, UdpDatagramForms) {
         {"01 00 01 06 00 00 01 02 81 01 04 07 00 FF", Form::Invalid, 0, 0, ""},
         {"01 11 00 03 00 00 00 01 90 41 FF", Form::Invalid, 0, 0, ""},
         {"01 20 00 01 00 00 00 01 01", Form::Invalid, 0, 0, ""},
-        {"02 00 00 01 00 00 00 01 01", Form::Invalid, 0, 0, ""},
+        {"02 00 00 01 00 00 00 01 01", Form::Control, 0x0200, 1, "01"},
+        {"02 00 00 02 00 00 00 07 0F 01", Form::Control, 0x0200, 7, "0F 01"},
+        {"02 01 00 01 00 00 00 01 01", Form::Invalid, 0, 0, ""},
+        {"02 00 00 00 00 00 00 01", Form::Invalid, 0, 0, ""},
         {"90 41 FF", Form::Invalid, 0, 0, ""},
     };
     for (const Case& c : cases) {

@@ -223,6 +223,148 @@ TEST(VirtualCameraProgram, ViscaOverUdp) {
     EXPECT_EQ(camera("get vflip"), "1");
 }
 
+// Sequence numbers over VISCA over IP, a reboot and a pulled cable, as a panel that keeps
+// driving the camera meets them.
+TEST(VirtualCameraProgram, SequenceCheckingRebootAndCablePullOverUdp) {
+    CameraUnderTest camera({"--visca", "127.0.0.1:0"});
+    ASSERT_TRUE(camera.started());
+    const sockaddr_in to = loopback(camera.port());
+    Fd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const sockaddr_in self = loopback(0);
+    ASSERT_EQ(::bind(socket.get(), reinterpret_cast<const sockaddr*>(&self), sizeof self), 0);
+    // Sends a datagram and collects the answers that come within the wait.
+    auto exchange = [&](const std::string& hex, milliseconds wait = milliseconds(300)) {
+        const std::string d = bytes(hex);
+        ::sendto(socket.get(), d.data(), d.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                 sizeof to);
+        std::vector<std::string> got;
+        const auto deadline = steady_clock::now() + wait;
+        for (;;) {
+            const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+            pollfd p{socket.get(), POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) {
+                break;
+            }
+            char buffer[2048];
+            const ssize_t n = ::recv(socket.get(), buffer, sizeof buffer, 0);
+            got.push_back(
+                viscaHex(std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)))));
+        }
+        return got;
+    };
+    const std::vector<std::string> resetDone{hx("02 01 00 01 00 00 00 00 01")};
+
+    // Off at start: any number is taken.
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 29 81 01 04 3F 02 01 FF").size(), 2u);
+    ASSERT_EQ(camera("sequence check on"), "ok");
+    EXPECT_EQ(camera("get sequence-check"), "check=1 expected=0 resets=0 errors=0");
+    // A number other than the expected one is refused with the sequence error, not applied.
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 05 81 01 04 3F 02 03 FF"),
+              std::vector<std::string>{hx("02 01 00 02 00 00 00 05 0F 01")});
+    EXPECT_EQ(camera("get lastPreset"), "1");
+    // The reset, then numbers from 0.
+    EXPECT_EQ(exchange("02 00 00 01 00 00 00 00 01"), resetDone);
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 00 81 01 04 3F 02 03 FF"),
+              (std::vector<std::string>{hx("01 11 00 03 00 00 00 00 90 41 FF"),
+                                        hx("01 11 00 03 00 00 00 00 90 51 FF")}));
+    EXPECT_EQ(exchange("01 00 00 06 00 00 00 01 81 01 04 07 00 FF").size(), 2u);
+    EXPECT_EQ(camera("get lastPreset"), "3");
+    EXPECT_EQ(camera("get sequence-check"), "check=1 expected=2 resets=1 errors=1");
+    // A control message the camera does not know.
+    EXPECT_EQ(exchange("02 00 00 01 00 00 00 07 05"),
+              std::vector<std::string>{hx("02 01 00 02 00 00 00 07 0F 02")});
+
+    // A reboot: nothing is answered while it lasts, and afterwards the old numbering is gone.
+    ASSERT_EQ(camera("reboot 600"), "ok");
+    EXPECT_EQ(camera("get link"), "rebooting=1 cable=in adapter=in");
+    EXPECT_TRUE(exchange("01 00 00 07 00 00 00 02 81 01 04 3F 02 04 FF").empty());
+    std::this_thread::sleep_for(milliseconds(500));
+    EXPECT_EQ(camera("get link"), "rebooting=0 cable=in adapter=in");
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 03 81 01 04 3F 02 04 FF"),
+              std::vector<std::string>{hx("02 01 00 02 00 00 00 03 0F 01")});
+    // After the reset the next number, whatever it is, starts the count.
+    EXPECT_EQ(exchange("02 00 00 01 00 00 00 00 01"), resetDone);
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 03 81 01 04 3F 02 04 FF").size(), 2u);
+    EXPECT_EQ(camera("get lastPreset"), "4");
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 03 81 01 04 3F 02 05 FF"),
+              std::vector<std::string>{hx("02 01 00 02 00 00 00 03 0F 01")});
+    EXPECT_EQ(camera("get sequence-check"), "check=1 expected=4 resets=2 errors=3");
+
+    // A pulled cable throws datagrams away, the reset included; plugged in, it answers again.
+    ASSERT_EQ(camera("cable pull"), "ok");
+    EXPECT_TRUE(exchange("02 00 00 01 00 00 00 00 01").empty());
+    EXPECT_TRUE(exchange("01 00 00 07 00 00 00 04 81 01 04 3F 02 05 FF").empty());
+    ASSERT_EQ(camera("cable plug"), "ok");
+    EXPECT_EQ(exchange("01 00 00 07 00 00 00 04 81 01 04 3F 02 05 FF").size(), 2u);
+    EXPECT_EQ(camera("get lastPreset"), "5");
+    EXPECT_EQ(camera("reboot 0"), "error bad arguments: reboot 0");
+    EXPECT_EQ(camera("unplug"), "error only a serial camera has an adapter to unplug");
+}
+
+TEST(VirtualCameraProgram, RebootDropsTheHcipConnectionAndRefusesUntilBack) {
+    CameraUnderTest camera({"--hcip", "127.0.0.1:0"});
+    ASSERT_TRUE(camera.started());
+    Fd first(connectTo(camera.port()));
+    ASSERT_GE(first.get(), 0);
+    ASSERT_TRUE(writeBytes(first.get(), bytes("00 09 81 01 04 3F 02 02 FF")));
+    EXPECT_EQ(viscaHex(readBytes(first.get(), 10)), hx("00 05 90 41 FF 00 05 90 51 FF"));
+    ASSERT_EQ(camera("reboot 700"), "ok");
+    EXPECT_TRUE(closedByPeer(first.get()));
+    EXPECT_LT(connectTo(camera.port()), 0);
+    EXPECT_EQ(errno, ECONNREFUSED);
+    // Back after the reboot, and it takes commands again.
+    const auto deadline = steady_clock::now() + kWait;
+    int again = -1;
+    while (again < 0 && steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(milliseconds(50));
+        again = connectTo(camera.port());
+    }
+    Fd second(again);
+    ASSERT_GE(second.get(), 0);
+    ASSERT_TRUE(writeBytes(second.get(), bytes("00 09 81 01 04 3F 02 06 FF")));
+    EXPECT_EQ(viscaHex(readBytes(second.get(), 10)), hx("00 05 90 41 FF 00 05 90 51 FF"));
+    EXPECT_EQ(camera("get lastPreset"), "6");
+}
+
+TEST(VirtualCameraProgram, SerialAdapterUnpluggedAndPluggedBack) {
+    CameraUnderTest cam({"--serial", "@ROOT/dev/ttyUSB2", "--unplugged"});
+    ASSERT_TRUE(cam.started());
+    const std::string link = cam.path("dev/ttyUSB2");
+    EXPECT_NE(cam.readyLine().find(" pty=none "), std::string::npos) << cam.readyLine();
+    EXPECT_NE(::access(link.c_str(), F_OK), 0);
+    EXPECT_EQ(cam("get link"), "rebooting=0 cable=in adapter=out");
+    auto openLine = [&link] {
+        const int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios raw{};
+        ::tcgetattr(fd, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(fd, TCSANOW, &raw);
+        return fd;
+    };
+    ASSERT_EQ(cam("plug"), "ok");
+    Fd first(openLine());
+    ASSERT_GE(first.get(), 0);
+    const std::string recall = bytes("81 01 04 3F 02 01 FF");
+    ASSERT_EQ(::write(first.get(), recall.data(), recall.size()), 7);
+    EXPECT_EQ(viscaHex(readBytes(first.get(), 6)), hx("90 41 FF 90 51 FF"));
+
+    // Unplugged: the link is gone and the line that was open is dead.
+    ASSERT_EQ(cam("unplug"), "ok");
+    EXPECT_NE(::access(link.c_str(), F_OK), 0);
+    pollfd p{first.get(), POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, static_cast<int>(kWait.count())), 1);
+    EXPECT_NE(p.revents & (POLLHUP | POLLERR), 0);
+
+    // Plugged back in: a new device under the same path.
+    ASSERT_EQ(cam("plug"), "ok");
+    Fd second(openLine());
+    ASSERT_GE(second.get(), 0);
+    const std::string recall2 = bytes("81 01 04 3F 02 02 FF");
+    ASSERT_EQ(::write(second.get(), recall2.data(), recall2.size()), 7);
+    EXPECT_EQ(viscaHex(readBytes(second.get(), 6)), hx("90 41 FF 90 51 FF"));
+    EXPECT_EQ(cam("get lastPreset"), "2");
+}
+
 TEST(VirtualCameraProgram, SerialLineAndCleanStop) {
     EXPECT_FALSE(CameraUnderTest({"--serial", ""}).started());  // a line needs a path
 
