@@ -255,6 +255,7 @@ void mainControl::createWorkers() {
         zek710aTcpsocket[slot] = new QTcpSocket(this);
         viscaUdpSockets[slot] = new QUdpSocket(this);
     }
+    watchCameraSockets();
     viscaUdpSocketsRcv = new QUdpSocket(this);
     viscaUdpSocketsRcv->bind(QHostAddress::Any, 52381,
                              QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
@@ -389,6 +390,11 @@ int mainControl::sysInit() {
         emit screenSaverChanged(screenSaverMin);
     }
     runRobin = true;
+    // Network cameras that drop out are connected again in the background; in test mode no
+    // camera hears from the panel.
+    if (!testmode) {
+        startCameraLinkSupervisor();
+    }
     qDebug() << "End of SysInit()";
     return 1;
 }

@@ -415,6 +415,9 @@ signals:
     void refreshListCameraMapping(QStringList camHostname, QStringList camIPAddr, int camcount,
                                   QList<int> map);
     void cameraConnectState(int index, QString msg, int time);
+    // Network camera cameraIndex (1-based) went down (its connection was lost, or it stopped
+    // answering) or is back. The camera page shows a down camera's tile as disconnected.
+    void cameraLinkChanged(int cameraIndex, bool up);
     void refreshSwitcher(bool conn);
     // For the screens' shared dialogs: the busy indicator, the progress dialog, and the number of
     // tally channels of the switcher.
@@ -459,8 +462,38 @@ private:
     // Sends by the on-screen routing rule: queued when the on-screen camera is the control
     // camera, else written at once.
     void routeToOnScreen(const QByteArray& message);
-    // Raises the unreachable message for camera n and stops the round robin.
+    // Raises the unreachable message for camera n and stops the round robin; once per loss of a
+    // camera that has an address (see cameraLinks.cpp).
     void raiseUnreachable(int cameraNumber);
+
+    // Network cameras that come back by themselves (cameraLinks.cpp). GUI thread only.
+    // Watches every camera socket; called once the sockets exist.
+    void watchCameraSockets();
+    // Starts the background reconnect (sysInit, not in test mode).
+    void startCameraLinkSupervisor();
+    // One pass over the table: starts, ends and judges connection attempts.
+    void superviseCameraLinks();
+    // Whether slot holds an HCIP camera the panel keeps connected.
+    bool keepsConnected(int slot) const;
+    void setCameraDown(int slot, bool down);
+    // Sends one VISCA message to a camera driven over UDP, by its protocol: with the header, a
+    // sequence reset goes first when the camera is first used, answered with a sequence error,
+    // or answered nothing the last time. Returns the answers; sent says whether it went out.
+    QByteArray sendOverViscaUdp(int slot, const QByteArray& visca, bool& sent);
+    void sendViscaSequenceReset(int slot);
+    struct cameraLink {
+        bool down = false;
+        bool attempting = false;
+        int failures = 0;
+        std::chrono::steady_clock::time_point nextAttempt{};
+        std::chrono::steady_clock::time_point attemptEnds{};
+        // The unreachable message was shown for this loss.
+        bool unreachableShown = false;
+        // VISCA over IP: a sequence reset goes out before the next message.
+        bool viscaResetDue = true;
+    };
+    std::array<cameraLink, kCameraSlots> cameraLinks{};
+    QTimer* cameraLinkSupervisor = nullptr;
     // Writes an HCIP message on slot's TCP socket and collects the answer (empty when none).
     QByteArray hcipExchange(int slot, const QByteArray& message, int minimumAnswer);
     void connectNetworkSlot(int slot, const orb_camera_info& record);

@@ -1,5 +1,7 @@
 #include "panelState.h"
 
+#include <chrono>
+
 hcip_device_info cameraTable::device(int slot) const {
     if (slot < 0 || slot >= kCameraSlots) {
         return {};
@@ -93,6 +95,47 @@ constexpr int kIdle = kLedIdle, kActive = kLedActive;
 void setKeyLed(int key, int colour) {
     std::lock_guard<std::mutex> lock(ledMapMutex);
     setKeyLedLocked(key, colour);
+}
+
+std::array<std::atomic<bool>, kUsedCameraSlots> cameraLinkDown{};
+
+std::string withDownCameraKeys(std::string map, const std::array<bool, kUsedCameraSlots>& down,
+                               bool cameraShiftOn, bool darkPhase) {
+    constexpr int kFirstCameraKey = 21;
+    constexpr int kCameraKeys = 12;
+    if (!darkPhase) {
+        return map;
+    }
+    for (int i = 0; i < kCameraKeys; ++i) {
+        const int key = kFirstCameraKey + i;
+        const int camera = (cameraShiftOn ? 13 : 1) + i;
+        if (!down[static_cast<std::size_t>(camera - 1)] ||
+            static_cast<std::size_t>(key / 2) >= map.size()) {
+            continue;
+        }
+        auto byte = static_cast<unsigned char>(map[static_cast<std::size_t>(key / 2)]);
+        byte = key % 2 == 0 ? static_cast<unsigned char>(byte & 0x0F)
+                            : static_cast<unsigned char>(byte & 0xF0);
+        map[static_cast<std::size_t>(key / 2)] = static_cast<char>(byte);
+    }
+    return map;
+}
+
+std::string keyLedsAsShown() {
+    std::array<bool, kUsedCameraSlots> down{};
+    bool any = false;
+    for (std::size_t i = 0; i < down.size(); ++i) {
+        down[i] = cameraLinkDown[i];
+        any = any || down[i];
+    }
+    std::string map = liveLedMap();
+    if (!any) {
+        return map;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count();
+    return withDownCameraKeys(std::move(map), down, camShift, (ms / 500) % 2 == 1);
 }
 
 void applyControlCameraRules(const orb_camera_info& record, int reportedSpeed) {

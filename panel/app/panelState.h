@@ -141,6 +141,18 @@ std::string liveLedMap();
 // Sets the colour of key k in the live map (high nibble for even k).
 void setKeyLed(int key, int colour);
 
+// Per camera number − 1: the panel has lost the camera's network connection (or the camera
+// stopped answering) and waits for it to come back. Written by the GUI thread, read by the key
+// thread for the camera keys.
+extern std::array<std::atomic<bool>, kUsedCameraSlots> cameraLinkDown;
+// The LED map as the MCU is to show it: the camera key of a camera that is down blinks, lit in
+// its colour of the map in one half second and off (colour 0) in the next; darkPhase says which
+// half this is. Camera keys 21 to 32 show cameras 1 to 12, or 13 to 24 with camera shift.
+std::string withDownCameraKeys(std::string map, const std::array<bool, kUsedCameraSlots>& down,
+                               bool cameraShiftOn, bool darkPhase);
+// The live map with the down cameras' keys as they are to be shown now.
+std::string keyLedsAsShown();
+
 // After a status block of the control camera, parsed into record: the speed mode the block
 // reported (byte 13; only 1, 2, 3 count, anything else leaves the panel's speed mode as it is)
 // becomes the panel's, and the mode flags and their key LEDs follow the camera.

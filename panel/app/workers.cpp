@@ -104,7 +104,7 @@ int keyWorker::rollingKeyStates() {
             continue;
         }
         // One status exchange per pass: the MCU lights the live map and returns the controls.
-        writeKeyBoard(&my_serial_stream, liveLedMap());
+        writeKeyBoard(&my_serial_stream, keyLedsAsShown());
         dispatch.pass(g_HardwareState.get());
     }
     return 0;

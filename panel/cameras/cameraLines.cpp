@@ -2,7 +2,13 @@
 
 #include <QDebug>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include <array>
 
 #include <exception>
 
@@ -77,6 +83,19 @@ bool openCameraLine(LibSerial::SerialStream& line, int cameraNumber, const seria
 void closeCameraLine(LibSerial::SerialStream& line) {
     try {
         if (line.IsOpen()) {
+            // A line whose adapter was pulled out refuses every terminal call, and the library
+            // restores the line's settings on close from a destructor, where its exception would
+            // end the program. A stand-in terminal takes the descriptor's place, so the restore
+            // and the close go through.
+            const int fd = line.GetFileDescriptor();
+            termios probe{};
+            if (fd >= 0 && ::tcgetattr(fd, &probe) != 0) {
+                const int standIn = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+                if (standIn >= 0) {
+                    ::dup3(standIn, fd, O_CLOEXEC);
+                    ::close(standIn);
+                }
+            }
             line.Close();
         }
     } catch (const std::exception&) {
@@ -116,4 +135,55 @@ QByteArray readAvailable(LibSerial::SerialStream& line) {
     }
     line.clear();
     return answer;
+}
+
+namespace {
+
+// Under cameraLinesMutex, like the lines themselves.
+std::array<serial_port_info, 8> lineSettings{};
+
+}  // namespace
+
+void rememberLineSettings(int cameraNumber, const serial_port_info& info) {
+    if (cameraNumber >= 1 && cameraNumber <= static_cast<int>(lineSettings.size())) {
+        lineSettings[static_cast<std::size_t>(cameraNumber - 1)] = info;
+    }
+}
+
+serial_port_info savedLineSettings(int cameraNumber) {
+    if (cameraNumber >= 1 && cameraNumber <= static_cast<int>(lineSettings.size())) {
+        return lineSettings[static_cast<std::size_t>(cameraNumber - 1)];
+    }
+    return {};
+}
+
+bool followHotPlug(LibSerial::SerialStream& line, int cameraNumber) {
+    if (cameraNumber < 1 || cameraNumber > static_cast<int>(lineSettings.size())) {
+        return false;
+    }
+    const std::string device =
+        platform::resolvePath(serialCameraDevice(cameraNumber).toStdString());
+    struct stat present {};
+    const bool there = ::stat(device.c_str(), &present) == 0;
+    if (line.IsOpen()) {
+        struct stat opened {};
+        bool same = false;
+        try {
+            same = there && ::fstat(line.GetFileDescriptor(), &opened) == 0 &&
+                   opened.st_rdev == present.st_rdev;
+        } catch (const std::exception&) {
+        }
+        if (same) {
+            return true;
+        }
+        qDebug().noquote() << "camera line" << QString::fromStdString(device)
+                           << (there ? "is another device now; reopening it" : "has gone");
+        closeCameraLine(line);
+    }
+    if (!there) {
+        return false;
+    }
+    qDebug().noquote() << "camera line" << QString::fromStdString(device)
+                       << "is there; opening it with its saved settings";
+    return openCameraLine(line, cameraNumber, savedLineSettings(cameraNumber));
 }

@@ -18,3 +18,14 @@ void closeCameraLine(LibSerial::SerialStream& line);
 bool writeCameraLine(LibSerial::SerialStream& line, const QByteArray& message);
 // Every byte available now; nothing on a closed line.
 QByteArray readAvailable(LibSerial::SerialStream& line);
+
+// The settings saved for line cameraNumber (1..8), as the serial scan read them from the
+// settings file; 38400 8N1 before the first scan. Callers hold cameraLinesMutex.
+void rememberLineSettings(int cameraNumber, const serial_port_info& info);
+serial_port_info savedLineSettings(int cameraNumber);
+
+// USB serial adapters come and go while the panel runs. Before a line is used: a line whose
+// device has gone is closed, and a line whose device is there but not open (it appeared, or
+// came back as another device) is opened with the line's saved settings. Returns whether the
+// line is open on its device now. Callers hold cameraLinesMutex.
+bool followHotPlug(LibSerial::SerialStream& line, int cameraNumber);

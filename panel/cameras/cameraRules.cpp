@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
+
 QString unreachableMessage(int cameraNumber, const QString& cameraAddress,
                            const QString& panelAddress) {
     const QString n = QString::number(cameraNumber);
@@ -119,4 +121,12 @@ void moveNetworkRecords(std::array<hcip_device_info, kCameraSlots>& table, bool 
 
 QString serialCameraDevice(int cameraNumber) {
     return QStringLiteral("/dev/ttyUSB%1").arg(cameraNumber - 1);
+}
+
+std::chrono::milliseconds reconnectDelay(int failedAttempts) {
+    std::chrono::milliseconds delay = kReconnectFirstDelay;
+    for (int i = 0; i < failedAttempts && delay < kReconnectLongestDelay; ++i) {
+        delay *= 2;
+    }
+    return std::min(delay, kReconnectLongestDelay);
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
 
 #include "cameraRecords.h"
 
@@ -35,3 +36,11 @@ inline int networkCameraSlot(int i, bool serialOn) {
 
 // "/dev/ttyUSB0" .. "/dev/ttyUSB7" for cameras 1 to 8, before path resolution.
 QString serialCameraDevice(int cameraNumber);
+
+// A network camera whose connection dropped is tried again in the background: the first attempt
+// kReconnectFirstDelay after the loss, each failed attempt doubling the wait up to
+// kReconnectLongestDelay, so a camera that stays away costs one connection attempt every few
+// seconds and one that comes back is found within that time.
+constexpr std::chrono::milliseconds kReconnectFirstDelay{250};
+constexpr std::chrono::milliseconds kReconnectLongestDelay{4000};
+std::chrono::milliseconds reconnectDelay(int failedAttempts);

@@ -61,6 +61,29 @@ QByteArray answerWithin(QAbstractSocket* socket, std::chrono::milliseconds wait)
     return answer + socket->readAll();
 }
 
+// The datagrams a VISCA-over-IP camera sends within the wait, each whole.
+QList<QByteArray> datagramsWithin(QUdpSocket* socket, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    QList<QByteArray> datagrams;
+    for (;;) {
+        while (socket->hasPendingDatagrams()) {
+            datagrams.append(socket->receiveDatagram().data());
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        if (!socket->waitForReadyRead(static_cast<int>(left.count()))) {
+            std::this_thread::sleep_until(deadline);
+        }
+    }
+    while (socket->hasPendingDatagrams()) {
+        datagrams.append(socket->receiveDatagram().data());
+    }
+    return datagrams;
+}
+
 // Reads what the socket has now and what arrives within the wait.
 QByteArray readAnswer(QAbstractSocket* socket, bool waitForData) {
     if (waitForData && socket->bytesAvailable() == 0) {
@@ -80,11 +103,21 @@ void mainControl::routeToOnScreen(const QByteArray& message) {
 }
 
 void mainControl::raiseUnreachable(int cameraNumber) {
-    const QString address = cameraDevice.camera(slotOf(cameraNumber)).hcipnetwork.ipadd;
+    const int slot = slotOf(cameraNumber);
+    const QString address = cameraDevice.camera(slot).hcipnetwork.ipadd;
+    // Once per loss: after the operator confirmed it, a camera that is still down shows it on
+    // its tile and key while the panel connects it again in the background, and the round robin
+    // goes on (its command waits in the queue) instead of stopping at every step.
+    if (!address.isEmpty() && cameraLinks[slot].unreachableShown) {
+        return;
+    }
     const QString message =
         unreachableMessage(cameraNumber, address, udpsocketBindAddress.toString());
     camStatusCounter = 0;
     runRobin = false;
+    if (!address.isEmpty()) {
+        cameraLinks[slot].unreachableShown = true;
+    }
     emit cameraConnectState(cameraNumber, message, 10);
 }
 
@@ -228,39 +261,103 @@ void mainControl::tcpCommand() {
     }
 }
 
-// Sends one message to a network camera over the transport its record names. Returns what the
-// camera answered within the waits (nothing for a socket that is not connected).
-static QByteArray sendOverViscaUdp(QUdpSocket* socket, int slot, const QByteArray& visca,
-                                   bool& sent) {
+void mainControl::sendViscaSequenceReset(int slot) {
+    QUdpSocket* socket = viscaUdpSockets[slot];
+    // The camera takes the number of the next message as the start of its count again, so the
+    // panel goes on with its own (saved) numbering.
+    socket->write(visca::viscaOverIpSequenceReset());
+    cameraLinks[slot].viscaResetDue = false;
+    qDebug() << "camera" << slot + 1 << "VISCA over IP sequence reset before number"
+             << cameraDevice.camera(slot).viscaSerial;
+}
+
+// Sends one message to a camera driven by VISCA over UDP. Returns what the camera answered
+// within the waits (nothing for a socket that is not connected).
+QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bool& sent) {
     sent = false;
+    QUdpSocket* socket = viscaUdpSockets[slot];
     if (socket->state() != QAbstractSocket::ConnectedState) {
         return {};
     }
-    const orb_camera_info record = cameraDevice.camera(slot);
-    QByteArray datagram;
-    qint64 sequence = record.viscaSerial;
-    if (record.protocolIndex == protocolViscaOverIp) {
-        datagram = visca::viscaOverIpEnvelope(visca, sequence);
-        ++sequence;
-        cameraDevice.update(slot, [sequence](orb_camera_info& r) { r.viscaSerial = sequence; });
-    } else {
-        datagram = visca;
+    cameraLink& link = cameraLinks[slot];
+    const bool withHeader = cameraDevice.camera(slot).protocolIndex == protocolViscaOverIp;
+    // Answers that came after the last wait: a late answer still says the camera is there, and
+    // a sequence error among them asks for a reset.
+    bool answered = false;
+    for (const QByteArray& late : datagramsWithin(socket, std::chrono::milliseconds(0))) {
+        answered = true;
+        if (withHeader &&
+            visca::classifyViscaOverIpAnswer(late) == visca::viscaOverIpAnswer::sequenceError) {
+            link.viscaResetDue = true;
+        }
     }
-    if (!visca::passesDuplicateRule(datagram, cmdPrev.get(),
-                                    visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
-        qDebug() << "Same Command";
-        camStatusCounter = 0;
-        return {};
+    if (answered && link.down) {
+        link.viscaResetDue = link.viscaResetDue || withHeader;
+        setCameraDown(slot, false);
     }
-    cmdPrev.set(datagram);
-    socket->readAll();
-    socket->write(datagram);
-    sent = true;
-    // Saved for every camera driven by VISCA, whatever its protocol: only the header protocol
-    // moves the number on, but the saved list always holds the camera's present one.
-    saveSetting("ViscaSerial", record.hcipnetwork.ipadd, sequence);
-    socket->waitForBytesWritten(kWriteWaitMs);
-    return answerWithin(socket, kAnswerSettle);
+    QByteArray answer;
+    // A reset and a resend at most once: a camera that refuses the number right after a reset
+    // is left for the next message.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (withHeader && link.viscaResetDue) {
+            sendViscaSequenceReset(slot);
+        }
+        const orb_camera_info record = cameraDevice.camera(slot);
+        QByteArray datagram;
+        qint64 sequence = record.viscaSerial;
+        if (withHeader) {
+            datagram = visca::viscaOverIpEnvelope(message, sequence);
+            ++sequence;
+            cameraDevice.update(slot, [sequence](orb_camera_info& r) { r.viscaSerial = sequence; });
+        } else {
+            datagram = message;
+        }
+        if (attempt == 0 &&
+            !visca::passesDuplicateRule(datagram, cmdPrev.get(),
+                                        visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
+            qDebug() << "Same Command";
+            camStatusCounter = 0;
+            return {};
+        }
+        cmdPrev.set(datagram);
+        socket->write(datagram);
+        sent = true;
+        // Saved for every camera driven by VISCA, whatever its protocol: only the header
+        // protocol moves the number on, but the saved list always holds the camera's present
+        // one.
+        saveSetting("ViscaSerial", record.hcipnetwork.ipadd, sequence);
+        socket->waitForBytesWritten(kWriteWaitMs);
+        const QList<QByteArray> datagrams = datagramsWithin(socket, kAnswerSettle);
+        answer.clear();
+        bool refusedNumber = false;
+        for (const QByteArray& d : datagrams) {
+            answer += d;
+            if (withHeader &&
+                visca::classifyViscaOverIpAnswer(d) == visca::viscaOverIpAnswer::sequenceError) {
+                refusedNumber = true;
+            }
+        }
+        if (datagrams.isEmpty()) {
+            // Silent: it may have rebooted or lost its cable; when it answers again it may
+            // expect numbers from 0, so the next message goes after a reset.
+            if (!link.down) {
+                qDebug() << "camera" << slot + 1 << record.hcipnetwork.ipadd << "does not answer";
+            }
+            link.viscaResetDue = link.viscaResetDue || withHeader;
+            setCameraDown(slot, true);
+            break;
+        }
+        setCameraDown(slot, false);
+        if (!refusedNumber) {
+            break;
+        }
+        qDebug() << "camera" << slot + 1 << "refused sequence number" << sequence - 1;
+        link.viscaResetDue = true;
+        if (attempt == 1) {
+            break;
+        }
+    }
+    return answer;
 }
 
 void mainControl::viscaCommand() {
@@ -281,7 +378,7 @@ void mainControl::viscaCommandFor(int control) {
         return;
     }
     bool sent = false;
-    const QByteArray answer = sendOverViscaUdp(viscaUdpSockets[slot], slot, block, sent);
+    const QByteArray answer = sendOverViscaUdp(slot, block, sent);
     if (sent && answer.size() >= 3) {
         camStatusCounter = 0;
     }
@@ -301,6 +398,7 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
             camOnScreenHolds = onScreen;
         }
         prevScreen = onScreen;
+        followHotPlug(camOnScreen, onScreen);
         writeCameraLine(camOnScreen, buf);
         sleepMs(50);
         readAvailable(camOnScreen);
@@ -311,7 +409,7 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
     if (record.useVisca) {
         qDebug() << "sendOnScreenCommand currentOnScreenSocket" << slot << record.hcipnetwork.ipadd;
         bool sent = false;
-        sendOverViscaUdp(viscaUdpSockets[slot], slot, buf, sent);
+        sendOverViscaUdp(slot, buf, sent);
         return 0;
     }
     qDebug() << "sendOnScreenCommand currentOnScreenSocket" << slot << record.hcipnetwork.ipadd;
@@ -338,7 +436,7 @@ void mainControl::taskCommand(int cameraNum, QByteArray* cmdBuf) {
     if (cameraDevice.camera(slot).useVisca) {
         // The given command goes to the given camera over its own transport.
         bool sent = false;
-        sendOverViscaUdp(viscaUdpSockets[slot], slot, *cmdBuf, sent);
+        sendOverViscaUdp(slot, *cmdBuf, sent);
         camStatusCounter = 0;
         return;
     }
@@ -476,6 +574,7 @@ void mainControl::scanSerialPorts() {
         QString model;
         {
             std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            rememberLineSettings(j + 1, info);
             openCameraLine(camScanner, j + 1, info);
             sleepMs(30);
             writeCameraLine(camScanner, visca::cmdVersion());

@@ -103,6 +103,7 @@ commandWorker::pace commandWorker::step() {
                 QByteArray answer;
                 {
                     std::lock_guard<std::mutex> lock(cameraLinesMutex);
+                    followHotPlug(camControl, camControlHolds);
                     answer = lineExchange(camControl, visca::camStatusInquiry(), 50);
                 }
                 sleepMs(30);
@@ -122,6 +123,7 @@ commandWorker::pace commandWorker::step() {
                 {
                     std::lock_guard<std::mutex> lock(cameraLinesMutex);
                     LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
+                    followHotPlug(line, onScreen == control ? camControlHolds : camOnScreenHolds);
                     answer = lineExchange(line, visca::camStatusInquiry(), 50);
                 }
                 sleepMs(30);
@@ -140,6 +142,7 @@ commandWorker::pace commandWorker::step() {
                 {
                     std::lock_guard<std::mutex> lock(cameraLinesMutex);
                     LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
+                    followHotPlug(line, onScreen == control ? camControlHolds : camOnScreenHolds);
                     answer =
                         lineExchange(line, shutter ? visca::cmdShutter() : visca::cmdGain(), 50);
                 }
@@ -174,6 +177,7 @@ commandWorker::pace commandWorker::step() {
         }
         cmdPrev.set(message);
         std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        followHotPlug(camControl, camControlHolds);
         lineExchange(camControl, message, 50);
     } else if (scan != 0) {
         requestNetworkStep();

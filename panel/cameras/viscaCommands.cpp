@@ -161,6 +161,36 @@ QByteArray viscaOverIpEnvelope(const QByteArray& message, qint64 sequence) {
            message;
 }
 
+QByteArray viscaOverIpSequenceReset() {
+    return bytes({0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01});
+}
+
+viscaOverIpAnswer classifyViscaOverIpAnswer(const QByteArray& datagram) {
+    constexpr int kHeader = 8;
+    if (datagram.size() < kHeader) {
+        return viscaOverIpAnswer::malformed;
+    }
+    const auto at = [&datagram](int i) { return static_cast<quint8>(datagram[i]); };
+    const int type = at(0) << 8 | at(1);
+    const int length = at(2) << 8 | at(3);
+    if (length != datagram.size() - kHeader) {
+        return viscaOverIpAnswer::malformed;
+    }
+    if (type == 0x0111) {
+        return viscaOverIpAnswer::reply;
+    }
+    if (type != 0x0201) {
+        return viscaOverIpAnswer::otherType;
+    }
+    if (length == 1 && at(kHeader) == 0x01) {
+        return viscaOverIpAnswer::resetAcknowledged;
+    }
+    if (length == 2 && at(kHeader) == 0x0F && at(kHeader + 1) == 0x01) {
+        return viscaOverIpAnswer::sequenceError;
+    }
+    return viscaOverIpAnswer::otherControlError;
+}
+
 QByteArray hcipAnswerBody(const QByteArray& received) {
     QByteArray body = received;
     body.remove(0, 2);

@@ -69,6 +69,23 @@ QByteArray viscaOverIpEnvelope(const QByteArray& message, qint64 sequence);
 // is not checked against what arrived; the answer's own length rules decide whether it is used.
 QByteArray hcipAnswerBody(const QByteArray& received);
 
+// VISCA over IP control message that resets the camera's sequence count: 02 00 (control
+// command), 00 01 (one payload byte), sequence 00 00 00 00, payload 01 (reset). A camera that
+// rebooted counts from 0 while the panel goes on from its saved number; after this message the
+// camera takes the number of the next message as its new start.
+QByteArray viscaOverIpSequenceReset();
+
+// What a datagram from a VISCA-over-IP camera says about the session.
+enum class viscaOverIpAnswer {
+    malformed,          // not a header-carrying datagram (short, or a length that does not fit)
+    reply,              // a VISCA reply (01 11): the camera took the message
+    resetAcknowledged,  // control reply 02 01 with payload 01
+    sequenceError,      // control reply 02 01 with payload 0F 01: the number was not expected
+    otherControlError,  // control reply 02 01 with payload 0F 02 or anything else
+    otherType,          // a well-formed datagram of another payload type
+};
+viscaOverIpAnswer classifyViscaOverIpAnswer(const QByteArray& datagram);
+
 // Length of a status block answer; any other length is dropped whole.
 constexpr int kStatusAnswerLength = 15;
 

@@ -106,6 +106,9 @@ void resetPanelProcessState() {
     for (std::atomic<bool>& flag : noMoreWarning) {
         flag = false;
     }
+    for (std::atomic<bool>& flag : cameraLinkDown) {
+        flag = false;
+    }
     setRotaryDevicePath(QString());
     setSystemNetwork(systemNetSettings{});
 

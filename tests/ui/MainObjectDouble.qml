@@ -80,6 +80,7 @@ QtObject {
     signal refreshTallyGreen(int index)
     signal refreshCameraList(int index)
     signal refreshCameraExist(int cameraIndex, bool exist)
+    signal cameraLinkChanged(int cameraIndex, bool up)
     signal refreshCameraNetConfig(string ipAddr, bool dhcpMode, string hostName, string modelname,
                                   string macAddr, string maskAddr, string gateAddr, string primDns,
                                   string secDns)

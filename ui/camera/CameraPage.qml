@@ -32,6 +32,15 @@ Item {
     // The tile shown selected: the application's on-screen camera as last reported.
     property int currentOnScreen: 1
     property var connectedList: []
+    // Cameras whose network connection is lost while the application connects them again; their
+    // tiles show the disconnected picture until they are back.
+    property var linkDownList: []
+    readonly property var tileConnectedList: {
+        var list = []
+        for (var i = 0; i < connectedList.length; ++i)
+            list.push(connectedList[i] === true && linkDownList[i] !== true)
+        return list
+    }
     property alias currentPageIndex: pages.currentIndex
     readonly property alias statusScreen: cameraInfo
     readonly property alias videoSettingsScreen: videoSettings
@@ -260,6 +269,13 @@ Item {
     Connections {
         target: mainObject
         function onRefreshCameraList(index) { page.currentOnScreen = index }
+        function onCameraLinkChanged(cameraIndex, up) {
+            if (cameraIndex < 1 || cameraIndex > 24)
+                return
+            var list = page.linkDownList.slice()
+            list[cameraIndex - 1] = !up
+            page.linkDownList = list
+        }
         function onRefreshCameraExist(cameraIndex, exist) {
             // The poll repeats every answer each second; only a change is worth a relayout.
             if (cameraIndex < 1 || cameraIndex > 24 || page.connectedList[cameraIndex - 1] === exist)
@@ -344,7 +360,7 @@ Item {
                 visible: pages.currentIndex === index
                 pageIndex: index
                 currentOnScreen: page.currentOnScreen
-                connectedList: page.connectedList
+                connectedList: page.tileConnectedList
                 presetsShown: visible
                 onCameraTouched: page.openStatus(tile)
                 onNetworkPressed: page.openConnection(tile)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -66,5 +67,25 @@ INSTANTIATE_TEST_SUITE_P(
         speedCase{1, 1, "11 21 11 11 21 12 21 aa aa aa a9 99 99 99 99 99 91 11 11 11"},
         speedCase{2, 2, "12 11 11 11 21 12 21 aa aa aa a9 99 99 99 99 99 91 11 11 11"},
         speedCase{3, 3, "21 11 11 11 21 12 21 aa aa aa a9 99 99 99 99 99 91 11 11 11"}));
+
+// The camera keys of cameras that are down blink: in the dark half their LED is off, every
+// other key and the lit half keep the map's colours.
+TEST(DownCameraKeys, BlinkOnlyTheKeysOfDownCameras) {
+    // Keys 21..32 are the low nibble of byte 10 up to the low nibble of byte 16.
+    const std::string map = bytesOf("11111111111111aaaaaaa9999999999991111111");
+    std::array<bool, kUsedCameraSlots> down{};
+    EXPECT_EQ(hexOf(withDownCameraKeys(map, down, false, true)), hexOf(map));
+    down[0] = true;   // camera 1: key 21
+    down[1] = true;   // camera 2: key 22
+    down[11] = true;  // camera 12: key 32
+    down[12] = true;  // camera 13: key 21 with camera shift
+    EXPECT_EQ(hexOf(withDownCameraKeys(map, down, false, false)), hexOf(map));
+    EXPECT_EQ(hexOf(withDownCameraKeys(map, down, false, true)),
+              "11 11 11 11 11 11 11 aa aa aa a0 09 99 99 99 99 01 11 11 11");
+    EXPECT_EQ(hexOf(withDownCameraKeys(map, down, true, true)),
+              "11 11 11 11 11 11 11 aa aa aa a0 99 99 99 99 99 91 11 11 11");
+    // A short map loses nothing and gains nothing.
+    EXPECT_EQ(hexOf(withDownCameraKeys(bytesOf("1111"), down, false, true)), "11 11");
+}
 
 }  // namespace

@@ -55,4 +55,13 @@ TEST(SerialInfoText, EveryCodeAndUnknownOnes) {
     EXPECT_EQ(t.flowControl, "None");
 }
 
+TEST(CameraReconnect, BackOffDoublesToItsLimit) {
+    const int expectedMs[] = {250, 500, 1000, 2000, 4000, 4000, 4000};
+    for (int failures = 0; failures < 7; ++failures) {
+        EXPECT_EQ(reconnectDelay(failures).count(), expectedMs[failures]) << failures;
+    }
+    EXPECT_EQ(reconnectDelay(1000000).count(), 4000);
+    EXPECT_EQ(reconnectDelay(-3).count(), 250);
+}
+
 }  // namespace

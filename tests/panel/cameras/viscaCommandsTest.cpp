@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 
 namespace {
@@ -182,6 +183,47 @@ TEST(ViscaPictureFormats, NamesOfTheOfferedCodes) {
     EXPECT_EQ(pictureFormatName(2), "1080p29.97");
     EXPECT_EQ(pictureFormatName(30), "2160p25");
     EXPECT_EQ(pictureFormatName(3), "");
+}
+
+// The sequence reset of VISCA over IP, and what a camera's datagrams say about the session.
+TEST(ViscaOverIpSession, ResetBytes) {
+    EXPECT_EQ(viscaOverIpSequenceReset().toHex(' ').toStdString(), "02 00 00 01 00 00 00 00 01");
+}
+
+TEST(ViscaOverIpSession, AnswersClassified) {
+    const struct {
+        const char* datagram;
+        viscaOverIpAnswer expected;
+    } rows[] = {
+        {"01 11 00 03 00 00 00 29 90 41 FF", viscaOverIpAnswer::reply},
+        {"01 11 00 03 00 00 00 29 90 60 02 FF",
+         viscaOverIpAnswer::malformed},  // length 3, 4 follow
+        {"02 01 00 01 00 00 00 00 01", viscaOverIpAnswer::resetAcknowledged},
+        {"02 01 00 02 00 00 00 05 0F 01", viscaOverIpAnswer::sequenceError},
+        {"02 01 00 02 FF FF FF FF 0F 01", viscaOverIpAnswer::sequenceError},
+        {"02 01 00 02 00 00 00 05 0F 02", viscaOverIpAnswer::otherControlError},
+        {"02 01 00 01 00 00 00 00 0F", viscaOverIpAnswer::otherControlError},
+        {"02 00 00 01 00 00 00 00 01", viscaOverIpAnswer::otherType},  // a request, not a reply
+        {"01 00 00 01 00 00 00 00 01", viscaOverIpAnswer::otherType},
+        {"02 01 00 02 00 00 00 05 0F", viscaOverIpAnswer::malformed},
+        {"02 01 00 00 00 00 00", viscaOverIpAnswer::malformed},
+        {"90 41 FF", viscaOverIpAnswer::malformed},  // bare VISCA
+        {"", viscaOverIpAnswer::malformed},
+        {"02 01 FF FF 00 00 00 00 0F 01", viscaOverIpAnswer::malformed},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(classifyViscaOverIpAnswer(hex(row.datagram)), row.expected) << row.datagram;
+    }
+    // Random bytes of every length up to well past a header: any verdict, never a bad read.
+    std::uint32_t state = 12345;
+    for (int length = 0; length < 600; ++length) {
+        QByteArray noise(length, '\0');
+        for (char& c : noise) {
+            state = state * 1103515245u + 12345u;
+            c = static_cast<char>(state >> 16);
+        }
+        classifyViscaOverIpAnswer(noise);
+    }
 }
 
 }  // namespace

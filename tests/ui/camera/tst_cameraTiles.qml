@@ -171,6 +171,28 @@ TestCase {
         verify(!last.connected)
     }
 
+    function test_aCameraThatIsDownShowsDisconnectedUntilItIsBack() {
+        var page = makePage()
+        var ten = tileOf(page, 2, 4)
+        mainObject.refreshCameraExist(10, true)
+        mainObject.refreshCameraList(10)
+        compare(ten.camSource, "qrc:/images/img_bg_select_camera_list.png")
+        mainObject.cameraLinkChanged(10, false)
+        verify(!ten.connected)
+        compare(ten.camSource, "qrc:/images/img_disconnect_camera_list.png")
+        // The existence poll repeats that the camera exists; the tile stays down.
+        mainObject.refreshCameraExist(10, true)
+        compare(ten.camSource, "qrc:/images/img_disconnect_camera_list.png")
+        verify(tileOf(page, 2, 3).camSource !== "qrc:/images/img_bg_select_camera_list.png")
+        mainObject.cameraLinkChanged(10, true)
+        verify(ten.connected)
+        compare(ten.camSource, "qrc:/images/img_bg_select_camera_list.png")
+        // Out of range changes nothing.
+        mainObject.cameraLinkChanged(0, false)
+        mainObject.cameraLinkChanged(25, false)
+        verify(ten.connected)
+    }
+
     function test_presetBadgesOnShownPageOnly() {
         var page = makePage()
         mainObject.cam2PstNumber = 5
