@@ -48,7 +48,11 @@ bash scripts/install-deps.sh --cross "$arch"
 
 # libserial-dev is not multiarch: the board's library comes from libserial1:ARCH, and its
 # pkg-config file and link-time name are staged here, pointing at that library.
-staging=$PWD/$build_dir/cross-staging
+case "$build_dir" in
+  /*) ;;
+  *) build_dir=$PWD/$build_dir ;;
+esac
+staging=$build_dir/cross-staging
 mkdir -p "$staging/pkgconfig" "$staging/lib"
 library=$(ls /usr/lib/"$triplet"/libserial.so.1* 2>/dev/null | head -n 1)
 if [ -z "$library" ]; then
