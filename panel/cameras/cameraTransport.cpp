@@ -39,12 +39,13 @@ int slotOf(int cameraNumber) {
     return std::clamp(cameraNumber - 1, 0, kCameraSlots - 1);
 }
 
-// Waits out the answer time after a write and returns everything that arrived in it. A socket of
-// the GUI thread only fills its buffer when it is told to look at the network, which a plain
+// Waits out the answer time after a write, handing what arrives to take() as it comes. A socket
+// of the GUI thread only fills its buffer when it is told to look at the network, which a plain
 // sleep never does: reading after a sleep would find nothing, however much the camera sent.
-QByteArray answerWithin(QAbstractSocket* socket, std::chrono::milliseconds wait) {
+template <typename Take>
+void collectWithin(QAbstractSocket* socket, std::chrono::milliseconds wait, Take take) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    QByteArray answer = socket->readAll();
+    take();
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -52,35 +53,30 @@ QByteArray answerWithin(QAbstractSocket* socket, std::chrono::milliseconds wait)
             break;
         }
         if (!socket->waitForReadyRead(static_cast<int>(left.count()))) {
-            // Closed or broken: nothing more can come; the step still takes its time.
+            // Nothing more, or closed or broken: the step still takes its time.
             std::this_thread::sleep_until(deadline);
             break;
         }
-        answer += socket->readAll();
+        take();
     }
-    return answer + socket->readAll();
+    take();
+}
+
+// Everything that arrived within the wait.
+QByteArray answerWithin(QAbstractSocket* socket, std::chrono::milliseconds wait) {
+    QByteArray answer;
+    collectWithin(socket, wait, [&] { answer += socket->readAll(); });
+    return answer;
 }
 
 // The datagrams a VISCA-over-IP camera sends within the wait, each whole.
 QList<QByteArray> datagramsWithin(QUdpSocket* socket, std::chrono::milliseconds wait) {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
     QList<QByteArray> datagrams;
-    for (;;) {
+    collectWithin(socket, wait, [&] {
         while (socket->hasPendingDatagrams()) {
             datagrams.append(socket->receiveDatagram().data());
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        if (!socket->waitForReadyRead(static_cast<int>(left.count()))) {
-            std::this_thread::sleep_until(deadline);
-        }
-    }
-    while (socket->hasPendingDatagrams()) {
-        datagrams.append(socket->receiveDatagram().data());
-    }
+    });
     return datagrams;
 }
 

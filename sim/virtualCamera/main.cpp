@@ -191,6 +191,7 @@ private:
     void answer(const std::vector<std::string>& answers, const ViscaDatagram* request,
                 const sockaddr_in* to);
     void deliver(const Delayed& d);
+    void sendOrDelay(Delayed d, Clock::time_point now);
     void queueOut(std::string& buffer, const std::string& bytes, const char* where);
     bool flush(int fd, std::string& buffer);
     bool openListener(std::string& error);
@@ -433,13 +434,18 @@ void Simulator::answer(const std::vector<std::string>& answers, const ViscaDatag
         } else if (transport == Transport::Visca && request != nullptr) {
             d.bytes = wrapViscaReply(*request, a);
         }
-        if (model.faults.slowMs > 0 || !delayed_.empty()) {
-            d.due = std::max(now + std::chrono::milliseconds(model.faults.slowMs),
-                             delayed_.empty() ? now : delayed_.back().due);
-            delayed_.push_back(std::move(d));
-        } else {
-            deliver(d);
-        }
+        sendOrDelay(std::move(d), now);
+    }
+}
+
+void Simulator::sendOrDelay(Delayed d, Clock::time_point now) {
+    // A slow camera answers late, and nothing overtakes an answer already waiting.
+    if (model.faults.slowMs > 0 || !delayed_.empty()) {
+        d.due = std::max(now + std::chrono::milliseconds(model.faults.slowMs),
+                         delayed_.empty() ? now : delayed_.back().due);
+        delayed_.push_back(std::move(d));
+    } else {
+        deliver(d);
     }
 }
 
@@ -448,14 +454,7 @@ void Simulator::answerWire(const std::string& wire, const sockaddr_in& to) {
         return;
     }
     const auto now = Clock::now();
-    Delayed d{now, wire, connection_, to};
-    if (model.faults.slowMs > 0 || !delayed_.empty()) {
-        d.due = std::max(now + std::chrono::milliseconds(model.faults.slowMs),
-                         delayed_.empty() ? now : delayed_.back().due);
-        delayed_.push_back(std::move(d));
-    } else {
-        deliver(d);
-    }
+    sendOrDelay(Delayed{now, wire, connection_, to}, now);
 }
 
 void Simulator::deliver(const Delayed& d) {
