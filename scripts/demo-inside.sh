@@ -140,6 +140,15 @@ tap 29
 tap 11
 tap 14
 echo "  camera 9: $(ctl "$cam9" get state | grep -o 'focusMode=[a-z]* .*lastPreset=[0-9]*' | cut -c1-60)"
+say "camera 9 reboots for 2 s while camera 2 is in control; the panel connects it again by itself"
+tap 22
+ctl "$cam9" reboot 2000 >/dev/null
+for _ in $(seq 100); do grep -q "camera 9 connected again" "$root/panel.log" && break; sleep 0.1; done
+grep -E "camera 9 .*(connection lost|attempt|connected again)" "$root/panel.log" | sed 's/^/    /'
+say "camera key 9, then PST 2: no rescan, no restart"
+tap 29
+tap 15
+echo "  camera 9 recalled preset: $(ctl "$cam9" get lastPreset)"
 kill -USR1 "${pids[-1]}" 2>/dev/null || true
 sleep 1
 cp "$root/frontpanel.png" demo-output/screen-3-front-panel.png 2>/dev/null || true
