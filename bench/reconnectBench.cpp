@@ -42,6 +42,17 @@ void queueFor(int cameraNumber, int preset) {
     cameraCommandRingBuf.append(visca::presetRecall(preset));
 }
 
+// Waits up to limit for the first preset recall at the camera and adds the milliseconds from
+// sinceNs to its arrival to ms; false when none came.
+bool addRecallArrival(VirtualCamera& camera, long long sinceNs, std::chrono::milliseconds limit,
+                      std::vector<double>& ms) {
+    if (!waitUntil([&] { return !arrivalsOf(camera, "8101043f02").empty(); }, limit)) {
+        return false;
+    }
+    ms.push_back((arrivalsOf(camera, "8101043f02").front() - sinceNs) / 1e6);
+    return true;
+}
+
 // The camera reboots for a random time while a command waits for it; the time from its return to
 // the arrival of that command.
 std::vector<double> hcipComeback(VirtualCamera& camera, int cameraNumber, int rounds,
@@ -55,11 +66,9 @@ std::vector<double> hcipComeback(VirtualCamera& camera, int cameraNumber, int ro
         camera.command("reboot " + std::to_string(down));
         const long long backAt = rebootAt + down * 1000000LL;
         queueFor(cameraNumber, i % 7);
-        if (!waitUntil([&] { return !arrivalsOf(camera, "8101043f02").empty(); }, 20s)) {
+        if (!addRecallArrival(camera, backAt, 20s, ms)) {
             std::fprintf(stderr, "round %d: the command never arrived\n", i);
-            continue;
         }
-        ms.push_back((arrivalsOf(camera, "8101043f02").front() - backAt) / 1e6);
     }
     return ms;
 }
@@ -77,11 +86,9 @@ std::vector<double> viscaComeback(VirtualCamera& camera, int cameraNumber, int r
         camera.command("clear messages");
         const long long backAt = nowNs();
         queueFor(cameraNumber, i % 6);
-        if (!waitUntil([&] { return !arrivalsOf(camera, "8101043f02").empty(); }, 10s)) {
+        if (!addRecallArrival(camera, backAt, 10s, ms)) {
             std::fprintf(stderr, "round %d: the command never arrived\n", i);
-            continue;
         }
-        ms.push_back((arrivalsOf(camera, "8101043f02").front() - backAt) / 1e6);
     }
     return ms;
 }
@@ -96,9 +103,7 @@ std::vector<double> latency(VirtualCamera& camera, int cameraNumber, int count,
         camera.command("clear messages");
         const long long queued = nowNs();
         queueFor(cameraNumber, i % 7);
-        if (waitUntil([&] { return !arrivalsOf(camera, "8101043f02").empty(); }, 5s)) {
-            ms.push_back((arrivalsOf(camera, "8101043f02").front() - queued) / 1e6);
-        }
+        addRecallArrival(camera, queued, 5s, ms);
     }
     return ms;
 }

@@ -1,15 +1,29 @@
 #include "stopSignals.h"
 
-void catchStopSignals(void (*handler)(int)) {
+namespace {
+
+volatile sig_atomic_t stopFlag = 0;
+
+void onStopSignal(int) {
+    stopFlag = 1;
+}
+
+}  // namespace
+
+bool stopRequested() {
+    return stopFlag != 0;
+}
+
+void catchStopSignals() {
     struct sigaction action {};
-    action.sa_handler = handler;
+    action.sa_handler = onStopSignal;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
 }
 
-sigset_t blockStopSignalsOutsideWait(void (*handler)(int)) {
-    catchStopSignals(handler);
+sigset_t blockStopSignalsOutsideWait() {
+    catchStopSignals();
     sigset_t stopSignals;
     sigset_t waitMask;
     sigemptyset(&stopSignals);

@@ -50,12 +50,6 @@
 
 namespace {
 
-volatile sig_atomic_t g_stop = 0;
-
-void onSignal(int) {
-    g_stop = 1;
-}
-
 void logLine(const std::string& line) {
     std::fprintf(stderr, "virtualHcipDevices: %s\n", line.c_str());
 }
@@ -185,7 +179,7 @@ public:
     // Signals blocked outside the wait, so a stop request cannot slip in between the check and
     // the wait; waitMask is the mask to wait with.
     void run(ControlServer& controlServer, const sigset_t& waitMask) {
-        while (g_stop == 0) {
+        while (!stopRequested()) {
             int timeoutMs = -1;
             std::vector<pollfd> fds;
             for (const auto& device : devices_) {
@@ -274,7 +268,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    const sigset_t waitMask = blockStopSignalsOutsideWait(onSignal);
+    const sigset_t waitMask = blockStopSignalsOutsideWait();
 
     Devices devices(static_cast<std::uint16_t>(port));
     for (const std::string& spec : specs) {

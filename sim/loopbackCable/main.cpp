@@ -63,12 +63,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile sig_atomic_t g_stop = 0;
-
-void onSignal(int) {
-    g_stop = 1;
-}
-
 void logLine(const std::string& line) {
     std::fprintf(stderr, "loopbackCable: %s\n", line.c_str());
 }
@@ -410,7 +404,7 @@ std::string Cable::control(const std::string& line) {
 }
 
 void Cable::run(ControlServer& controlServer, const sigset_t& waitMask) {
-    while (g_stop == 0) {
+    while (!stopRequested()) {
         // The earliest end of a burst a droptail waits for bounds the wait.
         std::optional<Clock::time_point> due;
         for (auto& pair : pairs_) {
@@ -533,7 +527,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    const sigset_t waitMask = blockStopSignalsOutsideWait(onSignal);
+    const sigset_t waitMask = blockStopSignalsOutsideWait();
 
     std::string error;
     Cable cable;

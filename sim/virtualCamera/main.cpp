@@ -116,12 +116,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile sig_atomic_t g_stop = 0;
-
-void onSignal(int) {
-    g_stop = 1;
-}
-
 void logLine(const std::string& line) {
     std::fprintf(stderr, "virtualCamera: %s\n", line.c_str());
 }
@@ -630,7 +624,7 @@ void Simulator::readDatagrams() {
 }
 
 void Simulator::run(ControlServer& controlServer, const sigset_t& waitMask) {
-    while (g_stop == 0) {
+    while (!stopRequested()) {
         int timeoutMs = -1;
         if (!delayed_.empty()) {
             const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -846,7 +840,7 @@ int main(int argc, char** argv) {
                     : HcipIpv4{identity.address[0], identity.address[1], identity.address[2], 1};
         sim.discovery = std::make_unique<HcipEndpoint>(identity, "configuration", logLine);
     }
-    const sigset_t waitMask = blockStopSignalsOutsideWait(onSignal);
+    const sigset_t waitMask = blockStopSignalsOutsideWait();
 
     std::string error;
     if (!sim.open(error)) {

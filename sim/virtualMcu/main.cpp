@@ -68,12 +68,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile sig_atomic_t g_stop = 0;
-
-void onSignal(int) {
-    g_stop = 1;
-}
-
 void logLine(const std::string& line) {
     std::fprintf(stderr, "virtualMcu: %s\n", line.c_str());
 }
@@ -301,7 +295,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     mcu.log = logLine;
-    catchStopSignals(onSignal);
+    catchStopSignals();
     // Byte delays are tens of microseconds; the default 50 us timer slack would swamp them.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 
@@ -322,7 +316,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     std::deque<PendingBytes> outgoing;
-    while (g_stop == 0) {
+    while (!stopRequested()) {
         int timeoutMs = -1;
         if (!outgoing.empty()) {
             const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(

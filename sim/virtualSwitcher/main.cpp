@@ -79,12 +79,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile sig_atomic_t g_stop = 0;
-
-void onSignal(int) {
-    g_stop = 1;
-}
-
 void logLine(const std::string& line) {
     std::fprintf(stderr, "virtualSwitcher: %s\n", line.c_str());
 }
@@ -438,7 +432,7 @@ std::string Switcher::control(const std::string& line) {
 }
 
 void Switcher::run(ControlServer& controlServer, const sigset_t& waitMask) {
-    while (g_stop == 0) {
+    while (!stopRequested()) {
         int timeoutMs = discovery ? discovery->msUntilDue() : -1;
         if (restarting_) {
             const auto left =
@@ -603,7 +597,7 @@ int main(int argc, char** argv) {
         identity.gateway = {identity.address[0], identity.address[1], identity.address[2], 1};
         sw.discovery = std::make_unique<HcipEndpoint>(identity, "configuration", logLine);
     }
-    const sigset_t waitMask = blockStopSignalsOutsideWait(onSignal);
+    const sigset_t waitMask = blockStopSignalsOutsideWait();
 
     std::string error;
     if ((sw.discovery && !sw.discovery->open(HcipEndpoint::kDefaultPort, error)) ||
