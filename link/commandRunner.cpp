@@ -2,18 +2,25 @@
 
 #include <fcntl.h>
 #include <glob.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "linkLog.h"
 #include "pathResolver.h"
@@ -253,8 +260,120 @@ bool judgeStep(std::vector<std::string>& argv, std::string& reason) {
     return true;
 }
 
-// Runs one argument vector; its standard output goes to *output when given.
-int spawnStep(const std::vector<std::string>& argv, std::string* output) {
+using Clock = std::chrono::steady_clock;
+
+// Limits of one run: a deadline and an output budget shared by the steps of a command.
+struct stepLimits {
+    bool bounded = false;
+    Clock::time_point deadline{};
+    std::size_t bytesLeft = SIZE_MAX;
+    bool timedOut = false;
+    bool overflowed = false;
+    bool spawnFailed = false;
+};
+
+int millisecondsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() <= 0 ? 0 : static_cast<int>(std::min<long long>(left.count(), INT_MAX));
+}
+
+// Waits for a child to end, within the limits' deadline when bounded. A child that outlives the
+// deadline is killed with its process group; one that cannot be reaped even then (stuck in the
+// kernel on a pulled stick) is left to a detached reaper, and the run counts as killed.
+int reapChild(pid_t pid, stepLimits* limits) {
+    int status = 0;
+    if (limits == nullptr || !limits->bounded) {
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    auto waitExit = [&](int timeoutMs) {
+        if (pidFd >= 0) {
+            pollfd p{pidFd, POLLIN, 0};
+            while (::poll(&p, 1, timeoutMs) < 0 && errno == EINTR) {
+            }
+        } else {
+            // Kernels without pidfd: the child is looked at in short steps until the deadline.
+            const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+            siginfo_t info{};
+            while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) ==
+                       0 &&
+                   info.si_pid == 0 && Clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        return ::waitpid(pid, &status, WNOHANG) == pid;
+    };
+    bool reaped = waitExit(millisecondsUntil(limits->deadline));
+    if (!reaped) {
+        limits->timedOut = true;
+        ::kill(-pid, SIGKILL);
+        reaped = waitExit(1000);
+    }
+    if (pidFd >= 0) {
+        ::close(pidFd);
+    }
+    if (!reaped) {
+        linkLog(kCategory, "child " + std::to_string(pid) + " did not end after SIGKILL");
+        std::thread([pid] {
+            int ignored = 0;
+            while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+        return -1;
+    }
+    if (limits->timedOut || limits->overflowed) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Reads the child's output until it closes the pipe, or, when bounded, until the deadline or the
+// output budget is passed; then the child's process group is killed.
+void readChildOutput(int fd, pid_t pid, std::string& output, stepLimits* limits) {
+    const bool bounded = limits != nullptr && limits->bounded;
+    char piece[128];
+    while (true) {
+        if (bounded) {
+            pollfd p{fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, millisecondsUntil(limits->deadline));
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready == 0) {
+                limits->timedOut = true;
+                ::kill(-pid, SIGKILL);
+                return;
+            }
+        }
+        const ssize_t got = ::read(fd, piece, sizeof piece);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return;
+        }
+        std::size_t take = static_cast<std::size_t>(got);
+        if (bounded && take > limits->bytesLeft) {
+            take = limits->bytesLeft;
+            limits->overflowed = true;
+        }
+        output.append(piece, take);
+        if (bounded) {
+            limits->bytesLeft -= take;
+            if (limits->overflowed) {
+                ::kill(-pid, SIGKILL);
+                return;
+            }
+        }
+    }
+}
+
+// Runs one argument vector; its standard output goes to *output when given. A bounded run puts
+// the child in a process group of its own, so that whatever it started is killed with it.
+int spawnStep(const std::vector<std::string>& argv, std::string* output,
+              stepLimits* limits = nullptr) {
     std::vector<char*> args;
     for (const std::string& word : argv) {
         args.push_back(const_cast<char*>(word.c_str()));
@@ -264,40 +383,41 @@ int spawnStep(const std::vector<std::string>& argv, std::string* output) {
     int pipeFds[2] = {-1, -1};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (limits != nullptr && limits->bounded) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
     if (output != nullptr) {
         if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
             posix_spawn_file_actions_destroy(&actions);
+            posix_spawnattr_destroy(&attributes);
             return -1;
         }
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     }
     pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (output != nullptr) {
         ::close(pipeFds[1]);
         if (spawned == 0) {
-            char piece[128];
-            ssize_t got = 0;
-            while ((got = ::read(pipeFds[0], piece, sizeof piece)) > 0 ||
-                   (got < 0 && errno == EINTR)) {
-                if (got > 0) {
-                    output->append(piece, static_cast<std::size_t>(got));
-                }
-            }
+            readChildOutput(pipeFds[0], pid, *output, limits);
         }
         ::close(pipeFds[0]);
     }
     if (spawned != 0) {
+        if (limits != nullptr) {
+            limits->spawnFailed = true;
+        }
         return -1;
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return reapChild(pid, limits);
 }
 
-int runSimulated(const std::string& command, std::string* output) {
+int runSimulated(const std::string& command, std::string* output, stepLimits* limits = nullptr) {
     recordCommand(command);
     if (rootDirectory().empty()) {
         return 0;  // said so when recording; nothing runs without a root
@@ -312,7 +432,10 @@ int runSimulated(const std::string& command, std::string* output) {
         if (verdict.needsSuccess[i] && status != 0) {
             continue;
         }
-        status = spawnStep(verdict.steps[i], output);
+        status = spawnStep(verdict.steps[i], output, limits);
+        if (limits != nullptr && (limits->timedOut || limits->overflowed)) {
+            return -1;
+        }
     }
     return status;
 }
@@ -408,6 +531,24 @@ std::string runCommandOutput(const std::string& command) {
     }
     ::pclose(pipe);
     return output;
+}
+
+limitedOutput runCommandOutputLimited(const std::string& command, const outputLimits& limits) {
+    stepLimits bounds;
+    bounds.bounded = true;
+    bounds.deadline = Clock::now() + limits.time;
+    bounds.bytesLeft = limits.bytes;
+    limitedOutput result;
+    if (simulationMode()) {
+        result.started = true;
+        result.status = runSimulated(command, &result.output, &bounds);
+    } else {
+        result.status = spawnStep({"/bin/sh", "-c", command}, &result.output, &bounds);
+        result.started = !bounds.spawnFailed;
+    }
+    result.timedOut = bounds.timedOut;
+    result.overflowed = bounds.overflowed;
+    return result;
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 // reports success, as the command would have on the board.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,24 @@ int runCommand(const std::string& command);
 // 128 bytes. Throws std::runtime_error("popen failed!") when the pipe cannot be opened. In
 // simulation mode a command that is not run prints nothing.
 std::string runCommandOutput(const std::string& command);
+
+// A command whose output is read under limits: a program from outside (a USB stick) may hang or
+// print without end, and the caller must not wait on it beyond a few seconds or hold more than a
+// few KiB of what it printed.
+struct limitedOutput {
+    bool started = false;     // false when it could not be started at all
+    int status = -1;          // exit status; -1 when it was killed or did not end by itself
+    std::string output;       // standard output, at most the limit's bytes
+    bool timedOut = false;    // still running at the time limit: killed
+    bool overflowed = false;  // printed more than the limit: killed
+};
+struct outputLimits {
+    std::chrono::milliseconds time{5000};
+    std::size_t bytes = 4096;
+};
+// Runs the command like runCommandOutput, in a process group of its own that is killed (SIGKILL)
+// once the time or the output limit is passed. Never throws.
+limitedOutput runCommandOutputLimited(const std::string& command, const outputLimits& limits);
 
 // How simulation mode judges a command, for tests and for the log line it writes.
 struct CommandVerdict {

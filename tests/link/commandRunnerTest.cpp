@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 #include "linkLog.h"
@@ -144,6 +146,51 @@ TEST_F(CommandRunnerTest, SudoOfAFileCommandAndUnzipsPasswordRunInsideTheRoot) {
     EXPECT_EQ(unzip.steps.at(0).at(2), "mQ#v_2408T");
     EXPECT_FALSE(platform::judgeSimulatedCommand("sudo mount /dev/sda1 " + under("mnt")).allowed);
     EXPECT_FALSE(platform::judgeSimulatedCommand("sudo -s").allowed);
+}
+
+}  // namespace
+
+namespace {
+
+// Programs from a USB stick are run under limits: one that hangs or prints without end is killed
+// and reported as such, on the board (through the shell) and in simulation (a script in the root).
+TEST_F(CommandRunnerTest, LimitedRunsEndProgramsThatHangOrFlood) {
+    root_.writeFile("stick/hangs", "#!/bin/sh\necho started\nsleep 37.25 &\nsleep 37.25\n");
+    root_.writeFile("stick/floods", "#!/bin/sh\nwhile :; do echo flood; done\n");
+    root_.writeFile("stick/answers", "#!/bin/sh\necho 'current Version:023.036'\nexit 2\n");
+    for (const char* name : {"stick/hangs", "stick/floods", "stick/answers"}) {
+        ASSERT_EQ(::chmod(under(name).c_str(), 0755), 0);
+    }
+    const platform::outputLimits limits{std::chrono::milliseconds(300), 1000};
+    for (const bool simulation : {true, false}) {
+        if (!simulation) {
+            ::unsetenv("ZEK_SIMULATION");
+        }
+        const auto began = std::chrono::steady_clock::now();
+        const platform::limitedOutput hung =
+            platform::runCommandOutputLimited(under("stick/hangs"), limits);
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+        EXPECT_TRUE(hung.started);
+        EXPECT_TRUE(hung.timedOut) << simulation;
+        EXPECT_FALSE(hung.overflowed);
+        EXPECT_EQ(hung.status, -1);
+        EXPECT_EQ(hung.output, "started\n");
+
+        const platform::limitedOutput flood =
+            platform::runCommandOutputLimited(under("stick/floods"), limits);
+        EXPECT_TRUE(flood.overflowed) << simulation;
+        EXPECT_EQ(flood.output.size(), 1000u);
+        EXPECT_EQ(flood.status, -1);
+
+        const platform::limitedOutput answer =
+            platform::runCommandOutputLimited(under("stick/answers") + " -v", limits);
+        EXPECT_FALSE(answer.timedOut || answer.overflowed) << simulation;
+        EXPECT_EQ(answer.output, "current Version:023.036\n");
+        EXPECT_EQ(answer.status, 2);
+    }
+    ::setenv("ZEK_SIMULATION", "1", 1);
+    // Neither the program nor its child is left running.
+    EXPECT_NE(std::system("pgrep -f 'sleep 37[.]25' >/dev/null"), 0);
 }
 
 }  // namespace
