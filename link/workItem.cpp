@@ -5,6 +5,12 @@ void workItem::pauseThread() {
     startRunning = false;
 }
 
+void workItem::pauseAndWaitIdle() {
+    std::unique_lock<std::mutex> lock(pauseMutex);
+    startRunning = false;
+    pauseCondition.wait(lock, [this] { return !inTask; });
+}
+
 void workItem::startRunningThread() {
     {
         std::lock_guard<std::mutex> lock(pauseMutex);
@@ -48,17 +54,28 @@ void workItem::stop() {
 void worker(workItem& item) {
     std::unique_lock<std::mutex> timerLock(item.timerMutex);
     while (true) {
+        workItem::clock::time_point now;
+        bool due = false;
         {
+            // The gate and the decision to run are taken together, so a pause that closes the
+            // gate after this point waits for the run (pauseAndWaitIdle) instead of missing it.
             std::unique_lock<std::mutex> pauseLock(item.pauseMutex);
             item.pauseCondition.wait(
                 pauseLock, [&item] { return item.startRunning || item.endProcess.load(); });
+            now = workItem::clock::now();
+            if (item.endProcess.load()) {
+                break;
+            }
+            due = item.currentTime < now;
+            item.inTask = due;
         }
-        const workItem::clock::time_point now = workItem::clock::now();
-        if (item.endProcess.load()) {
-            break;
-        }
-        if (item.currentTime < now) {
+        if (due) {
             item.task();
+            {
+                std::lock_guard<std::mutex> pauseLock(item.pauseMutex);
+                item.inTask = false;
+            }
+            item.pauseCondition.notify_all();
             std::this_thread::sleep_for(workItem::kAfterTaskPause);
         }
         item.currentTime = now + item.delayTime;

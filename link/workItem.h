@@ -21,6 +21,10 @@ public:
 
     // The worker finishes the run it is in and then waits at the pause gate.
     void pauseThread();
+    // Closes the gate like pauseThread, then waits until a run of the task that is under way has
+    // ended, so that no run of the task follows this call until the gate opens again. Must not be
+    // called while holding a lock the task takes.
+    void pauseAndWaitIdle();
     // Opens the pause gate.
     void startRunningThread();
     // Wakes the timer: a running item runs its task at once instead of at the end of its period.
@@ -47,6 +51,7 @@ public:
     std::mutex stopMutex;
     mutable std::mutex pauseMutex;
     bool startRunning = false;  // guarded by pauseMutex
+    bool inTask = false;        // guarded by pauseMutex: the worker is running the task
     bool loopLeft = false;      // guarded by stopMutex
 
     // Pause after each run of the task, before the next period is set.

@@ -53,6 +53,31 @@ TEST(WorkItem, RunsOncePerPeriodWhileStarted) {
     }
 }
 
+// Before a firmware upgrade takes the line, the poll must be out of its exchange and must not start
+// another: a pause that waits for the run under way, wherever the worker was when it came.
+TEST(WorkItem, PauseAndWaitIdleReturnsWithNoRunUnderWayOrToCome) {
+    std::atomic<bool> inside{false};
+    std::atomic<int> runs{0};
+    workItem item(Clock::now(), 1ms, [&] {
+        inside = true;
+        std::this_thread::sleep_for(3ms);
+        ++runs;
+        inside = false;
+    });
+    std::thread thread = startWorkerThread(item);
+    for (int round = 0; round < 30; ++round) {
+        item.startRunningThread();
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + 700 * (round % 7)));
+        item.pauseAndWaitIdle();
+        EXPECT_FALSE(inside.load()) << "round " << round;
+        const int before = runs.load();
+        std::this_thread::sleep_for(25ms);
+        EXPECT_EQ(runs.load(), before) << "a run after the pause, round " << round;
+    }
+    item.stop();
+    thread.join();
+}
+
 TEST(WorkItem, DoesNotRunWhilePaused) {
     RunLog log;
     workItem item(Clock::now(), 20ms, [&log] { log.record(); });
