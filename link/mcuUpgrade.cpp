@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "commonFunctions.h"
@@ -98,7 +97,8 @@ bool isMcuImageNewer(int imageMajor, int imageMinor, int mcuMajor, int mcuMinor)
 int doUpgradeMcuBinaryFile(const std::string& filename,
                            const std::function<std::string(const std::string&)>& upgradeFunc,
                            const std::function<bool(int)>& progressFunc,
-                           const mcuUpgradeTiming& timing) {
+                           const mcuUpgradeTiming& timing,
+                           std::optional<std::size_t> expectedFileSize) {
     const auto report = [&progressFunc](int value) { return progressFunc(value); };
     std::ifstream file(filename, std::ios::binary);
     if (!file) {
@@ -106,8 +106,19 @@ int doUpgradeMcuBinaryFile(const std::string& filename,
         report(mcu::kUpgradeFileUnreadable);
         return mcu::kUpgradeFileUnreadable;
     }
-    const std::string contents((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
+    // One byte more than the largest image tells a file that is too large; nothing beyond it is
+    // read, whatever lies on the stick.
+    std::string contents(mcu::kUpgradeHeaderSize + mcu::kLargestUpgradeImage + 1, '\0');
+    file.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    contents.resize(static_cast<std::size_t>(file.gcount()));
+    if (expectedFileSize && contents.size() != *expectedFileSize &&
+        contents.size() <= mcu::kUpgradeHeaderSize + mcu::kLargestUpgradeImage) {
+        linkLog(kCategory, fmt::format("upgrade file has {} bytes where its original has {}: not "
+                                       "sent\n",
+                                       contents.size(), *expectedFileSize));
+        report(mcu::kUpgradeFileUnreadable);
+        return mcu::kUpgradeFileUnreadable;
+    }
     const std::string image =
         contents.size() > mcu::kUpgradeHeaderSize ? contents.substr(mcu::kUpgradeHeaderSize) : "";
     if (image.empty()) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace mcu {
@@ -64,7 +65,11 @@ struct mcuUpgradeTiming {
 // Sends the image of filename to the loader. upgradeFunc runs one command exchange (frame in,
 // answer out); progressFunc reports each progress value and returns false when the client asked
 // to stop, which ends the transfer with kUpgradeTransferFailed. Returns the last value reported.
+// expectedFileSize, when given, is the size the file must have (that of the original it was
+// copied from): a file of any other size is refused with kUpgradeFileUnreadable before anything
+// reaches the loader, so a partial copy is never flashed.
 int doUpgradeMcuBinaryFile(const std::string& filename,
                            const std::function<std::string(const std::string&)>& upgradeFunc,
                            const std::function<bool(int)>& progressFunc,
-                           const mcuUpgradeTiming& timing = {});
+                           const mcuUpgradeTiming& timing = {},
+                           std::optional<std::size_t> expectedFileSize = std::nullopt);

@@ -199,6 +199,21 @@ TEST_F(McuUpgradeTransfer, FailuresReportTheirValue) {
     EXPECT_EQ(progress, (std::vector<int>{0, 104}));
 }
 
+TEST_F(McuUpgradeTransfer, APartialCopyOfTheImageIsNeverSent) {
+    const std::string path = imageFile(300);
+    const auto upgrade = [&](std::size_t expected) {
+        return doUpgradeMcuBinaryFile(
+            path, [this](const std::string& frame) { return loader(frame); },
+            [this](int value) { return progress.push_back(value), true; },
+            mcuUpgradeTiming{std::chrono::milliseconds(0), 3}, expected);
+    };
+    EXPECT_EQ(upgrade(317), 101) << "one byte short of the original";
+    EXPECT_EQ(upgrade(315), 101);
+    EXPECT_TRUE(loader.frames.empty()) << "nothing reaches the loader";
+    EXPECT_EQ(progress, (std::vector<int>{101, 101}));
+    EXPECT_EQ(upgrade(316), 100);
+}
+
 TEST_F(McuUpgradeTransfer, TheClientCanStopIt) {
     EXPECT_EQ(run(300, false), 104);
     EXPECT_EQ(packSizes().size(), 1u);
