@@ -4,6 +4,8 @@
 // new daemon runs from the next start of the service.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 // "/home/zek710", the daemon's working base directory (resolved under the root by callers).
@@ -15,11 +17,22 @@ int currentSoftwareVersion();
 // True when path can be opened as a directory; a null path is not one.
 bool directoryExists(const char* path);
 
-// True when the stick holds a daemon newer than this one: its "-v" output has a ':' followed by
-// major (3 digits), a separator and minor. appVerMajor and appVerMinor receive the numbers read
-// (left alone when none could be), version the text "major.minor" when it is newer.
+// A daemon version text as it may be used in a path: exactly three digits, '.', three digits.
+bool isVersionText(const std::string& text);
+
+// Reads "NNN.NNN" from a daemon's "-v" output: the seven characters after the first ':', followed
+// by nothing but a line end. False for anything else (white space, signs, letters, more digits).
+bool parseStickVersion(const std::string& output, std::string& version, int& major, int& minor);
+
+// True when the stick holds a daemon newer than this one. Its "-v" runs for at most 5 s and may
+// print at most 4 KiB; past either it is killed and nothing is offered. appVerMajor and
+// appVerMinor receive the numbers read (left alone when none could be), version the text
+// "NNN.NNN" when it is newer.
 bool isNewerAppInDir(std::string& version, int& appVerMajor, int& appVerMinor);
 
-// Copies the stick's firmware folder into the version directory of version and points "current"
-// at it; false when a step could not be started or the stick's folder is gone.
-bool doUpdateApp(std::string version);
+// Installs the stick's firmware folder as version (which must be "NNN.NNN"): every step's status
+// is checked, the copy is verified (each file of the folder present with its size), and only then
+// is "current" switched, by renaming a new link over it. On any failure "current" keeps pointing
+// where it pointed and the log says which step failed. installed, when given, receives the files
+// verified and their sizes.
+bool doUpdateApp(std::string version, std::map<std::string, std::uintmax_t>* installed = nullptr);
