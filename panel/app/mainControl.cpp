@@ -23,6 +23,7 @@
 #include "panelState.h"
 #include "pathResolver.h"
 #include "rotaryInput.h"
+#include "softwareUpdate.h"
 #include "stateEncoding.h"
 #include "tallyModel.h"
 #include "tallyState.h"
@@ -323,6 +324,9 @@ void mainControl::stopWorkers() {
 
 int mainControl::sysInit() {
     qDebug() << "System Init";
+    // The main screen is up: this version has run here, and an update may now move it to "prev"
+    // as the one the recovery tool puts back.
+    update::markVersionRan(currentSoftwareVersionString().toStdString());
 
     // The rotary encoder is the input device named "rotary@10".
     QDir inputDir(QString::fromStdString(platform::resolvePath("/dev/input")));

@@ -140,6 +140,19 @@ bool isHigherVersion(const std::vector<int>& newer, const std::vector<int>& olde
     return newer > older;  // lexicographic: the first number that differs decides
 }
 
+bool markVersionRan(const std::string& version) {
+    const std::string marker = kCurrent + "/" + kRanMarker;
+    if (!platform::systemFileExists(kCurrent)) {
+        log("update: no " + kCurrent + " to mark as run (not started from it)");
+        return false;
+    }
+    if (!platform::writeSystemFileAtomically(marker, version + "\n")) {
+        log("update: cannot write " + marker);
+        return false;
+    }
+    return true;
+}
+
 versionOffer offerFor(const manifestReading& manifest, const std::string& runningApp,
                       const std::string& runningMcu) {
     versionOffer offer;
@@ -287,7 +300,15 @@ std::string softwareUpdater::callUpgrade() {
             run("sync");
         } else if (entry.flag == kFlagApplication) {
             status = run("mv -f " + file + " " + at(kNew + "/" + entry.filename));
-            if (status == 0) {
+            // One of "current" and "prev" always holds a version that has run here, for the
+            // recovery tool. A "current" installed since the last start has never run: it makes
+            // way for the new build, and "prev" keeps the version that ran.
+            const bool currentNeverRan = !platform::systemFileExists(kCurrent + "/" + kRanMarker) &&
+                                         platform::systemFileExists(kPrev + "/" + kRanMarker);
+            if (status == 0 && currentNeverRan) {
+                log("update: " + kCurrent + " has never run; " + kPrev + " is kept");
+                status = run("rm -r " + at(kCurrent));
+            } else if (status == 0) {
                 run("rm -r " + at(kPrev));
                 status = run("mv -f " + at(kCurrent) + " " + at(kPrev));
             }
@@ -295,7 +316,8 @@ std::string softwareUpdater::callUpgrade() {
                 status = run("mv -f " + at(kNew) + " " + at(kCurrent));
                 if (status != 0) {
                     // "current" must stay runnable: the application that ran comes back.
-                    run("mv -f " + at(kPrev) + " " + at(kCurrent));
+                    run(currentNeverRan ? "cp -r " + at(kPrev) + " " + at(kCurrent)
+                                        : "mv -f " + at(kPrev) + " " + at(kCurrent));
                 }
             }
             if (status == 0) {

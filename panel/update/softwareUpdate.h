@@ -35,6 +35,11 @@ constexpr const char* kApplicationRoot = "/home/zek710a/application";
 constexpr const char* kArchivePassword = "mQ#v_2408T";
 constexpr std::size_t kMaxEntries = 10;
 
+// In an application directory: the version in it has come up on this panel (the file holds its
+// version text). "current" gets it once the main screen has loaded; an install that finds it
+// missing knows that "current" was installed since the last start and never ran.
+constexpr const char* kRanMarker = ".ran";
+
 constexpr const char* kFlagMcuImage = "1";
 constexpr const char* kFlagApplication = "2";
 
@@ -64,6 +69,9 @@ struct versionOffer {
     std::string appVersion;  // as the manifest writes them, or empty
     std::string mcuVersion;
 };
+
+// Marks "current" as a version that has run; false (and a log line) when it cannot be written.
+bool markVersionRan(const std::string& version);
 
 // What the version check offers for a manifest, against the running application "a.b.c" and MCU
 // "a.b.c.d". Installable when the application or the MCU image is higher than the running one and

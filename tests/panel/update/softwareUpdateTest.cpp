@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "linkLog.h"
+#include "rescueControl.h"
 #include "tempRoot.h"
 
 namespace {
@@ -306,6 +307,59 @@ TEST_F(SoftwareUpdateTest, PackagesThatMustNotInstallLeaveCurrentAndPrevAlone) {
             EXPECT_EQ(command.find("reboot"), std::string::npos) << s.name;
         }
     }
+}
+
+// Whatever the sequence of installs and failures before a reboot, the recovery tool puts back a
+// build that has run on this panel.
+TEST_F(SoftwareUpdateTest, RetriesAndSecondInstallsKeepTheBuildThatRanForTheRescue) {
+    const std::string ran = "home/zek710a/application/current/zek710amgrgui";
+    const auto rescue = [this] {
+        rescueControl tool([](int) {});
+        return tool.doRescue();
+    };
+    struct sequence {
+        const char* name;
+        std::string manifest;
+        std::map<std::string, std::string> files;
+        std::vector<std::string> results;
+    };
+    const sequence sequences[] = {
+        {"install, a script failing after the application, Try Again",
+         "2,zek710amgrgui,v1.0.8,application\n4,bad.sh,v1,script\n",
+         {{"zek710amgrgui", "new build"}, {"bad.sh", "exit 3\n"}},
+         {"ERROR", "ERROR"}},
+        {"install, install",
+         "2,zek710amgrgui,v1.0.8,application\n",
+         {{"zek710amgrgui", "new build"}},
+         {"OK", "OK"}},
+    };
+    for (const sequence& q : sequences) {
+        fs::remove_all(root_ / "home/zek710a/application");
+        root_.writeFile(ran, "running build");
+        root_.writeFile("home/zek710a/application/prev/zek710amgrgui", "older build");
+        ASSERT_TRUE(update::markVersionRan("1.0.7"));  // the build running now came up
+        results_.clear();
+        makeArchive(q.manifest, q.files);
+        updater().callUpgrade();
+        EXPECT_EQ(file("home/zek710a/application/prev/zek710amgrgui"), "running build") << q.name;
+        makeArchive(q.manifest, q.files);
+        updater().callUpgrade();
+        EXPECT_EQ(results_, q.results) << q.name;
+        EXPECT_EQ(file(ran), "new build") << q.name;
+        EXPECT_EQ(file("home/zek710a/application/prev/zek710amgrgui"), "running build")
+            << q.name << ": the build that ran is kept, not the one that never ran";
+        EXPECT_EQ(file("home/zek710a/application/prev/.ran"), "1.0.7\n") << q.name;
+        EXPECT_EQ(rescue(), 0) << q.name;
+        EXPECT_EQ(file(ran), "running build") << q.name;
+    }
+
+    // Once the new build has come up, the next install makes it the one kept.
+    ASSERT_TRUE(update::markVersionRan("1.0.8"));
+    root_.writeFile(ran, "new build");
+    makeArchive("2,zek710amgrgui,v1.0.9,application\n", {{"zek710amgrgui", "newer build"}});
+    EXPECT_EQ(updater().callUpgrade(), "OK");
+    EXPECT_EQ(file("home/zek710a/application/prev/zek710amgrgui"), "new build");
+    EXPECT_EQ(file(ran), "newer build");
 }
 
 TEST_F(SoftwareUpdateTest, StickWithoutArchiveInstallsNothing) {
