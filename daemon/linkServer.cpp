@@ -5,6 +5,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +16,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <thread>
 
 #include "daemonMessages.h"
@@ -184,9 +188,24 @@ linkServer::linkServer(LibSerial::SerialStream& mcu, std::string versionAnswer, 
       pollItem_(pollItem),
       limits_(limits),
       resourceQueue_(allHardwareResources()),
-      keyLightMap_(genKeyInitialedTable()) {}
+      keyLightMap_(genKeyInitialedTable()) {
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    updateThread_ = std::thread([this] { runUpdateJobs(); });
+}
 
 linkServer::~linkServer() {
+    {
+        std::lock_guard<std::mutex> lock(jobMutex_);
+        jobsEnd_ = true;
+        jobs_.clear();
+    }
+    // An upgrade under way ends at its next pack.
+    upgradeStopAsked_ = true;
+    jobCondition_.notify_all();
+    updateThread_.join();
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
     for (const client& c : clients_) {
         ::close(c.fd);
     }
@@ -230,6 +249,7 @@ bool linkServer::open() {
 int linkServer::run(const std::atomic<bool>& stopRequested) {
     while (!stopRequested.load()) {
         std::vector<pollfd> fds;
+        fds.push_back({wakeFd_, POLLIN, 0});
         fds.push_back({controlFd_, POLLIN, 0});
         for (const int fd : socketsPool_) {
             if (fd > 0) {
@@ -246,10 +266,11 @@ int linkServer::run(const std::atomic<bool>& stopRequested) {
         }
         std::vector<int> readyFds;
         for (const pollfd& p : fds) {
-            if ((p.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            if (p.fd != wakeFd_ && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
                 readyFds.push_back(p.fd);
             }
         }
+        deliverPosted();
         std::sort(readyFds.begin(), readyFds.end());
         for (const int fd : readyFds) {
             if (fd == controlFd_) {
@@ -294,9 +315,7 @@ void linkServer::acceptOn(int listenFd, bool pool) {
     const int localPort = localPortOf(fd);
     char host[INET_ADDRSTRLEN] = "?";
     ::inet_ntop(AF_INET, &peer.sin_addr, host, sizeof host);
-    if (clients_.size() >= limits_.maxClients) {
-        say(fmt::format("client from [{}:{}] refused: {} clients are connected\n", host,
-                        ntohs(peer.sin_port), clients_.size()));
+    if (!admit(localPort, host)) {
         ::close(fd);
         return;
     }
@@ -305,7 +324,52 @@ void linkServer::acceptOn(int listenFd, bool pool) {
                          : "Accpet client come from [{}:{}] by fd [{}], through port[{}]\n",
                     host, ntohs(peer.sin_port), fd, localPort));
     watchPeer(fd);
-    clients_.push_back({fd, localPort, Clock::now()});
+    clients_.push_back({fd, localPort, Clock::now(), nextClientId_++, host, Clock::now()});
+}
+
+bool linkServer::admit(int localPort, const std::string& address) {
+    if (localPort != daemonmsg::kControlPort) {
+        const auto onPort = static_cast<std::size_t>(
+            std::count_if(clients_.begin(), clients_.end(),
+                          [localPort](const client& c) { return c.localPort == localPort; }));
+        if (onPort >= limits_.maxPerPoolPort) {
+            say(fmt::format("pool port {} has {} connections: the one from {} is refused\n",
+                            localPort, onPort, address));
+            return false;
+        }
+        return true;
+    }
+    // The oldest control connection of a group goes, so a crowd of idle ones only crowds itself.
+    const auto closeOldest = [this](auto belongs, const std::string& why) {
+        std::size_t oldest = clients_.size();
+        for (std::size_t i = 0; i < clients_.size(); ++i) {
+            if (clients_[i].localPort == daemonmsg::kControlPort && belongs(clients_[i]) &&
+                (oldest == clients_.size() || clients_[i].since < clients_[oldest].since)) {
+                oldest = i;
+            }
+        }
+        if (oldest < clients_.size()) {
+            say(fmt::format("{}: the oldest, fd [{}], is closed\n", why, clients_[oldest].fd));
+            disconnect(oldest);
+        }
+    };
+    const auto fromAddress = [&address](const client& c) { return c.address == address; };
+    const auto count = [this](auto belongs) {
+        return static_cast<std::size_t>(
+            std::count_if(clients_.begin(), clients_.end(), [&belongs](const client& c) {
+                return c.localPort == daemonmsg::kControlPort && belongs(c);
+            }));
+    };
+    if (count(fromAddress) >= limits_.maxControlPerAddress) {
+        closeOldest(fromAddress, fmt::format("control port: {} connections from {}",
+                                             limits_.maxControlPerAddress, address));
+    }
+    const auto any = [](const client&) { return true; };
+    if (count(any) >= limits_.maxControlClients) {
+        closeOldest(any,
+                    fmt::format("control port: {} connections in all", limits_.maxControlClients));
+    }
+    return true;
 }
 
 bool linkServer::serveClient(std::size_t index) {
@@ -321,6 +385,10 @@ bool linkServer::serveClient(std::size_t index) {
     client& c = clients_[index];
     c.lastHeard = Clock::now();
     const std::string message(buffer, static_cast<std::size_t>(n));
+    if (c.id == upgradingClient_.load() && daemonmsg::isStopRequest(message)) {
+        say("the client asks to stop the firmware upgrade\n");
+        upgradeStopAsked_ = true;
+    }
     if (c.localPort == daemonmsg::kControlPort) {
         return handleControlMessage(c, message);
     }
@@ -331,8 +399,10 @@ void linkServer::disconnect(std::size_t index) {
     const client c = clients_[index];
     say("Client disconnect\n");
     pollItem_.pauseThread();
-    {
-        // Whatever the MCU line still holds belongs to no exchange any more.
+    std::unique_lock<std::mutex> claim(mcuClaimMutex_);
+    if (!mcuBusy()) {
+        // Whatever the MCU line still holds belongs to no exchange any more (during an upgrade
+        // the line is the loader's).
         std::lock_guard<std::mutex> lock(writeMutex);
         try {
             while (mcu_.IsOpen() && mcu_.GetNumberOfBytesAvailable() > 0) {
@@ -346,6 +416,7 @@ void linkServer::disconnect(std::size_t index) {
             mcu_.clear();
         }
     }
+    claim.unlock();
     clients_.erase(clients_.begin() + static_cast<long>(index));
     releaseResourceFromBookingManager(c.fd, bookings_, resourceQueue_);
     if (c.localPort > daemonmsg::kControlPort) {
@@ -366,6 +437,12 @@ void linkServer::dropIdleClients() {
         const client& c = clients_[i];
         const auto limit = c.localPort == daemonmsg::kControlPort ? limits_.controlIdleLimit
                                                                   : limits_.poolIdleLimit;
+        int pending = 0;
+        if (c.updateJobs > 0 || (::ioctl(c.fd, FIONREAD, &pending) == 0 && pending > 0)) {
+            // It waits for its update, or it spoke while the server was busy (served on the next
+            // pass): not silent.
+            continue;
+        }
         if (now - c.lastHeard > limit) {
             say(fmt::format("client on fd [{}] silent for {} s: disconnected\n", c.fd,
                             std::chrono::duration_cast<std::chrono::seconds>(limit).count()));
@@ -414,6 +491,20 @@ bool linkServer::handlePoolMessage(client& c, const std::string& message) {
         return r.data.empty() ? std::uint8_t{0} : static_cast<std::uint8_t>(r.data[0]);
     };
     using daemonmsg::command;
+    // Held while this thread uses the MCU line, so the update thread cannot take the line from
+    // under a command, and a command never waits for the update thread's long use of it.
+    std::unique_lock<std::mutex> claim(mcuClaimMutex_, std::defer_lock);
+    switch (r.what) {
+        case command::initZek:
+        case command::caliZek:
+        case command::updateStatus:
+        case command::settingTbar:
+        case command::getVersion:
+            claim.lock();
+            break;
+        default:
+            break;
+    }
     switch (r.what) {
         case command::registResource: {
             const auto kept =
@@ -428,10 +519,18 @@ bool linkServer::handlePoolMessage(client& c, const std::string& message) {
             sendTo(c.fd, daemonmsg::releaseAnswer(hardwareResourceToByte(resourceQueue_)));
             break;
         case command::initZek:
+            if (mcuBusy()) {
+                say("INITZEK refused: the MCU is taking a firmware upgrade\n");
+                sendTo(c.fd, daemonmsg::initZekAnswer(false));
+                break;
+            }
             initZek(c, r.data);
             break;
         case command::caliZek: {
-            calibrateTbarPar calibration = readTBarCaliState(&mcu_);
+            calibrateTbarPar calibration;  // unknown while the MCU takes an upgrade
+            if (!mcuBusy()) {
+                calibration = readTBarCaliState(&mcu_);
+            }
             calibration.maxValue = knownOrAllOnes(calibration.maxValue);
             calibration.minValue = knownOrAllOnes(calibration.minValue);
             sendTo(c.fd, daemonmsg::caliZekAnswer(calibration));
@@ -440,9 +539,12 @@ bool linkServer::handlePoolMessage(client& c, const std::string& message) {
         case command::updateStatus: {
             const std::string map = r.data.substr(0, kLedMapBytesTaken);
             setLedMap(map);
-            readHardware(&mcu_, map);
             std::string table;
-            {
+            if (mcuBusy()) {
+                // The last state read: the line is the loader's until the upgrade ends.
+                table = genHardwareStateTableToStr(g_HardwareState.get());
+            } else {
+                readHardware(&mcu_, map);
                 std::lock_guard<std::mutex> lock(writeMutex);
                 table = genHardwareStateTableToStr(g_HardwareState.get());
             }
@@ -451,9 +553,23 @@ bool linkServer::handlePoolMessage(client& c, const std::string& message) {
             break;
         }
         case command::getVersion: {
+            const mcuCommunicate protocol;
             bool isSync = false;
             int major = -1;
-            const int minor = mcuCommunicate().versionNumber(versionAnswer_, isSync, major);
+            int minor = protocol.versionNumber(versionAnswer_, isSync, major);
+            if (major == -1 && !mcuBusy()) {
+                // Not known since start-up (the MCU was in its loader): asked again, and kept
+                // once it answers.
+                std::string answer;
+                {
+                    std::lock_guard<std::mutex> lock(writeMutex);
+                    answer = sendCommandtoMcu(protocol.askVersion(), mcu_);
+                }
+                minor = protocol.versionNumber(answer, isSync, major);
+                if (major != -1) {
+                    versionAnswer_ = answer;
+                }
+            }
             sendTo(c.fd, daemonmsg::versionAnswer(major, major == -1 ? -1 : minor));
             break;
         }
@@ -462,6 +578,10 @@ bool linkServer::handlePoolMessage(client& c, const std::string& message) {
             std::uint8_t selector = maskByte();
             if (selector >= '0' && selector <= '9') {
                 selector = static_cast<std::uint8_t>(selector - '0');
+            }
+            if (mcuBusy()) {
+                say("SETTINGTBAR refused: the MCU is taking a firmware upgrade\n");
+                break;
             }
             std::string answer;
             {
@@ -478,16 +598,21 @@ bool linkServer::handlePoolMessage(client& c, const std::string& message) {
             break;
         }
         case command::needFwUpdate:
-            if (!directoryExists(
+        case command::startFwUpdate: {
+            if (r.what == command::needFwUpdate &&
+                !directoryExists(
                     platform::resolvePath(zekWorkingBaseDir() + "/usb/zek710-firmware").c_str())) {
                 say("usb directory not exists !\n");
                 return false;
             }
-            needFwUpdate(c);
+            std::lock_guard<std::mutex> lock(jobMutex_);
+            jobs_.push_back({r.what == command::needFwUpdate ? updateJobKind::needFwUpdate
+                                                             : updateJobKind::startFwUpdate,
+                             c.id});
+            ++c.updateJobs;
+            jobCondition_.notify_all();
             break;
-        case command::startFwUpdate:
-            startFwUpdate(c);
-            break;
+        }
         case command::askForControl:
         case command::none:
             break;
@@ -528,6 +653,34 @@ void linkServer::initZek(client& c, const std::string& data) {
     pollItem_.restart();
 }
 
+void linkServer::deliverPosted() {
+    std::uint64_t count = 0;
+    while (::read(wakeFd_, &count, sizeof count) < 0 && errno == EINTR) {
+    }
+    std::vector<posted> delivered;
+    {
+        std::lock_guard<std::mutex> lock(jobMutex_);
+        delivered.swap(outbox_);
+    }
+    for (const posted& p : delivered) {
+        const auto it = std::find_if(clients_.begin(), clients_.end(),
+                                     [&p](const client& c) { return c.id == p.clientId; });
+        // A client that has gone makes no difference to the update.
+        if (it == clients_.end()) {
+            continue;
+        }
+        if (p.jobEnded) {
+            // The client waited for the update thread all that time: it counts as heard.
+            --it->updateJobs;
+            it->lastHeard = Clock::now();
+        } else {
+            sendTo(it->fd, p.bytes);
+        }
+    }
+}
+
+// ---- Update thread ----
+
 namespace {
 
 // The MCU's running version, asked afresh; -1 / -1 when it does not answer.
@@ -542,7 +695,48 @@ std::pair<int, int> runningMcuVersion(LibSerial::SerialStream& mcu) {
 
 }  // namespace
 
-void linkServer::needFwUpdate(client& c) {
+void linkServer::post(std::uint64_t clientId, const std::string& bytes, bool jobEnded) {
+    {
+        std::lock_guard<std::mutex> lock(jobMutex_);
+        outbox_.push_back({clientId, bytes, jobEnded});
+    }
+    const std::uint64_t one = 1;
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void linkServer::claimMcu() {
+    std::lock_guard<std::mutex> claim(mcuClaimMutex_);
+    mcuBusy_ = true;
+}
+
+void linkServer::releaseMcu() {
+    std::lock_guard<std::mutex> claim(mcuClaimMutex_);
+    mcuBusy_ = false;
+}
+
+void linkServer::runUpdateJobs() {
+    while (true) {
+        updateJob job{};
+        {
+            std::unique_lock<std::mutex> lock(jobMutex_);
+            jobCondition_.wait(lock, [this] { return jobsEnd_ || !jobs_.empty(); });
+            if (jobsEnd_) {
+                return;
+            }
+            job = jobs_.front();
+            jobs_.pop_front();
+        }
+        if (job.kind == updateJobKind::needFwUpdate) {
+            needFwUpdate(job.clientId);
+        } else {
+            startFwUpdate(job.clientId);
+        }
+        post(job.clientId, {}, true);
+    }
+}
+
+void linkServer::needFwUpdate(std::uint64_t clientId) {
     const std::string base = platform::resolvePath(zekWorkingBaseDir());
     int fileMinor = -1;
     const int fileMajor = readMcufileVersion(base + "/usb/zek710-firmware/mcu.bin", fileMinor);
@@ -550,64 +744,91 @@ void linkServer::needFwUpdate(client& c) {
     int appMajor = 0;  // 0.0: the stick holds no daemon that tells its version
     int appMinor = 0;
     isNewerAppInDir(version, appMajor, appMinor);
+    claimMcu();
     {
         std::lock_guard<std::mutex> lock(writeMutex);
         runningMcuVersion(mcu_);
     }
-    sendTo(c.fd, daemonmsg::needFwUpdateAnswer(appMajor, appMinor, knownOrAllOnes(fileMajor),
-                                               knownOrAllOnes(fileMajor < 0 ? -1 : fileMinor)));
+    releaseMcu();
+    post(clientId, daemonmsg::needFwUpdateAnswer(appMajor, appMinor, knownOrAllOnes(fileMajor),
+                                                 knownOrAllOnes(fileMajor < 0 ? -1 : fileMinor)));
 }
 
-void linkServer::startFwUpdate(client& c) {
+void linkServer::startFwUpdate(std::uint64_t clientId) {
     std::string version;
     int appMajor = 0;
     int appMinor = 0;
     const bool newerDaemon = isNewerAppInDir(version, appMajor, appMinor);
-    sendTo(c.fd, daemonmsg::startFwUpdateAnswer(newerDaemon));
+    post(clientId, daemonmsg::startFwUpdateAnswer(newerDaemon));
     bool installed = false;
+    std::optional<std::size_t> imageSize;
     if (newerDaemon) {
-        installed = doUpdateApp(version);
-        pollItem_.stop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    }
-    // The client may answer a progress message with a stop. Its answer is looked for without
-    // waiting: one that comes later is found at the next pack, and no pack waits for a client
-    // that has nothing to say.
-    const auto report = [this, &c](int progress) {
-        sendTo(c.fd, fwUpgradeState(progress));
-        pollfd p{c.fd, POLLIN, 0};
-        if (::poll(&p, 1, 0) <= 0) {
-            return true;
+        std::map<std::string, std::uintmax_t> files;
+        installed = doUpdateApp(version, &files);
+        if (installed) {
+            say(fmt::format("linkDaemon {} installed; it runs from the next start\n", version));
+            // The copy was verified against the stick: the image flashed must be that copy.
+            const auto image = files.find("mcu.bin");
+            if (image != files.end()) {
+                imageSize = static_cast<std::size_t>(image->second);
+            }
+        } else {
+            // The MCU image belongs with the daemon that was not installed: nothing is flashed,
+            // and the poll goes on for the daemon that stays.
+            say(
+                fmt::format("linkDaemon {} was not installed: the update failed, the MCU is not "
+                            "flashed\n",
+                            version));
+            post(clientId, fwUpgradeState(mcu::kUpgradeTransferFailed));
+            return;
         }
-        char reply[6];
-        const ssize_t n = ::recv(c.fd, reply, sizeof reply, MSG_DONTWAIT);
-        return !(n > 0 &&
-                 daemonmsg::isStopRequest(std::string(reply, static_cast<std::size_t>(n))));
+        pollItem_.stop();
+        std::this_thread::sleep_for(limits_.afterDaemonInstall);
+    }
+    upgradeStopAsked_ = false;
+    upgradingClient_ = clientId;
+    // The client may answer a progress message with a stop; the server thread reads it and
+    // raises the flag, so no pack waits for a client that has nothing to say.
+    const auto report = [this, clientId](int progress) {
+        post(clientId, fwUpgradeState(progress));
+        return !upgradeStopAsked_.load();
     };
 
-    std::lock_guard<std::mutex> lock(writeMutex);
     const std::string base = platform::resolvePath(zekWorkingBaseDir());
     if (!directoryExists((base + "/software/current").c_str())) {
         say("usb directory not exists !\n");
+        upgradingClient_ = 0;
         return;
     }
     const std::string image =
         installed ? base + "/software/current/mcu.bin" : base + "/usb/zek710-firmware/mcu.bin";
-    const auto [mcuMajor, mcuMinor] = runningMcuVersion(mcu_);
-    int fileMinor = -1;
-    const int fileMajor = readMcufileVersion(image, fileMinor);
-    if (fileMajor < 0 || !isMcuImageNewer(fileMajor, fileMinor, mcuMajor, mcuMinor)) {
-        if (installed) {
-            say("Only update linkDaemon\n");
-            report(mcu::kUpgradeFinished);
+    // The poll finishes an exchange it is in before the line is taken, and none follows until a
+    // client initialises the MCU again: no status frame reaches the loader or the restarting MCU.
+    claimMcu();
+    const bool pollWasRunning = pollItem_.isRunning();
+    pollItem_.pauseAndWaitIdle();
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        const auto [mcuMajor, mcuMinor] = runningMcuVersion(mcu_);
+        int fileMinor = -1;
+        const int fileMajor = readMcufileVersion(image, fileMinor);
+        if (fileMajor < 0 || !isMcuImageNewer(fileMajor, fileMinor, mcuMajor, mcuMinor)) {
+            if (pollWasRunning) {
+                pollItem_.startRunningThread();
+            }
+            if (installed) {
+                say("Only update linkDaemon\n");
+                report(mcu::kUpgradeFinished);
+            } else {
+                say("mcu file version is older, not update \n");
+                report(mcu::kUpgradeNotNeeded);
+            }
         } else {
-            say("mcu file version is older, not update \n");
-            report(mcu::kUpgradeNotNeeded);
+            doUpgradeMcuBinaryFile(
+                image, [this](const std::string& frame) { return sendCommandtoMcu(frame, mcu_); },
+                report, limits_.upgradeTiming, imageSize);
         }
-        return;
     }
-    pollItem_.pauseThread();
-    doUpgradeMcuBinaryFile(
-        image, [this](const std::string& frame) { return sendCommandtoMcu(frame, mcu_); }, report,
-        limits_.upgradeTiming);
+    releaseMcu();
+    upgradingClient_ = 0;
 }

@@ -32,6 +32,8 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 
+constexpr std::chrono::seconds kVersionWait{10};
+
 void onStopSignal(int) {
     g_stop = true;
 }
@@ -78,10 +80,20 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     say("wait pc uart done\n");
 
+    // An MCU left in its loader by an interrupted upgrade never answers the version question.
+    // The daemon serves all the same after a while, with the version unknown, so that a client
+    // can flash the MCU again over the network.
     const mcuCommunicate protocol;
     std::string versionAnswer;
-    while (versionAnswer.empty()) {
+    const auto versionDeadline = std::chrono::steady_clock::now() + kVersionWait;
+    while (versionAnswer.empty() && std::chrono::steady_clock::now() < versionDeadline) {
         versionAnswer = sendCommandtoMcu(protocol.askVersion(), mcuLine);
+    }
+    if (versionAnswer.empty()) {
+        say(
+            fmt::format("the MCU did not tell its version within {} s (is it in its loader?): "
+                        "serving with the MCU version unknown\n",
+                        kVersionWait.count()));
     }
 
     std::thread(udpHcipProcess, versionAnswer, std::string(), &mcuLine, daemonHcipProfile(),

@@ -34,6 +34,8 @@
 //                        fatal error 20 and the reception is abandoned; a done frame after
 //                        that gets 20 as well
 //   upgrade notready     NACK every start frame
+//   upgrade stuck        the MCU stays in its loader, as after an interrupted transfer: only
+//                        loader frames are answered until a done frame confirms an image
 //   upgrade none         clear the loader's faults
 //   get image      the image confirmed by the last acknowledged done frame, hex ("none" before
 //                  one)
@@ -197,6 +199,8 @@ std::string handleCommand(McuModel& mcu, const std::string& line) {
             f.fatal = true;
         } else if (kind == "notready") {
             f.notReady = true;
+        } else if (kind == "stuck") {
+            f.stuck = true;
         } else {
             return bad;
         }

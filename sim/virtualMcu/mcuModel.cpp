@@ -156,6 +156,7 @@ McuLoader::Step McuLoader::done(const std::string& payload) {
     }
     image_ = received_;
     hasImage_ = true;
+    faults.stuck = false;  // the new firmware starts
     return {code(0x85, kAck),
             "loader: done, image of " + std::to_string(image_.size()) + " bytes confirmed"};
 }
@@ -256,6 +257,11 @@ std::vector<std::string> McuModel::feed(const std::string& bytes) {
             if (answer.empty()) {
                 continue;
             }
+        } else if (loader.faults.stuck) {
+            ++rejectedFrames;
+            note("in the loader: frame type " + mcuHex(std::string(1, static_cast<char>(type))) +
+                 " not answered");
+            continue;
         } else {
             answer = answerFor(type, payload);
             if (answer.empty()) {

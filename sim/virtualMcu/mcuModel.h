@@ -57,6 +57,9 @@ struct McuLoaderFaults {
     int silentPacks = 0;    // data packs still to be lost on the way in: no answer, not taken
     bool fatal = false;     // the next data pack or done frame gets the fatal error
     bool notReady = false;  // start frames are refused with NACK
+    // The MCU is held in its loader, as after an interrupted transfer: frames other than the
+    // loader's go unanswered until a done frame confirms a new image.
+    bool stuck = false;
 };
 
 // The loader that takes a new firmware image: a start frame announces the size (16 bits) and

@@ -294,7 +294,6 @@ TEST_F(LinkDaemon, UpdatesItselfAndTheMcuFromTheStick) {
         "mkdir -p " + base + "/software/v-023.036",
         "cp " + base + "/usb/zek710-firmware/* " + base + "/software/v-023.036/",
         "sync",
-        "rm " + base + "/software/current",
         "sync",
     };
     EXPECT_EQ(root.recordedCommands(), expected);
@@ -337,6 +336,138 @@ TEST_F(LinkDaemon, NoNewerDaemonAndNoNewerImage) {
     c.pool->send("NEEDFWUPD");
     EXPECT_EQ(c.pool->receive(1, 500ms), "");
     EXPECT_NE(daemonLog().find("usb directory not exists !"), std::string::npos);
+}
+
+// A program on the stick that never ends holds nobody: the other clients are served and keep
+// their bookings while it is waited for, and it is killed after 5 s.
+TEST_F(LinkDaemon, AHangingStickProgramHoldsNoOtherClient) {
+    putStick(root, "023.036", 40);
+    root.writeFile("home/zek710/usb/zek710-firmware/linkDaemon",
+                   "#!/bin/sh\nsleep 38.5\necho 'current Version:023.036'\n");
+    startDaemon({"ZEK_LINK_CLIENT_IDLE=2"});
+    poolClient asker = newClient();
+    poolClient other = newClient();
+    ASSERT_EQ(hexOf(other.pool->ask("REGIST_RC" + bytes("10"), 6)),
+              "00068266"
+              "06ef");
+    asker.pool->send("NEEDFWUPD");
+    std::this_thread::sleep_for(200ms);
+    const auto asked = Clock::now();
+    EXPECT_EQ(hexOf(other.pool->ask("GET_VERSION", 20).substr(0, 6)), "001482420017");
+    EXPECT_LT(Clock::now() - asked, 1s) << "served while the stick program hangs";
+    // Polling on through the wait, beyond the 2 s a silent client is given.
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(other.pool->ask("UPDATESTATUS" + std::string(20, '\x11'), 24).size(), 24u);
+        std::this_thread::sleep_for(500ms);
+    }
+    // Killed: no newer daemon, the image's version all the same.
+    EXPECT_EQ(hexOf(asker.pool->receive(13, 5s)),
+              "000d826c06"
+              "00000000"
+              "00020001");
+    EXPECT_EQ(hexOf(other.pool->ask("REGIST_RC" + bytes("00"), 6)),
+              "00068266"
+              "06ef")
+        << "the T-bar is still booked";
+    EXPECT_NE(daemonLog().find("did not answer within 5 s: killed"), std::string::npos);
+}
+
+// A daemon installation that fails leaves "current" where it pointed, says so to the client, and
+// nothing is flashed.
+TEST_F(LinkDaemon, AFailedDaemonInstallIsReportedAndChangesNothing) {
+    putStick(root, "023.036", 300);
+    root.writeFile("home/zek710/software/v-023.035/linkDaemon", "old");
+    root.writeFile("home/zek710/software/v-023.036", "a plain file where the directory goes");
+    ASSERT_EQ(::symlink((root / "home/zek710/software/v-023.035").c_str(),
+                        (root / "home/zek710/software/current").c_str()),
+              0);
+    startDaemon();
+    poolClient c = newClient();
+    EXPECT_EQ(hexOf(c.pool->ask("STARTFWUPD", 5 + 15, 20s)),
+              "0005826d06"
+              "000f826e" +
+                  hexOf("FWUPDSTATE") + "68");
+    char target[512] = {};
+    ASSERT_GT(
+        ::readlink((root / "home/zek710/software/current").c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), root / "home/zek710/software/v-023.035");
+    EXPECT_EQ(mcuCommand("get image"), "none");
+    EXPECT_NE(daemonLog().find("Error creating version directory!"), std::string::npos);
+    // The client is still served.
+    EXPECT_EQ(hexOf(c.pool->ask("GET_VERSION", 20).substr(0, 4)), "00148242");
+}
+
+// An MCU left in its loader never tells its version: the daemon serves all the same, with the
+// version unknown, and the MCU can be flashed over the network. The poll, paused for the upgrade,
+// sends nothing to the loader or to the restarting MCU.
+TEST_F(LinkDaemon, AnMcuLeftInItsLoaderCanBeFlashedAgain) {
+    ASSERT_EQ(mcuCommand("upgrade stuck"), "ok");
+    putStick(root, "023.035", 300);
+    ::mkdir((root / "home/zek710/software").c_str(), 0755);
+    ::mkdir((root / "home/zek710/software/current").c_str(), 0755);
+    startDaemon();
+    EXPECT_NE(daemonLog().find("serving with the MCU version unknown"), std::string::npos);
+    poolClient c = newClient();
+    EXPECT_EQ(hexOf(c.pool->ask("GET_VERSION", 20).substr(0, 12)), "0014824200170023ffffffff")
+        << "23.35 and the MCU unknown";
+    EXPECT_EQ(hexOf(c.pool->ask("INITZEK" + initTable(), 5)), "0005826815");
+
+    ASSERT_EQ(mcuCommand("reset counts"), "ok");
+    EXPECT_EQ(hexOf(c.pool->ask("STARTFWUPD", 5 + 4 * 15, 30s).substr(0, 5)), "0005826d15");
+    EXPECT_EQ(mcuCommand("get image"),
+              hexOf(root.readFile("home/zek710/usb/zek710-firmware/mcu.bin").substr(16)));
+    EXPECT_EQ(hexOf(c.pool->ask("GET_VERSION", 20).substr(4, 8)), "0017002300010007")
+        << "asked again once the new firmware answers";
+
+    // With the MCU back, a client initialises it and the poll runs every 2 s; a second upgrade
+    // pauses it before the first loader frame, and it stays paused after the done frame.
+    EXPECT_EQ(hexOf(c.pool->ask("INITZEK" + initTable(), 5)), "0005826806");
+    ASSERT_EQ(mcuCommand("version 1 0"), "ok");
+    std::this_thread::sleep_for(2500ms);
+    ASSERT_EQ(mcuCommand("reset counts"), "ok");
+    EXPECT_EQ(c.pool->ask("STARTFWUPD", 5 + 4 * 15, 30s).size(), 65u);
+    std::this_thread::sleep_for(2500ms);
+    const std::string frames = mcuCommand("get frames");
+    const std::size_t start = frames.find("83");
+    ASSERT_NE(start, std::string::npos) << frames;
+    EXPECT_EQ(frames.find("81", start), std::string::npos) << frames;
+    EXPECT_NE(frames.find("85", start), std::string::npos) << frames;
+}
+
+// Idle connections to the control port, from one address or from many, never keep a client from
+// asking for control, nor a booked client from coming back to its pool port.
+TEST_F(LinkDaemon, IdleControlConnectionsLockNobodyOut) {
+    startDaemon();
+    poolClient booked = newClient();
+    ASSERT_EQ(hexOf(booked.pool->ask("REGIST_RC" + bytes("20"), 6)),
+              "00068266"
+              "06df");
+    std::vector<std::unique_ptr<daemonConnection>> idle;
+    for (int i = 0; i < 250; ++i) {
+        const std::string source =
+            i < 50 ? "127.0.0.1" : "127.0.0." + std::to_string(2 + (i - 50) % 50);
+        idle.push_back(std::make_unique<daemonConnection>(7000, source.c_str()));
+        ASSERT_TRUE(idle.back()->open()) << i;
+    }
+    std::this_thread::sleep_for(500ms);
+    // The booked client's connection drops and it comes back to its port.
+    booked.pool->close();
+    daemonConnection again(booked.port);
+    ASSERT_TRUE(again.open());
+    EXPECT_EQ(hexOf(again.ask("REGIST_RC" + bytes("20"), 6)),
+              "00068266"
+              "06df");
+    daemonConnection newcomer(7000);
+    EXPECT_EQ(newcomer.ask("ASKFORCONTROL", 7).size(), 7u);
+    EXPECT_NE(daemonLog().find("control port: 8 connections from 127.0.0.1"), std::string::npos);
+    EXPECT_NE(daemonLog().find("control port: 64 connections in all"), std::string::npos);
+    // A pool port takes four connections at once.
+    std::vector<std::unique_ptr<daemonConnection>> crowd;
+    for (int i = 0; i < 5; ++i) {
+        crowd.push_back(std::make_unique<daemonConnection>(7005));
+    }
+    EXPECT_EQ(crowd.back()->receive(1, 1s), "");
+    EXPECT_NE(daemonLog().find("pool port 7005 has 4 connections"), std::string::npos);
 }
 
 }  // namespace

@@ -87,8 +87,18 @@ void LinkDaemonProcess::stop() {
     pid_ = -1;
 }
 
-daemonConnection::daemonConnection(int port) {
+daemonConnection::daemonConnection(int port, const char* source) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (source != nullptr) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        ::inet_pton(AF_INET, source, &from.sin_addr);
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<std::uint16_t>(port));

@@ -27,10 +27,11 @@ private:
     pid_t pid_ = -1;
 };
 
-// One TCP connection to 127.0.0.1:port; not open when the connection was refused.
+// One TCP connection to 127.0.0.1:port, from the loopback address source when given; not open
+// when the connection was refused.
 class daemonConnection {
 public:
-    explicit daemonConnection(int port);
+    explicit daemonConnection(int port, const char* source = nullptr);
     ~daemonConnection() { close(); }
     daemonConnection(const daemonConnection&) = delete;
     daemonConnection& operator=(const daemonConnection&) = delete;
@@ -41,8 +42,9 @@ public:
     // Everything that arrives until size bytes are there or the time is up.
     std::string receive(std::size_t size,
                         std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) const;
-    std::string ask(const std::string& request, std::size_t answerSize) const {
-        return send(request) ? receive(answerSize) : std::string();
+    std::string ask(const std::string& request, std::size_t answerSize,
+                    std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) const {
+        return send(request) ? receive(answerSize, limit) : std::string();
     }
 
 private:
