@@ -1,10 +1,13 @@
 // linkDaemon against the virtual MCU: the "UPDATESTATUS" round trip beside the MCU status
 // exchange alone (measured first on the same line, before the daemon owns it); six clients
 // polling at once; a 64 KiB firmware upgrade beside the time its bytes take on the 115200-baud
-// wire; and the daemon's CPU and memory while idle.
+// wire; how long another client waits for "GET_VERSION" while the upgrade runs and while a
+// program on the stick hangs, beside the same question with nothing else going on; and the
+// daemon's CPU and memory while idle.
 //
 // Runs inside the test namespaces: scripts/netns-run.sh build/bench/daemonBench [--polls N]
 // With ZEK_BENCH_WIRE=1 the virtual MCU sends its answers at the wire's pace (87 us a byte).
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -63,6 +66,33 @@ std::unique_ptr<daemonConnection> poolClient() {
     auto pool = std::make_unique<daemonConnection>(static_cast<std::uint8_t>(answer[4]) * 100 +
                                                    static_cast<std::uint8_t>(answer[5]));
     return pool->open() ? std::move(pool) : nullptr;
+}
+
+// GET_VERSION round trips, one after the other, until stop is set (or count of them when given).
+std::vector<double> versionRoundTrips(daemonConnection& client, const std::atomic<bool>& stop,
+                                      int count = -1) {
+    std::vector<double> ms;
+    while (!stop.load() && count != 0) {
+        const long long start = nowNs();
+        if (client.ask("GET_VERSION", 20, std::chrono::seconds(60)).size() != 20) {
+            break;
+        }
+        ms.push_back((nowNs() - start) / 1e6);
+        if (count > 0) {
+            --count;
+        }
+    }
+    return ms;
+}
+
+void printWaits(const char* what, const std::vector<double>& ms) {
+    if (ms.empty()) {
+        std::printf("  %-46s no answer\n", what);
+        return;
+    }
+    const spread s = spreadOf(ms);
+    std::printf("  %-46s median %6.3f ms  p99 %6.3f ms  max %8.3f ms (%zu)\n", what, s.median,
+                s.p99, *std::max_element(ms.begin(), ms.end()), ms.size());
 }
 
 std::vector<double> statusRoundTrips(daemonConnection& client, int count) {
@@ -197,9 +227,19 @@ int main(int argc, char** argv) {
     }
     root.writeFile("home/zek710/usb/zek710-firmware/mcu.bin", image);
     root.writeFile("home/zek710/software/current/.keep", "");
+    // A second client asks GET_VERSION the whole time: how long the upgrade keeps it waiting.
+    auto asker = poolClient();
+    std::atomic<bool> never{false};
+    const std::vector<double> quiet = versionRoundTrips(*asker, never, polls);
+    printWaits("GET_VERSION, nothing else going on", quiet);
+    std::atomic<bool> upgradeOver{false};
+    std::vector<double> duringUpgrade;
+    std::thread asking([&] { duringUpgrade = versionRoundTrips(*asker, upgradeOver); });
     auto upgrader = poolClient();
     if (!upgrader || upgrader->ask("STARTFWUPD", 5).size() != 5) {
         std::fprintf(stderr, "upgrade not started\n");
+        upgradeOver = true;
+        asking.join();
         return 1;
     }
     // Progress 0 arrives after the first pack, once the loader's 5 s start pause is over.
@@ -225,7 +265,29 @@ int main(int argc, char** argv) {
     std::printf("  %-46s %8.1f ms at 115200 baud (%.2f x; the virtual line is faster than it)\n",
                 "  the same bytes on the panel's wire", wireMs, transferMs / wireMs);
     (void)first;
+    upgradeOver = true;
+    asking.join();
+    printWaits("GET_VERSION while the upgrade runs", duringUpgrade);
     upgrader.reset();
+
+    // A program on the stick that hangs: the daemon asks it for "-v" and waits at most 5 s.
+    root.writeFile("home/zek710/usb/zek710-firmware/linkDaemon",
+                   "#!/bin/sh\nsleep 60\necho 'current Version:023.036'\n");
+    ::chmod((root / "home/zek710/usb/zek710-firmware/linkDaemon").c_str(), 0755);
+    auto stickAsker = poolClient();
+    std::atomic<bool> stickAnswered{false};
+    std::vector<double> duringStick;
+    std::thread stickWaits([&] { duringStick = versionRoundTrips(*asker, stickAnswered); });
+    const long long asked = nowNs();
+    const std::string needAnswer = stickAsker->ask("NEEDFWUPD", 13, std::chrono::seconds(90));
+    const double stickMs = (nowNs() - asked) / 1e6;
+    stickAnswered = true;
+    stickWaits.join();
+    std::printf("  %-46s %8.1f ms (%s)\n", "NEEDFWUPD with a hanging stick program", stickMs,
+                needAnswer.size() == 13 ? "answered" : "NOT answered");
+    printWaits("GET_VERSION while the stick program hangs", duringStick);
+    stickAsker.reset();
+    asker.reset();
 
     // Idle: nobody connected, the polling item paused.
     std::this_thread::sleep_for(std::chrono::seconds(1));

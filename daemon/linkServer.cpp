@@ -329,12 +329,12 @@ void linkServer::acceptOn(int listenFd, bool pool) {
 
 bool linkServer::admit(int localPort, const std::string& address) {
     if (localPort != daemonmsg::kControlPort) {
-        const auto onPort = static_cast<std::size_t>(
+        const auto onPool = static_cast<std::size_t>(
             std::count_if(clients_.begin(), clients_.end(),
-                          [localPort](const client& c) { return c.localPort == localPort; }));
-        if (onPort >= limits_.maxPerPoolPort) {
-            say(fmt::format("pool port {} has {} connections: the one from {} is refused\n",
-                            localPort, onPort, address));
+                          [](const client& c) { return c.localPort != daemonmsg::kControlPort; }));
+        if (onPool >= limits_.maxPoolClients) {
+            say(fmt::format("pool ports: {} connections: the one from {} to port {} is refused\n",
+                            onPool, address, localPort));
             return false;
         }
         return true;

@@ -39,9 +39,10 @@ struct linkServerLimits {
     // never keep a client from asking.
     std::size_t maxControlPerAddress = 8;
     std::size_t maxControlClients = 64;
-    // Each pool port takes this many connections at once (a client that reconnects before its old
-    // connection is found dead needs two); more are closed as they come.
-    std::size_t maxPerPoolPort = 4;
+    // The pool ports together take this many connections, counted apart from the control port;
+    // more are closed as they come. Several clients may share a port: one leaves the queue only
+    // with the first message on it.
+    std::size_t maxPoolClients = 48;
     mcuUpgradeTiming upgradeTiming;
     // The stick daemon's installation settles this long before the MCU is looked at.
     std::chrono::milliseconds afterDaemonInstall{500};

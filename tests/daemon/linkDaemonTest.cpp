@@ -461,13 +461,14 @@ TEST_F(LinkDaemon, IdleControlConnectionsLockNobodyOut) {
     EXPECT_EQ(newcomer.ask("ASKFORCONTROL", 7).size(), 7u);
     EXPECT_NE(daemonLog().find("control port: 8 connections from 127.0.0.1"), std::string::npos);
     EXPECT_NE(daemonLog().find("control port: 64 connections in all"), std::string::npos);
-    // A pool port takes four connections at once.
+    // The pool ports have a limit of their own.
     std::vector<std::unique_ptr<daemonConnection>> crowd;
-    for (int i = 0; i < 5; ++i) {
-        crowd.push_back(std::make_unique<daemonConnection>(7005));
+    for (int i = 0; i < 48; ++i) {
+        crowd.push_back(std::make_unique<daemonConnection>(7001 + i % 6));
     }
     EXPECT_EQ(crowd.back()->receive(1, 1s), "");
-    EXPECT_NE(daemonLog().find("pool port 7005 has 4 connections"), std::string::npos);
+    EXPECT_NE(daemonLog().find("pool ports: 48 connections: the one from 127.0.0.1"),
+              std::string::npos);
 }
 
 }  // namespace
