@@ -387,12 +387,25 @@ TEST_F(LinkDaemon, AFailedDaemonInstallIsReportedAndChangesNothing) {
               "0005826d06"
               "000f826e" +
                   hexOf("FWUPDSTATE") + "68");
-    char target[512] = {};
-    ASSERT_GT(
-        ::readlink((root / "home/zek710/software/current").c_str(), target, sizeof target - 1), 0);
-    EXPECT_EQ(std::string(target), root / "home/zek710/software/v-023.035");
+    const auto current = [this] {
+        return std::filesystem::read_symlink(root / "home/zek710/software/current").string();
+    };
+    EXPECT_EQ(current(), root / "home/zek710/software/v-023.035");
     EXPECT_EQ(mcuCommand("get image"), "none");
     EXPECT_NE(daemonLog().find("Error creating version directory!"), std::string::npos);
+
+    // The stick pulled during the copy: a file listed is gone when it is copied.
+    ::unlink((root / "home/zek710/software/v-023.036").c_str());
+    ASSERT_EQ(::symlink((root / "home/zek710/usb/zek710-firmware/gone.bin").c_str(),
+                        (root / "home/zek710/usb/zek710-firmware/part.bin").c_str()),
+              0);
+    EXPECT_EQ(hexOf(c.pool->ask("STARTFWUPD", 5 + 15, 20s)),
+              "0005826d06"
+              "000f826e" +
+                  hexOf("FWUPDSTATE") + "68");
+    EXPECT_EQ(current(), root / "home/zek710/software/v-023.035");
+    EXPECT_NE(daemonLog().find("Error copy usb file !"), std::string::npos);
+    EXPECT_EQ(mcuCommand("get image"), "none");
     // The client is still served.
     EXPECT_EQ(hexOf(c.pool->ask("GET_VERSION", 20).substr(0, 4)), "00148242");
 }
