@@ -261,12 +261,16 @@ void putStick(TempRoot& root, const char* version, std::size_t imageSize) {
     root.writeFile("home/zek710/usb/zek710-firmware/mcu.bin", image);
 }
 
+// The daemon installed in version directory name, "current" pointing at it.
+bool runningFrom(TempRoot& root, const std::string& name) {
+    root.writeFile("home/zek710/software/" + name + "/linkDaemon", "old");
+    return ::symlink((root / ("home/zek710/software/" + name)).c_str(),
+                     (root / "home/zek710/software/current").c_str()) == 0;
+}
+
 TEST_F(LinkDaemon, UpdatesItselfAndTheMcuFromTheStick) {
     putStick(root, "023.036", 300);
-    root.writeFile("home/zek710/software/v-023.035/linkDaemon", "old");
-    ASSERT_EQ(::symlink((root / "home/zek710/software/v-023.035").c_str(),
-                        (root / "home/zek710/software/current").c_str()),
-              0);
+    ASSERT_TRUE(runningFrom(root, "v-023.035"));
     startDaemon();
     poolClient c = newClient();
     EXPECT_EQ(hexOf(c.pool->ask("NEEDFWUPD", 13)),
@@ -376,11 +380,8 @@ TEST_F(LinkDaemon, AHangingStickProgramHoldsNoOtherClient) {
 // nothing is flashed.
 TEST_F(LinkDaemon, AFailedDaemonInstallIsReportedAndChangesNothing) {
     putStick(root, "023.036", 300);
-    root.writeFile("home/zek710/software/v-023.035/linkDaemon", "old");
+    ASSERT_TRUE(runningFrom(root, "v-023.035"));
     root.writeFile("home/zek710/software/v-023.036", "a plain file where the directory goes");
-    ASSERT_EQ(::symlink((root / "home/zek710/software/v-023.035").c_str(),
-                        (root / "home/zek710/software/current").c_str()),
-              0);
     startDaemon();
     poolClient c = newClient();
     EXPECT_EQ(hexOf(c.pool->ask("STARTFWUPD", 5 + 15, 20s)),
