@@ -48,11 +48,10 @@ int runFileStep(const std::string& command) {
 // The regular files directly inside folder, with their sizes; false when it cannot be read.
 bool listFiles(const std::string& folder, std::map<std::string, std::uintmax_t>& files) {
     std::error_code error;
-    std::filesystem::directory_iterator entries(folder, error);
-    if (error) {
-        return false;
-    }
-    for (const auto& entry : entries) {
+    // Stepped with an error code: a stick pulled while it is listed is an answer, not a throw.
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::filesystem::directory_entry& entry = *it;
         std::error_code statError;
         const bool regular = entry.is_regular_file(statError);
         const std::string name = entry.path().filename().string();
@@ -67,7 +66,7 @@ bool listFiles(const std::string& folder, std::map<std::string, std::uintmax_t>&
             files[name] = static_cast<std::uintmax_t>(-1);
         }
     }
-    return true;
+    return !error;
 }
 
 // Every file listed is in folder as a regular file of its size; names the first that is not.
