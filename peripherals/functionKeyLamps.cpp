@@ -91,3 +91,22 @@ std::vector<std::pair<int, int>> functionKeyLampRegisters(int index, int colour)
 std::string backlightCommand(int dutyCycle) {
     return "echo " + std::to_string(dutyCycle) + " > /sys/class/pwm/pwmchip0/pwm0/duty_cycle";
 }
+
+bool backlightLevel::set(int dutyCycle) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return setLocked(dutyCycle);
+}
+
+bool backlightLevel::wake() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return written_ >= 0 && setLocked(kBacklightNormal);
+}
+
+bool backlightLevel::setLocked(int dutyCycle) {
+    if (written_ == dutyCycle) {
+        return false;
+    }
+    written_ = dutyCycle;
+    run_(backlightCommand(dutyCycle));
+    return true;
+}

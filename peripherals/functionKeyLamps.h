@@ -6,6 +6,8 @@
 // register 0x02 + f / 4. Key j has red, green, blue in fields 3j, 3j + 1, 3j + 2; 01 is on.
 #pragma once
 
+#include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,3 +26,25 @@ std::string backlightCommand(int dutyCycle);
 constexpr int kBacklightNormal = 5000000;
 constexpr int kBacklightMax = 10000000;
 constexpr int kBacklightStep = 500000;
+
+// The backlight as this program last set it. A wake-up asks for the normal level on every key-loop
+// pass while the panel is used; the shell command runs only when the level really changes, so the
+// panel writes the duty cycle after the saver darkened it and not in between. Until the program
+// first writes it, the backlight is at the level the system set, and a wake-up leaves it there.
+class backlightLevel {
+public:
+    using runner = std::function<void(const std::string&)>;
+    explicit backlightLevel(runner run) : run_(std::move(run)) {}
+
+    // Sets `dutyCycle`; true when the command ran.
+    bool set(int dutyCycle);
+    // Back to the normal level, if the program has set another one.
+    bool wake();
+
+private:
+    bool setLocked(int dutyCycle);
+
+    runner run_;
+    std::mutex mutex_;
+    int written_ = -1;  // none yet
+};

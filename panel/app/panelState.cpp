@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "commandRunner.h"
+
 hcip_device_info cameraTable::device(int slot) const {
     if (slot < 0 || slot >= kCameraSlots) {
         return {};
@@ -37,6 +39,7 @@ std::atomic<bool> useSerialPort{true};
 std::atomic<bool> autoScan{true};
 std::atomic<bool> runRobin{false};
 std::atomic<bool> rotaryRobin{false};
+backlightLevel panelBacklight([](const std::string& command) { platform::runCommand(command); });
 std::atomic<int> camStatusCounter{0};
 std::atomic<int> scan{0};
 std::atomic<int> cameraCount{0};

@@ -13,6 +13,7 @@
 #include <libserial/SerialStream.h>
 
 #include "cameraRecords.h"
+#include "functionKeyLamps.h"
 #include "myringbuffer.h"
 
 // The camera table `cameraDevice`: 32 slots behind one lock. Readers take a copy; writers change
@@ -70,6 +71,8 @@ extern std::atomic<bool> autoScan;
 extern std::atomic<bool> runRobin;
 extern std::atomic<bool> rotaryRobin;
 extern std::atomic<int> camStatusCounter;
+// The display backlight, set by the screen saver (GUI thread) and in test mode by the encoder.
+extern backlightLevel panelBacklight;
 extern std::atomic<int> scan;
 extern std::atomic<int> cameraCount;
 extern std::atomic<int> screenSaverMin;

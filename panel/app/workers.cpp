@@ -145,7 +145,7 @@ void rotaryWorker::startRotaryCheck() {
             }
             if (testmode) {
                 backlight = nextBacklightLevel(backlight, step);
-                platform::runCommand(backlightCommand(backlight));
+                panelBacklight.set(backlight);
                 continue;
             }
             emit wakeupScreen();

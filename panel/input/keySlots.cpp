@@ -111,11 +111,13 @@ void mainControl::callTestLed(int n) {
     testLED = n;
 }
 
+// Called on every wake-up, which comes once per key-loop pass while the panel is used: the
+// backlight is written only when the saver (or the encoder in test mode) set another level.
 void mainControl::startScreenSaver(int mode) {
     if (mode == 0) {
-        platform::runCommand(backlightCommand(kBacklightNormal));
+        panelBacklight.wake();
     } else if (mode == 1) {
-        platform::runCommand(backlightCommand(0));
+        panelBacklight.set(0);
     }
 }
 

@@ -50,6 +50,28 @@ TEST(FunctionKeyLamps, EveryCellOfTheColourTable) {
     EXPECT_EQ(backlightCommand(0), "echo 0 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle");
 }
 
+// Wake-ups come once per key-loop pass while the panel is used; the shell runs only on a change.
+TEST(Backlight, WrittenOnlyWhenTheLevelChanges) {
+    std::vector<std::string> ran;
+    backlightLevel backlight([&ran](const std::string& command) { ran.push_back(command); });
+    // The level the system set stays until the panel sets another.
+    EXPECT_FALSE(backlight.wake());
+    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(backlight.set(0));
+    for (int pass = 0; pass < 800; ++pass) {
+        backlight.wake();
+    }
+    EXPECT_FALSE(backlight.set(5000000));
+    EXPECT_TRUE(backlight.set(4500000));  // the encoder in test mode
+    EXPECT_FALSE(backlight.set(4500000));
+    EXPECT_TRUE(backlight.wake());
+    EXPECT_EQ(ran,
+              (std::vector<std::string>{"echo 0 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle",
+                                        "echo 5000000 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle",
+                                        "echo 4500000 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle",
+                                        "echo 5000000 > /sys/class/pwm/pwmchip0/pwm0/duty_cycle"}));
+}
+
 class GpioTest : public ::testing::Test {
 protected:
     std::uint32_t hwbaseFrom(const std::string& ranges, std::string& printed) {
