@@ -1,11 +1,13 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import "."
+import "address.js" as Address
 
-// On-screen number pad for addresses and numbers. The screen that opens it passes a function code
-// so one pad can serve several fields; the code comes back with the result.
+// On-screen number pad for IPv4 addresses. The screen that opens it passes a function code so one
+// pad can serve several fields; the code comes back with the result.
 //   show(functionCode, text)            opens the pad with `text` to edit
-//   accepted(int functionCode, string text)   OK pressed
+//   accepted(int functionCode, string text)   OK pressed on a valid address; on anything else
+//                                        the pad stays open and says why
 //   cancelled(int functionCode)          Cancel pressed or touched outside
 Popup {
     id: pad
@@ -14,6 +16,7 @@ Popup {
     // Dotted IPv4 addresses are the longest thing typed here.
     property int maximumLength: 15
     property bool finished: false
+    property bool invalid: false
 
     signal accepted(int functionCode, string text)
     signal cancelled(int functionCode)
@@ -22,15 +25,22 @@ Popup {
         functionCode = code
         text = initialText === undefined || initialText === null ? "" : String(initialText)
         finished = false
+        invalid = false
         open()
     }
     function press(key) {
+        invalid = false
         if (text.length < maximumLength)
             text += key
     }
-    function backspace() { text = text.slice(0, -1) }
-    function clear() { text = "" }
+    function backspace() { invalid = false; text = text.slice(0, -1) }
+    function clear() { invalid = false; text = "" }
     function accept() {
+        if (!Address.isAddress(text)) {
+            console.log("number pad: not an address:", JSON.stringify(text))
+            invalid = true
+            return
+        }
         finished = true
         close()
         accepted(functionCode, text)
@@ -79,6 +89,16 @@ Popup {
                 verticalAlignment: Text.AlignVCenter
                 elide: Text.ElideLeft
             }
+        }
+        Text {
+            objectName: "padInvalid"
+            visible: pad.invalid
+            width: keys.width
+            text: qsTr("Invalid address.") + qmlTranslator.e_str
+            color: Theme.danger
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.fontNormal
+            wrapMode: Text.WordWrap
         }
         Grid {
             id: keys

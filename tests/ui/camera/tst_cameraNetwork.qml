@@ -167,6 +167,11 @@ TestCase {
         mouseClick(ipField)
         page.numberPadScreen.text = "10.0.0"
         page.numberPadScreen.accept()
+        // The pad refuses it and stays open; the manual screen, too, takes no part address.
+        verify(page.numberPadScreen.opened)
+        verify(findChild(page.numberPadScreen.contentItem, "padInvalid").visible)
+        page.numberPadScreen.cancel()
+        page.manualIp = "10.0.0"
         verify(!findChild(manual.contentItem, "protocol0").enabled)
         mouseClick(findChild(manual.contentItem, "protocol0"))
         compare(mainObject.callsOf("setCameraNetworkManual"), [])

@@ -55,6 +55,39 @@ TestCase {
         compare(pad.text, "10.255.255.2559")
     }
 
+    // Everything typed here is an address; what is not one (or what address parsers would read
+    // as another address) is refused on the pad, which stays open and says so.
+    function test_numberPadRefusesWhatIsNotAnAddress_data() {
+        return [
+            { tag: "unfinished", text: "192.168.1." },
+            { tag: "short form", text: "10.1" },
+            { tag: "one number", text: "3232235786" },
+            { tag: "leading zero", text: "192.168.1.010" },
+            { tag: "octal-looking", text: "10.0.0.01" },
+            { tag: "above 255", text: "256.1.1.1" },
+            { tag: "five parts", text: "1.2.3.4.5" },
+            { tag: "empty", text: "" },
+            { tag: "dots", text: "..." }
+        ]
+    }
+    function test_numberPadRefusesWhatIsNotAnAddress(data) {
+        var pad = createTemporaryObject(padComponent, testCase)
+        watch(pad)
+        pad.show(10, data.text)
+        tryCompare(pad, "opened", true, 5000)
+        mouseClick(key(pad, "padKey_ok"))
+        compare(acceptedSpy.count, 0)
+        verify(pad.opened)
+        verify(findChild(pad.contentItem, "padInvalid").visible)
+        // The next key takes the message away; a whole address goes through.
+        mouseClick(key(pad, "padKey_clear"))
+        verify(!findChild(pad.contentItem, "padInvalid").visible)
+        pad.text = "10.0.0.1"
+        mouseClick(key(pad, "padKey_ok"))
+        compare(acceptedSpy.count, 1)
+        compare(acceptedSpy.signalArguments[0][1], "10.0.0.1")
+    }
+
     function test_numberPadCancelAndTouchOutside() {
         var pad = createTemporaryObject(padComponent, testCase)
         watch(pad)
