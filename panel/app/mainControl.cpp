@@ -287,6 +287,7 @@ void mainControl::createWorkers() {
 }
 
 void mainControl::stopWorkers() {
+    longOperation.wait();
     for (loopWorker* worker : std::initializer_list<loopWorker*>{
              myKeyWorker, myRotaryWorker, myTallyWorker, myCommandWorker, mySwitcherWorker}) {
         if (worker != nullptr) {
@@ -332,6 +333,11 @@ int mainControl::sysInit() {
     QDir inputDir(QString::fromStdString(platform::resolvePath("/dev/input")));
     const QStringList events = eventDeviceNames(inputDir.path());
     if (events.isEmpty()) {
+        // The screens still come up (they take the splash down when this returns), but without
+        // the devices this phase starts.
+        qDebug().noquote() << "No input device in" << inputDir.path()
+                           << "- the panel starts without the rotary encoder, the camera lines,"
+                              " the tally and the command loop";
         return 0;
     }
     for (const QString& name : events) {

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "backgroundTask.h"
 #include "cameraRecords.h"
 
 namespace LibSerial {
@@ -335,13 +336,21 @@ public slots:
     void setZEK710AMASKADD(const QString& netmask);
     void setZEK710APRIDNS(const QString& dns);
     void setZEK710ASECDNS(const QString& dns);
-    // False when nothing was written: a static setup with a value that is not an IPv4 address,
-    // or an interfaces file that cannot be read or replaced.
+    // Writes the settings above to the interfaces file on the background thread (it syncs the
+    // file system, which can take seconds); networkSaveFinished(ok) tells the outcome. ok is false
+    // when nothing was written: a static setup with a value that is not an IPv4 address, or an
+    // interfaces file that cannot be read or replaced. Returns false, and nothing starts, when
+    // a setting is refused at once or another long operation is under way (the outcome is still
+    // signalled).
     bool saveZEK710ANetConfig();
+    // Puts the backup of the interfaces file back, on the background thread; then popMessage 98
+    // "Please reboot ZEK710A", or code 0 with the reason when it could not be written.
     void resetZEK710Network();
 
-    // Software update from the USB stick: the archive's application version ("" when there is
-    // none), and the install ("OK" or "ERROR").
+    // Software update from the USB stick, on the background thread with the busy indicator up:
+    // the check (its outcome comes with refreshNewVersion) and the install (its progress with
+    // refreshProgress, its "OK" or "ERROR" with upgradeResult). Both return "" at once; "BUSY"
+    // when another long operation is under way.
     QString getUpgradeVersion();
     QString callUpgrade();
 
@@ -389,6 +398,7 @@ signals:
     void cameraPresetShiftChanged();
     void zek710ADHCPMODEChanged();
     void popMessage(int func, QString msg);
+    void networkSaveFinished(bool ok);
     void refreshNewVersion(bool upable, QString appver, QString mcuver);
     void upgradeResult(QString result);
     void refreshProgress(int percent);
@@ -561,4 +571,6 @@ private:
     commandWorker* myCommandWorker = nullptr;
     switcherWorker* mySwitcherWorker = nullptr;
     std::array<QThread*, 5> workerThreads{};
+    // Last member: it is waited for before anything it uses goes.
+    backgroundTask longOperation;
 };

@@ -1,6 +1,7 @@
 // The panel's own network settings: read from the interfaces file and the boot command line at
 // start-up, offered to the network screen, written back to the interfaces file. Nothing applies
 // until the panel restarts its network (a reboot).
+#include <QCoreApplication>
 #include <QDebug>
 
 #include <chrono>
@@ -139,14 +140,41 @@ void mainControl::setZEK710ASECDNS(const QString& dns) {
     zek710ASECDNS = dns;
 }
 
-bool mainControl::saveZEK710ANetConfig() {
+namespace {
+
+// The file side of a save, on the background thread: the old file's other interfaces stay.
+bool writeInterfacesFile(const netconfig::interfacesSettings& setup) {
     ensureInterfacesBackup();
     const auto oldText = platform::readSystemFile(netconfig::kInterfacesFile);
     if (!oldText) {
         qDebug() << "cannot read" << netconfig::kInterfacesFile << "- network settings not saved";
         return false;
     }
+    // Logged up to the eth0 line, the part of the old file that stays.
+    std::size_t start = 0;
+    while (start < oldText->size()) {
+        const std::size_t end = oldText->find('\n', start);
+        const std::string line = oldText->substr(start, end - start);
+        qDebug() << "file read:" << qText(line);
+        if (line.find("eth0 inet") != std::string::npos || end == std::string::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    const bool written = platform::writeSystemFileAtomically(
+        netconfig::kInterfacesFile, netconfig::rewrittenInterfacesText(*oldText, setup));
+    if (!written) {
+        qDebug() << "cannot replace" << netconfig::kInterfacesFile
+                 << "- network settings not saved";
+    }
+    syncTwiceAndSettle();
+    qDebug() << "End NetConfig";
+    return written;
+}
 
+}  // namespace
+
+bool mainControl::saveZEK710ANetConfig() {
     netconfig::interfacesSettings setup;
     setup.dhcp = zek710ADHCPMODE;
     setup.address = udpsocketBindAddress.protocol() == QAbstractSocket::IPv4Protocol
@@ -169,38 +197,47 @@ bool mainControl::saveZEK710ANetConfig() {
             if ((required || !value->empty()) && !netconfig::isDottedQuad(*value)) {
                 qDebug() << "network settings not saved:" << name << qText(*value)
                          << "is not an IPv4 address";
+                emit networkSaveFinished(false);
                 return false;
             }
         }
     }
-
-    // Logged up to the eth0 line, the part of the old file that stays.
-    std::size_t start = 0;
-    while (start < oldText->size()) {
-        const std::size_t end = oldText->find('\n', start);
-        const std::string line = oldText->substr(start, end - start);
-        qDebug() << "file read:" << qText(line);
-        if (line.find("eth0 inet") != std::string::npos || end == std::string::npos) {
-            break;
-        }
-        start = end + 1;
+    const bool started = longOperation.start(
+        [this, setup] { emit networkSaveFinished(writeInterfacesFile(setup)); });
+    if (!started) {
+        qDebug() << "network settings not saved: another operation is under way";
+        emit networkSaveFinished(false);
     }
-    const bool written = platform::writeSystemFileAtomically(
-        netconfig::kInterfacesFile, netconfig::rewrittenInterfacesText(*oldText, setup));
-    syncTwiceAndSettle();
-    qDebug() << "End NetConfig";
-    return written;
+    return started;
 }
 
 void mainControl::resetZEK710Network() {
-    ensureInterfacesBackup();
-    // Restored beside the file and renamed over it, so a power cut leaves a whole file.
-    const auto backup = platform::readSystemFile(netconfig::kInterfacesBackup);
-    if (backup) {
-        platform::writeSystemFileAtomically(netconfig::kInterfacesFile, *backup);
-    } else {
-        qDebug() << "cannot read" << netconfig::kInterfacesBackup;
+    const bool started = longOperation.start([this] {
+        ensureInterfacesBackup();
+        // Restored beside the file and renamed over it, so a power cut leaves a whole file.
+        const auto backup = platform::readSystemFile(netconfig::kInterfacesBackup);
+        bool written = false;
+        if (backup) {
+            written = platform::writeSystemFileAtomically(netconfig::kInterfacesFile, *backup);
+            if (!written) {
+                qDebug() << "cannot replace" << netconfig::kInterfacesFile;
+            }
+        } else {
+            qDebug() << "cannot read" << netconfig::kInterfacesBackup;
+        }
+        syncTwiceAndSettle();
+        if (written) {
+            emit popMessage(98,
+                            QCoreApplication::translate("mainControl", "Please reboot ZEK710A"));
+        } else {
+            emit popMessage(0,
+                            QCoreApplication::translate(
+                                "mainControl",
+                                "The network settings could not be reset.\nNothing was changed."));
+        }
+    });
+    if (!started) {
+        emit popMessage(
+            0, QCoreApplication::translate("mainControl", "The panel is busy.\nPlease try again."));
     }
-    syncTwiceAndSettle();
-    emit popMessage(98, QStringLiteral("Please reboot ZEK710A"));
 }

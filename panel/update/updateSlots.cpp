@@ -1,5 +1,7 @@
 // The screens' side of the software update: the version check and the install, with their
 // progress and results as signals.
+#include <QDebug>
+
 #include <thread>
 
 #include "mainControl.h"
@@ -26,13 +28,34 @@ void sleepFor(std::chrono::milliseconds pause) {
 
 }  // namespace
 
+// Both read the stick (an unzip, seconds on the board): they run on the background thread with
+// the busy indicator up, and their outcome comes by the listeners' signals.
 QString mainControl::getUpgradeVersion() {
-    update::softwareUpdater updater(listenersOf(this), sleepFor);
-    return QString::fromStdString(updater.getUpgradeVersion(
-        currentSoftwareVersionString().toStdString(), getMcuVersion().toStdString()));
+    const std::string appVersion = currentSoftwareVersionString().toStdString();
+    const std::string mcuVersion = getMcuVersion().toStdString();
+    emit iAmBusy(true);
+    const bool started = longOperation.start([this, appVersion, mcuVersion] {
+        update::softwareUpdater updater(listenersOf(this), sleepFor);
+        updater.getUpgradeVersion(appVersion, mcuVersion);
+        emit iAmBusy(false);
+    });
+    if (!started) {
+        qDebug() << "version check not started: another operation is under way";
+        emit iAmBusy(false);
+        return QStringLiteral("BUSY");
+    }
+    return QString();
 }
 
 QString mainControl::callUpgrade() {
-    update::softwareUpdater updater(listenersOf(this), sleepFor);
-    return QString::fromStdString(updater.callUpgrade());
+    const bool started = longOperation.start([this] {
+        update::softwareUpdater updater(listenersOf(this), sleepFor);
+        updater.callUpgrade();
+    });
+    if (!started) {
+        qDebug() << "install not started: another operation is under way";
+        emit upgradeResult(QStringLiteral("ERROR"));
+        return QStringLiteral("BUSY");
+    }
+    return QString();
 }

@@ -61,6 +61,7 @@ QtObject {
 
     signal iAmBusy(bool busy)
     signal popMessage(int func, string msg)
+    signal networkSaveFinished(bool ok)
     signal cameraConnectState(int index, string msg, int time)
     signal showProgress(bool onoff)
     signal refreshProgress(int value)
@@ -120,7 +121,15 @@ QtObject {
     function getScreenSaver() { record("getScreenSaver", arguments); return answer("getScreenSaver", 0) }
     function setScreenSaver(min) { record("setScreenSaver", arguments) }
     function getUpgradeVersion() { record("getUpgradeVersion", arguments); return answer("getUpgradeVersion", "") }
-    function callUpgrade() { record("callUpgrade", arguments); return answer("callUpgrade", "OK") }
+    // As the application: the install runs in the background and its result comes as a signal.
+    function callUpgrade() {
+        record("callUpgrade", arguments)
+        var result = answer("callUpgrade", "OK")
+        // null: the test sends the result itself, later.
+        if (result !== null)
+            Qt.callLater(function () { upgradeResult(result) })
+        return ""
+    }
     function getZEK710AIPADDR() { record("getZEK710AIPADDR", arguments); return answer("getZEK710AIPADDR", "192.168.1.20") }
     function getZEK710AHOSTNAME() { record("getZEK710AHOSTNAME", arguments); return answer("getZEK710AHOSTNAME", "ZEK-710A") }
     function getZEK710AMACADD() { record("getZEK710AMACADD", arguments); return answer("getZEK710AMACADD", "02:A4:5C:01:00:07") }
@@ -135,7 +144,13 @@ QtObject {
     function setZEK710APRIDNS(v) { record("setZEK710APRIDNS", arguments) }
     function setZEK710ASECDNS(v) { record("setZEK710ASECDNS", arguments) }
     function setZEK710AHOSTNAME(v) { record("setZEK710AHOSTNAME", arguments) }
-    function saveZEK710ANetConfig() { record("saveZEK710ANetConfig", arguments); return answer("saveZEK710ANetConfig", true) }
+    function saveZEK710ANetConfig() {
+        record("saveZEK710ANetConfig", arguments)
+        var ok = answer("saveZEK710ANetConfig", true)
+        if (ok !== null)
+            Qt.callLater(function () { networkSaveFinished(ok) })
+        return ok
+    }
     function resetZEK710Network() { record("resetZEK710Network", arguments) }
     function getCurrentSerialBaudrate() { record("getCurrentSerialBaudrate", arguments); return answer("getCurrentSerialBaudrate", 15) }
     function getCurrentSerialDataBit() { record("getCurrentSerialDataBit", arguments); return answer("getCurrentSerialDataBit", 48) }

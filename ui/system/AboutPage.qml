@@ -33,15 +33,21 @@ Popup {
         step()
         stepTimer.start()
     }
-    // Each step runs on its own timer tick so the progress dialog is drawn before the upgrade
-    // call, which holds the screen until it returns.
+    // The install starts at 90 and runs in the background; the dialog waits at 100 for its
+    // result (upgradeResult) before it closes.
     function step() {
         if (progressValue === 0)
             openProgress()
         setProgress(progressValue)
-        if (progressValue === 90)
-            upgradeResult = String(mainObject.callUpgrade())
-        if (progressValue >= 100) {
+        if (progressValue === 90) {
+            var refused = String(mainObject.callUpgrade())
+            if (refused !== "")
+                upgradeResult = "ERROR"
+        }
+        finishWhenDone()
+    }
+    function finishWhenDone() {
+        if (progressValue >= 100 && upgradeResult !== "" && stepTimer.running) {
             stepTimer.stop()
             closeProgress()
             if (upgradeResult === "OK")
@@ -56,13 +62,23 @@ Popup {
         interval: 500
         repeat: true
         onTriggered: {
-            screen.progressValue += 10
-            screen.step()
+            if (screen.progressValue < 100) {
+                screen.progressValue += 10
+                screen.step()
+            } else {
+                screen.finishWhenDone()
+            }
         }
     }
 
     Connections {
         target: mainObject
+        function onUpgradeResult(result) {
+            if (screen.upgrading) {
+                screen.upgradeResult = result === "" ? "ERROR" : result
+                screen.finishWhenDone()
+            }
+        }
         function onRefreshNewVersion(upable, appver, mcuver) {
             screen.upgradable = upable
             screen.upgradeLabel = (appver === "" && mcuver === "") ? ""

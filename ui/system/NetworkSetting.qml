@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import "../components"
+import "../components/address.js" as Address
 
 // "Network Setting": the panel's own network. The five address fields are typed on the number
 // pad (function codes 10 to 14: IP address, mask, gateway, primary DNS, secondary DNS).
@@ -8,7 +9,9 @@ import "../components"
 // refreshSystemNetConfig itself.
 // Signals for the main window:
 //   openProgress(), setProgress(int value), closeProgress()  the progress dialog of Save
-//   showMessage(int code, string text)  99 to confirm "Reset", 98 "Please reboot ZEK710A" after Save
+//   showMessage(int code, string text)  99 to confirm "Reset", 98 "Please reboot ZEK710A" after a
+//                                        Save that wrote the file, 0 with the reason after one
+//                                        that could not
 //   busy(bool on)                        declared for a uniform interface; unused here
 Popup {
     id: screen
@@ -23,6 +26,8 @@ Popup {
     property string secondaryDns: ""
     property bool invalidEntry: false
     property int progressValue: 0
+    // "" while a save has no outcome yet, then "saved" or "failed".
+    property string saveOutcome: ""
     readonly property bool saving: stepTimer.running
     property alias numberPad: numberPad
 
@@ -45,16 +50,6 @@ Popup {
         secondaryDns = mainObject.getZEK710ASECDNS()
         invalidEntry = false
     }
-    function isAddress(text) {
-        var parts = text.split(".")
-        if (parts.length !== 4)
-            return false
-        for (var i = 0; i < 4; ++i) {
-            if (!/^[0-9]{1,3}$/.test(parts[i]) || parseInt(parts[i], 10) > 255)
-                return false
-        }
-        return true
-    }
     function editField(code) {
         numberPad.show(code, screen[fieldNames[code - 10]])
     }
@@ -63,7 +58,7 @@ Popup {
     function applyNumber(code, text) {
         if (code < 10 || code > 14)
             return
-        if (!isAddress(text)) {
+        if (!Address.isAddress(text)) {
             invalidEntry = true
             return
         }
@@ -77,10 +72,12 @@ Popup {
         if (stepTimer.running)
             return
         progressValue = 0
+        saveOutcome = ""
         step()
         stepTimer.start()
     }
-    // One setting per tick, so the progress dialog is drawn between the calls that hold the screen.
+    // One setting per tick, so the progress dialog is drawn between the calls. The file is written
+    // in the background from 60 on; at 100 the dialog waits for the outcome (networkSaveFinished).
     function step() {
         switch (progressValue) {
         case 0:
@@ -95,11 +92,19 @@ Popup {
         case 60: mainObject.saveZEK710ANetConfig(); break
         }
         setProgress(progressValue)
-        if (progressValue >= 100) {
+        finishWhenDone()
+    }
+    function finishWhenDone() {
+        if (progressValue >= 100 && saveOutcome !== "" && stepTimer.running) {
             stepTimer.stop()
             closeProgress()
-            close()
-            showMessage(98, qsTr("Please reboot ZEK710A") + qmlTranslator.e_str)
+            if (saveOutcome === "saved") {
+                close()
+                showMessage(98, qsTr("Please reboot ZEK710A") + qmlTranslator.e_str)
+            } else {
+                // Nothing changed: the screen stays open with the values typed.
+                showMessage(0, qsTr("The network settings could not be saved.\nNothing was changed.") + qmlTranslator.e_str)
+            }
         }
     }
 
@@ -108,13 +113,23 @@ Popup {
         interval: 500
         repeat: true
         onTriggered: {
-            screen.progressValue += 10
-            screen.step()
+            if (screen.progressValue < 100) {
+                screen.progressValue += 10
+                screen.step()
+            } else {
+                screen.finishWhenDone()
+            }
         }
     }
 
     Connections {
         target: mainObject
+        function onNetworkSaveFinished(ok) {
+            if (screen.saving) {
+                screen.saveOutcome = ok ? "saved" : "failed"
+                screen.finishWhenDone()
+            }
+        }
         function onRefreshSystemNetConfig(ipAddr, dhcpMode, hostName, macAddr, maskAddr, gateAddr, primDns, secDns) {
             if (screen.saving)
                 return
@@ -201,6 +216,7 @@ Popup {
                     width: 300; height: Theme.touch
                     Switch {
                         objectName: "dhcpSwitch"
+                        height: Theme.touch
                         anchors.verticalCenter: parent.verticalCenter
                         checked: screen.dhcp
                         enabled: !screen.saving

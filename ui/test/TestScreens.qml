@@ -54,6 +54,7 @@ Rectangle {
         }
         function onRefreshTBarValue(t) { tbarText.text = "T-Bar " + t }
         function onRefreshKeys(index) { page.lastKey = index }
+        function onUpgradeResult(result) { page.upgrade = result }
     }
 
     component Section: Rectangle {
@@ -182,7 +183,13 @@ Rectangle {
                 objectName: "upgradeButton"
                 text: qsTr("Upgrade") + qmlTranslator.e_str
                 width: 180
-                onClicked: page.upgrade = mainObject.callUpgrade()
+                // The install runs in the background; its result comes with upgradeResult.
+                onClicked: {
+                    page.upgrade = "..."
+                    var refused = mainObject.callUpgrade()
+                    if (refused !== "")
+                        page.upgrade = refused
+                }
             }
             ZButton {
                 objectName: "restartButton"

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -71,6 +73,32 @@ protected:
     mainControl& panel() { return rig->panel(); }
     std::string interfaces() { return rig->root().readFile("etc/network/interfaces"); }
 
+    // The save and the reset run in the background: their outcome, once it came.
+    bool save() {
+        std::promise<bool> outcome;
+        std::future<bool> told = outcome.get_future();
+        const auto connection = QObject::connect(&panel(), &mainControl::networkSaveFinished,
+                                                 [&outcome](bool ok) { outcome.set_value(ok); });
+        panel().saveZEK710ANetConfig();
+        const bool came = told.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        QObject::disconnect(connection);
+        EXPECT_TRUE(came) << "no outcome of the save";
+        return came && told.get();
+    }
+    std::pair<int, QString> reset() {
+        std::promise<std::pair<int, QString>> message;
+        std::future<std::pair<int, QString>> told = message.get_future();
+        const auto connection = QObject::connect(&panel(), &mainControl::popMessage,
+                                                 [&message](int func, QString text) {
+                                                     message.set_value({func, text});
+                                                 });
+        panel().resetZEK710Network();
+        const bool came = told.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        QObject::disconnect(connection);
+        EXPECT_TRUE(came) << "no message after the reset";
+        return came ? told.get() : std::pair<int, QString>{-1, QString()};
+    }
+
     std::unique_ptr<PanelRig> rig;
     QStringList shown;  // what sysInit told the network screen
 };
@@ -101,7 +129,7 @@ TEST_F(PanelNetworkSettings, SaveWritesTheScreenValuesAndRefusesBrokenOnes) {
     panel().setZEK710APRIDNS("1.1.1.1");
     panel().setZEK710ASECDNS("");
     panel().setZEK710AHOSTNAME("renamed");  // the host name is fixed
-    ASSERT_TRUE(panel().saveZEK710ANetConfig());
+    ASSERT_TRUE(save());
     EXPECT_EQ(interfaces(),
               "auto lo\n"
               "iface lo inet loopback\n"
@@ -125,38 +153,44 @@ TEST_F(PanelNetworkSettings, SaveWritesTheScreenValuesAndRefusesBrokenOnes) {
     const std::string saved = interfaces();
     for (const char* broken : {"10.1.2", "10.1.2.3\naddress 6.6.6.6", "300.1.1.1"}) {
         panel().setZEK710AGATEADD(broken);
-        EXPECT_FALSE(panel().saveZEK710ANetConfig()) << broken;
+        EXPECT_FALSE(save()) << broken;
         EXPECT_EQ(interfaces(), saved);
     }
     panel().setZEK710AIPADDR("not an address");
     panel().setZEK710AGATEADD("10.1.2.254");
-    EXPECT_FALSE(panel().saveZEK710ANetConfig());
+    EXPECT_FALSE(save());
 
     // With DHCP on, the static values do not matter and are not written.
     panel().setZEK710ADHCPMODE(true);
     EXPECT_EQ(dhcpChanged, 1);
-    ASSERT_TRUE(panel().saveZEK710ANetConfig());
+    ASSERT_TRUE(save());
     EXPECT_NE(interfaces().find("iface eth0 inet dhcp\n\n#auto wlan0\n"), std::string::npos)
         << interfaces();
 }
 
 TEST_F(PanelNetworkSettings, ResetRestoresTheBackupAndAsksForAReboot) {
-    std::vector<std::pair<int, QString>> messages;
-    QObject::connect(&panel(), &mainControl::popMessage,
-                     [&](int func, const QString& text) { messages.emplace_back(func, text); });
     // No backup yet: the default setup becomes the backup and the interfaces file.
-    panel().resetZEK710Network();
+    EXPECT_EQ(reset(), std::make_pair(98, QString("Please reboot ZEK710A")));
     EXPECT_EQ(rig->root().readFile("etc/network/interfaces_backup"), kDefaultInterfaces);
     EXPECT_EQ(interfaces(), kDefaultInterfaces);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].first, 98);
-    EXPECT_EQ(messages[0].second, "Please reboot ZEK710A");
 
     // With a backup, that backup comes back.
     rig->root().writeFile("etc/network/interfaces_backup", kStaticInterfaces);
-    panel().resetZEK710Network();
+    EXPECT_EQ(reset().first, 98);
     EXPECT_EQ(interfaces(), kStaticInterfaces);
     EXPECT_FALSE(std::filesystem::exists(rig->root() / "etc/network/interfaces.partial"));
+}
+
+// A file that cannot be replaced is a failure the operator is told of, never "Please reboot".
+TEST_F(PanelNetworkSettings, SaveAndResetThatCannotWriteSaySo) {
+    std::filesystem::remove(rig->root() / "etc/network/interfaces");
+    std::filesystem::create_directories(rig->root() / "etc/network/interfaces/in-the-way");
+    panel().setZEK710AIPADDR("10.1.2.3");
+    EXPECT_FALSE(save());
+    const std::pair<int, QString> told = reset();
+    EXPECT_EQ(told.first, 0);
+    EXPECT_EQ(told.second, "The network settings could not be reset.\nNothing was changed.");
+    EXPECT_TRUE(std::filesystem::is_directory(rig->root() / "etc/network/interfaces"));
 }
 
 }  // namespace

@@ -86,4 +86,21 @@ TestCase {
         compare(screen.visible, true)
         compare(child(screen, "upgradeButton").enabled, true)
     }
+
+    // The install runs in the background for as long as it takes: the progress stays up at 100
+    // until its result comes.
+    function test_progressWaitsForALateResult() {
+        mainObject.values = { "callUpgrade": null }
+        var screen = openAbout()
+        mainObject.refreshNewVersion(true, "1.3.0", "")
+        child(screen, "upgradeButton").clicked()
+        tryVerify(function () { return progressValues().indexOf(100) >= 0 }, 15000)
+        wait(1200)
+        compare(closeSpy.count, 0)
+        verify(screen.upgrading)
+        mainObject.upgradeResult("OK")
+        compare(closeSpy.count, 1)
+        compare(messageSpy.signalArguments[0][1], "Please reboot ZEK710A")
+        compare(progressValues().filter(function (v) { return v === 100 }).length, 1)
+    }
 }

@@ -133,4 +133,23 @@ TestCase {
         compare(openSpy.count, 1)
         compare(mainObject.callsOf("saveZEK710ANetConfig"), ["saveZEK710ANetConfig()"])
     }
+
+    // The file is written in the background: the dialog waits for the outcome, and a save that
+    // wrote nothing says so and leaves the screen open, never "Please reboot".
+    function test_failedSaveIsShownAndTheScreenStays() {
+        mainObject.values = { "saveZEK710ANetConfig": null }
+        var screen = openNetwork()
+        screen.startSave()
+        tryCompare(screen, "progressValue", 100, 15000)
+        wait(700)
+        compare(closeSpy.count, 0, "the progress waits for the outcome")
+        mainObject.networkSaveFinished(false)
+        compare(closeSpy.count, 1)
+        compare(messageSpy.count, 1)
+        compare(messageSpy.signalArguments[0][0], 0)
+        compare(messageSpy.signalArguments[0][1],
+                "The network settings could not be saved.\nNothing was changed.")
+        verify(screen.visible)
+        verify(!screen.saving)
+    }
 }
