@@ -41,7 +41,12 @@ ApplicationWindow {
     font.family: "Calibri"
     color: Theme.background
 
-    Component.onCompleted: mainObject.sysInit()
+    // The splash goes once sysInit has returned, whatever it returned: a panel that started
+    // without its input devices must still take touches.
+    Component.onCompleted: {
+        mainObject.sysInit()
+        splash.close()
+    }
 
     // Every touch anywhere (the application's event filter calls this) starts the saver's wait
     // again.
@@ -156,7 +161,7 @@ ApplicationWindow {
                 root.showMessage(98, qsTr("Please reboot ZEK710A") + qmlTranslator.e_str)
             }
         }
-        // The splash stays until the panel's network settings (or a camera's) arrive.
+        // The network settings come from sysInit: the screens can be used from then on.
         function onRefreshSystemNetConfig() { splash.visible = false }
         function onRefreshCameraNetConfig() { splash.visible = false }
         function onRefreshChannelCounts(chnumbers) { root.channelCounts = chnumbers }
@@ -177,12 +182,38 @@ ApplicationWindow {
         function onLanguageChanged(lanCode) { console.log("language", lanCode) }
     }
 
-    // The panel's function keys reach the window as key events.
-    Item {
-        id: keys
-        anchors.fill: parent
-        focus: true
-        Keys.onPressed: event.accepted = root.functionKey(event.key)
+    // The panel's function keys reach the window as key events. They are shortcuts of the
+    // application (its one window), so they work whatever screen, dialog or control holds the
+    // focus, and over the saver: window shortcuts would be held back by any modal screen.
+    Shortcut {
+        sequence: "Launch (7)"
+        autoRepeat: false
+        context: Qt.ApplicationShortcut
+        onActivated: root.functionKey(0x10000A9)
+    }
+    Shortcut {
+        sequence: "Launch (8)"
+        autoRepeat: false
+        context: Qt.ApplicationShortcut
+        onActivated: root.functionKey(0x10000AA)
+    }
+    Shortcut {
+        sequence: "Launch (9)"
+        autoRepeat: false
+        context: Qt.ApplicationShortcut
+        onActivated: root.functionKey(0x10000AB)
+    }
+    Shortcut {
+        sequence: "Launch (A)"
+        autoRepeat: false
+        context: Qt.ApplicationShortcut
+        onActivated: root.functionKey(0x10000AC)
+    }
+    Shortcut {
+        sequence: "Tools"
+        autoRepeat: false
+        context: Qt.ApplicationShortcut
+        onActivated: root.functionKey(0x10000F1)
     }
 
     // Tabs.
@@ -437,36 +468,54 @@ ApplicationWindow {
             mainObject.setRobin(true)
         }
     }
+    // Above every screen and dialog (all of them popups of the overlay): the busy indicator, the
+    // saver, the splash.
     BusyOverlay {
         id: busyOverlay
         objectName: "busyOverlay"
-        anchors.fill: parent
-        z: 50
+        z: 500
     }
 
-    // The screen saver: black over everything; a touch or a function key ends it.
-    Rectangle {
+    // The screen saver: black over everything; the first touch only wakes the panel, whatever
+    // screen is open under it.
+    Popup {
         id: saver
         objectName: "saver"
-        anchors.fill: parent
-        visible: false
-        color: "black"
-        z: 100
-        focus: visible
-        Keys.onPressed: event.accepted = root.functionKey(event.key)
-        MouseArea {
-            anchors.fill: parent
+        parent: Overlay.overlay
+        x: 0
+        y: 0
+        width: parent ? parent.width : 0
+        height: parent ? parent.height : 0
+        z: 1000
+        padding: 0
+        modal: true
+        dim: false
+        focus: false
+        closePolicy: Popup.NoAutoClose
+        background: Rectangle { color: "black" }
+        contentItem: MouseArea {
+            objectName: "saverArea"
             onClicked: root.closeSaver()
         }
     }
 
-    Image {
+    // Until sysInit has returned; touches do not reach the screen under it.
+    Popup {
         id: splash
         objectName: "splash"
-        anchors.fill: parent
-        z: 200
-        source: "qrc:/images/img_bg_launch.png"
-        // Touches do not reach the screen under it.
-        MouseArea { anchors.fill: parent }
+        parent: Overlay.overlay
+        x: 0
+        y: 0
+        width: parent ? parent.width : 0
+        height: parent ? parent.height : 0
+        z: 2000
+        padding: 0
+        modal: true
+        dim: false
+        focus: false
+        visible: true
+        closePolicy: Popup.NoAutoClose
+        background: Image { source: "qrc:/images/img_bg_launch.png" }
+        contentItem: MouseArea {}
     }
 }

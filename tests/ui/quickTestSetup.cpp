@@ -3,16 +3,21 @@
 // tests/ui (MainObjectDouble.qml, TranslatorDouble.qml): they record the calls the screens make
 // and emit the signals the tests ask for. The screens themselves come from the application's
 // resources, as the program loads them ("qrc:/...").
+#include <QtTest/qtestkeyboard.h>
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QFont>
+#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQmlError>
 #include <QTranslator>
+#include <QWindow>
 #include <QtQuickTest>
 
 #include <cstdio>
+#include <cstdlib>
 
 // Switches the screens' language with the compiled translations, as the application does, so
 // tests can measure the translated texts: `translations.load("zh_TW")`, `translations.load("")`
@@ -46,21 +51,66 @@ private:
     QTranslator translator_;
 };
 
+// Real key events with any key code, through the window system as the panel's keyboard sends them
+// (so shortcuts see them): `keys.click(0x10000A9)`. The test library's own keyClick stops at key
+// codes it has no character for, which the panel's function keys are.
+class keySender : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    Q_INVOKABLE bool click(int code) {
+        QWindow* window = QGuiApplication::focusWindow();
+        if (window == nullptr) {
+            return false;
+        }
+        QTest::sendKeyEvent(QTest::Click, window, Qt::Key(code), QString(), Qt::NoModifier);
+        return true;
+    }
+};
+
+// A warning of the QML engine (a binding loop, an undefined property, a document that did not
+// load) is a fault of the screens: the run fails at exit, naming each.
+QStringList& qmlWarnings() {
+    // Never destroyed: it is read at exit.
+    static auto* warnings = new QStringList;
+    return *warnings;
+}
+
+void failOnQmlWarnings() {
+    if (qmlWarnings().isEmpty()) {
+        return;
+    }
+    std::fprintf(stderr, "FAIL!  : %d warning(s) of the QML engine:\n",
+                 static_cast<int>(qmlWarnings().size()));
+    for (const QString& warning : qmlWarnings()) {
+        std::fprintf(stderr, "  %s\n", qPrintable(warning));
+    }
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 class quickTestSetup : public QObject {
     Q_OBJECT
 public slots:
     void applicationAvailable() {
+        std::atexit(failOnQmlWarnings);
         // The panel's substitutes for the screens' font, so text widths are the panel's.
         QFont::insertSubstitutions(
             QStringLiteral("Calibri"),
             {QStringLiteral("Carlito"), QStringLiteral("WenQuanYi Micro Hei")});
     }
     void qmlEngineAvailable(QQmlEngine* engine) {
+        QObject::connect(engine, &QQmlEngine::warnings, [](const QList<QQmlError>& warnings) {
+            for (const QQmlError& warning : warnings) {
+                qmlWarnings() << warning.toString();
+            }
+        });
         engine->rootContext()->setContextProperty("mainObject",
                                                   make(engine, "MainObjectDouble.qml"));
         engine->rootContext()->setContextProperty("qmlTranslator",
                                                   make(engine, "TranslatorDouble.qml"));
         engine->rootContext()->setContextProperty("translations", new translationSwitch(engine));
+        engine->rootContext()->setContextProperty("keys", new keySender(engine));
     }
 
 private:

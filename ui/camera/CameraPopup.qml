@@ -10,24 +10,10 @@ Popup {
     default property alias content: body.data
     modal: true
     focus: true
+    parent: Overlay.overlay
     anchors.centerIn: Overlay.overlay
     closePolicy: Popup.NoAutoClose
     padding: 24
-
-    // The panel's four function keys and the backlight key keep working over every camera screen.
-    function functionKey(key) {
-        var keys = { 0x10000A9: 1, 0x10000AA: 2, 0x10000AB: 3, 0x10000AC: 4 }
-        if (keys[key] !== undefined) {
-            mainObject.doBacklightScale(1)
-            mainObject.do4KeyFunction(keys[key])
-            return true
-        }
-        if (key === 0x10000F1) {
-            mainObject.do4KeyFunction(99)
-            return true
-        }
-        return false
-    }
 
     background: Rectangle {
         color: Theme.panel
@@ -37,8 +23,6 @@ Popup {
     }
     contentItem: Column {
         spacing: 16
-        focus: true
-        Keys.onPressed: event.accepted = popup.functionKey(event.key)
         Text {
             visible: popup.title !== ""
             text: popup.title

@@ -11,6 +11,8 @@ ZDialog {
     signal acknowledged(bool stopShowing)
     closePolicy: Popup.NoAutoClose
     width: 720
+    // Each new warning asks again.
+    onAboutToShow: stopBox.checked = false
     Column {
         spacing: 20
         width: 672
@@ -25,6 +27,8 @@ ZDialog {
         CheckBox {
             id: stopBox
             objectName: "stopShowing"
+            width: parent.width
+            height: Theme.touch
             text: qsTr("Stop showing this message anymore.") + qmlTranslator.e_str
             font.family: Theme.fontFamily
             font.pixelSize: Theme.fontNormal

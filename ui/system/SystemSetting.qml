@@ -145,12 +145,14 @@ Popup {
     background: Rectangle { color: Theme.background }
 
     // A row of the list: name on the left, value or control on the right; the whole row is the
-    // touch target when it opens a screen.
+    // touch target when it opens a screen or holds a switch (a touch anywhere on it flips the
+    // switch).
     component SettingRow: Rectangle {
         id: row
         property alias label: rowLabel.text
         property string value: ""
         property bool opens: true
+        property bool toggles: false
         default property alias control: controlArea.data
         signal clicked()
         width: 1180
@@ -170,7 +172,7 @@ Popup {
         MouseArea {
             id: rowArea
             anchors.fill: parent
-            enabled: row.opens
+            enabled: row.opens || row.toggles
             onClicked: row.clicked()
         }
         Text {
@@ -224,8 +226,11 @@ Popup {
                 objectName: "rowSerialPorts"
                 label: qsTr("Serial Ports") + qmlTranslator.e_str
                 opens: false
+                toggles: !screen.switchingSerial
+                onClicked: screen.toggleSerialPort()
                 Switch {
                     objectName: "serialSwitch"
+                    height: Theme.touch
                     anchors.verticalCenter: parent.verticalCenter
                     anchors.right: parent.right
                     checkable: false
@@ -256,8 +261,11 @@ Popup {
                 objectName: "rowAutoScan"
                 label: qsTr("Auto HCIP Scan") + qmlTranslator.e_str
                 opens: false
+                toggles: true
+                onClicked: screen.toggleAutoScan()
                 Switch {
                     objectName: "autoScanSwitch"
+                    height: Theme.touch
                     anchors.verticalCenter: parent.verticalCenter
                     anchors.right: parent.right
                     checkable: false

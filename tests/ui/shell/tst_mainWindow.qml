@@ -16,6 +16,9 @@ TestCase {
         window = createTemporaryObject(component, test)
         verify(window !== null, "main window")
         tryVerify(function () { return window.visible })
+        // Key events go to the active window, as on the panel.
+        window.requestActivate()
+        tryVerify(function () { return window.active })
     }
     function cleanup() {
         if (window)
@@ -26,20 +29,103 @@ TestCase {
         var item = findChild(window.contentItem, name)
         if (!item)
             item = findChild(window.overlay, name)
+        if (!item)
+            item = findChild(window, name)
         verify(item !== null, name)
         return item
     }
     function clickOn(item) {
         mouseClick(item, item.width / 2, item.height / 2)
     }
+    // A touch where `item` is on the screen, delivered to whatever is on top there.
+    function touchWhere(item) {
+        var at = item.mapToItem(window.contentItem, item.width / 2, item.height / 2)
+        mouseClick(window.contentItem, at.x, at.y)
+    }
+    function startSaver() {
+        mainObject.values = { "getScreenSaver": 1 }
+        mainObject.screenSaverChanged(1)
+        window.saverInterval = 10
+        tryVerify(function () { return window.saverShown })
+    }
 
-    function test_startUpCallsSysInitAndSplashWaitsForTheNetwork() {
+    // The double's sysInit returns at once without telling the network settings, as the panel's
+    // does without an input device: the splash goes all the same and touches reach the screens.
+    function test_splashGoesOnceSysInitReturns() {
         compare(mainObject.callsOf("sysInit").length, 1)
-        var splash = find("splash")
-        verify(splash.visible)
-        mainObject.refreshSystemNetConfig("10.0.0.2", false, "ZEK-710A", "02:A4:5C:01:00:07",
-                                          "255.255.255.0", "10.0.0.1", "8.8.8.8", "8.8.4.4")
-        verify(!splash.visible)
+        tryVerify(function () { return !find("splash").visible })
+        clickOn(find("tab4"))
+        verify(find("systemBar").visible)
+    }
+
+    // The saver is above every screen: the touch that wakes the panel reaches nothing under it.
+    function test_saverTouchOnlyWakesWhateverIsOpen_data() {
+        return [
+            { tag: "system screen" },
+            { tag: "connection warning" },
+            { tag: "camera status screen" },
+            { tag: "serial ports screen" }
+        ]
+    }
+    function test_saverTouchOnlyWakesWhateverIsOpen(data) {
+        var screen, control, reacted
+        if (data.tag === "system screen") {
+            clickOn(find("tab4"))
+            clickOn(find("systemButton"))
+            screen = find("systemSettingLoader").item
+            tryVerify(function () { return screen.opened })
+            control = findChild(screen.contentItem, "shutdownButton")
+            reacted = function () { return screen.shutdownDialog.visible }
+        } else if (data.tag === "connection warning") {
+            mainObject.cameraConnectState(3, "No device connect to Camera 3.", 0)
+            screen = find("connectionWarning")
+            tryVerify(function () { return screen.opened })
+            control = findChild(screen.contentItem, "okButton")
+            reacted = function () { return !screen.visible || mainObject.callsOf("setRobin").length > 0 }
+        } else if (data.tag === "camera status screen") {
+            screen = findChild(find("pageArea").item, "cameraInfo")
+            screen.open()
+            tryVerify(function () { return screen.opened })
+            control = findChild(screen.contentItem, "backButton")
+            reacted = function () { return !screen.visible }
+        } else {
+            screen = find("serialParameters")
+            screen.open()
+            tryVerify(function () { return screen.opened })
+            control = findChild(screen.contentItem, "backButton")
+            reacted = function () { return !screen.visible }
+        }
+        verify(control !== null)
+        startSaver()
+        compare(mainObject.callsOf("startScreenSaver"), ["startScreenSaver(1)"])
+        touchWhere(control)
+        window.saverInterval = 60000
+        verify(!window.saverShown, "the touch woke the panel")
+        compare(mainObject.callsOf("startScreenSaver"), ["startScreenSaver(1)", "startScreenSaver(0)"])
+        wait(50)
+        verify(!reacted(), "the control under the saver reacted")
+        verify(screen.visible)
+        // Awake, the same touch reaches the control.
+        wait(600)
+        touchWhere(control)
+        tryVerify(reacted)
+    }
+
+    // The busy indicator is above the screen that started the work, and holds its touches.
+    function test_busyIndicatorAboveTheOpenScreen() {
+        clickOn(find("tab4"))
+        clickOn(find("systemButton"))
+        var screen = find("systemSettingLoader").item
+        tryVerify(function () { return screen.opened })
+        mainObject.iAmBusy(true)
+        var busy = find("busyOverlay")
+        tryVerify(function () { return busy.opened })
+        verify(busy.z > screen.z)
+        touchWhere(findChild(screen.contentItem, "shutdownButton"))
+        wait(50)
+        verify(!screen.shutdownDialog.visible)
+        mainObject.iAmBusy(false)
+        tryVerify(function () { return !busy.visible })
     }
 
     function test_toolsOfBothPagesAndTheirGroups() {
@@ -145,7 +231,7 @@ TestCase {
         window.saverInterval = 10
         tryVerify(function () { return window.saverShown })
         compare(mainObject.callsOf("startScreenSaver"), ["startScreenSaver(1)"])
-        clickOn(find("saver"))
+        mouseClick(window.contentItem, 640, 360)
         verify(!window.saverShown)
         compare(mainObject.callsOf("startScreenSaver"), ["startScreenSaver(1)", "startScreenSaver(0)"])
         verify(window.saverRunning)
@@ -171,13 +257,63 @@ TestCase {
         tryVerify(function () { return window.saverShown }, 2000)
     }
 
-    // The window's key handlers hand each key code here.
-    function test_functionKeys() {
-        verify(window.functionKey(0x10000AA))
-        compare(mainObject.callsOf("doBacklightScale"), ["doBacklightScale(1)"])
-        compare(mainObject.callsOf("do4KeyFunction"), ["do4KeyFunction(2)"])
-        verify(window.functionKey(0x10000F1))
-        verify(!window.functionKey(Qt.Key_A))
-        compare(mainObject.callsOf("do4KeyFunction"), ["do4KeyFunction(2)", "do4KeyFunction(99)"])
+    // Real key events, whatever screen is open or was opened before, and after a saver cycle.
+    function test_functionKeysAfterEveryScreenAndTheSaver() {
+        var codes = [0x10000A9, 0x10000AA, 0x10000AB, 0x10000AC, 0x10000F1]
+        var expected = []
+        var sent = 0
+        function pressNext(when) {
+            var code = codes[sent % codes.length]
+            verify(keys.click(code))
+            expected.push("do4KeyFunction(" + (code === 0x10000F1 ? 99 : code - 0x10000A8) + ")")
+            ++sent
+            compare(mainObject.callsOf("do4KeyFunction"), expected, when)
+        }
+        pressNext("at start")
+        startSaver()
+        window.saverInterval = 60000
+        mouseClick(window.contentItem, 640, 360)
+        verify(!window.saverShown)
+        pressNext("after a saver cycle")
+        // A key over the saver works too.
+        startSaver()
+        pressNext("over the saver")
+        window.saverInterval = 60000
+        mouseClick(window.contentItem, 640, 360)
+
+        clickOn(find("tab4"))
+        clickOn(find("systemButton"))
+        var system = find("systemSettingLoader").item
+        tryVerify(function () { return system.opened })
+        pressNext("over the system screen")
+        var pages = [system.languagePage, system.aboutPage, system.speedModePage, system.networkPage,
+                     system.tallyPage, system.shutdownDialog]
+        for (var i = 0; i < pages.length; ++i) {
+            pages[i].open()
+            tryVerify(function () { return pages[i].opened })
+            pages[i].close()
+            tryVerify(function () { return !pages[i].visible })
+            pressNext("after system page " + i)
+        }
+        clickOn(findChild(system.contentItem, "backButton"))
+        tryVerify(function () { return !system.visible })
+        pressNext("after the system screen")
+        clickOn(find("manageDeviceButton"))
+        var manage = find("manageDeviceLoader").item
+        tryVerify(function () { return manage.opened })
+        manage.close()
+        tryVerify(function () { return !manage.visible })
+        pressNext("after the device screen")
+        var serial = find("serialParameters")
+        serial.open()
+        tryVerify(function () { return serial.opened })
+        pressNext("over the serial ports screen")
+        serial.close()
+        pressNext("after the serial ports screen")
+        // Each function key 1 to 4 enables the encoder first.
+        compare(mainObject.callsOf("doBacklightScale").length,
+                expected.filter(function (c) { return c !== "do4KeyFunction(99)" }).length)
+        verify(keys.click(Qt.Key_A))
+        compare(mainObject.callsOf("do4KeyFunction"), expected)
     }
 }
