@@ -1,5 +1,6 @@
-// The translations of the screens: every text of the documents has a finished translation in
-// each of the five languages, and the compiled files give them to the application.
+// The translations of the screens: every text of the documents, and every text the application
+// makes for them, has a finished translation in each of the five languages, and the compiled
+// files give them to the application.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -12,6 +13,8 @@
 #include <QXmlStreamReader>
 
 #include <map>
+
+#include "cameraRules.h"
 
 namespace {
 
@@ -68,18 +71,22 @@ TEST(Translations, EveryTextHasAFinishedTranslationInEveryLanguage) {
     }
 }
 
-// The documents as they are now: a text added to a screen without a translation fails here.
-TEST(Translations, TheFilesCoverEveryTextOfTheDocuments) {
+// The documents and the application's code as they are now: a text added to a screen, or made
+// for one in C++, without a translation fails here.
+TEST(Translations, TheFilesCoverEveryTextOfTheDocumentsAndTheApplication) {
     QTemporaryDir scratch;
     ASSERT_TRUE(scratch.isValid());
     const QString extracted = scratch.filePath("extracted.ts");
     QProcess lupdate;
-    lupdate.start(ZEK_LUPDATE,
-                  {"-silent", "-locations", "none", ZEK_UI_SOURCE_DIR, "-ts", extracted});
+    lupdate.start(ZEK_LUPDATE, {"-silent", "-locations", "none", ZEK_UI_SOURCE_DIR,
+                                ZEK_PANEL_SOURCE_DIR, "-ts", extracted});
     ASSERT_TRUE(lupdate.waitForFinished(60000));
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
     const QSet<QString> used = readTs(extracted).sources;
     ASSERT_FALSE(used.isEmpty());
+    // One the application makes, so the code was read too.
+    ASSERT_TRUE(used.contains("Please reboot ZEK710A"));
+    ASSERT_TRUE(used.contains("The panel is busy.\nPlease try again."));
     const QSet<QString> translated = readTs(tsPath("zh_TW")).sources;
     for (const QString& text : used) {
         EXPECT_TRUE(translated.contains(text)) << "no translation for: " << text.toStdString();
@@ -102,6 +109,22 @@ TEST(Translations, CompiledFilesTranslate) {
         // An English file may leave the source as it is.
         EXPECT_EQ(text.isEmpty() ? QString("System") : text, expected) << code;
     }
+}
+
+// A message the application makes in C++ reaches the screen in the panel's language.
+TEST(Translations, MessagesOfTheApplicationAreTranslated) {
+    QTranslator translator;
+    ASSERT_TRUE(translator.load("app_zh_TW", ZEK_TRANSLATION_DIR));
+    QCoreApplication::installTranslator(&translator);
+    EXPECT_EQ(unreachableMessage(7, "", "10.0.0.2"),
+              QString::fromUtf8("攝影機 7 未連接裝置。\n請選擇其他攝影機。"));
+    EXPECT_EQ(unreachableMessage(7, "192.168.5.20", "10.0.0.2"),
+              QString::fromUtf8("攝影機 7 不在正確的網路中。\n請設定其 IP 位址後重新掃描。"));
+    EXPECT_EQ(QCoreApplication::translate("mainControl", "Please reboot ZEK710A"),
+              QString::fromUtf8("請重新啟動 ZEK710A"));
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_EQ(unreachableMessage(7, "10.0.0.9", "10.0.0.2"),
+              "Cannot connect to Camera 7.\nPlease reboot that device then scan again.");
 }
 
 }  // namespace

@@ -367,6 +367,12 @@ Save: save the current device list.</translation>
         <source>Save</source>
         <translation>Save</translation>
     </message>
+    <message>
+        <source>The network settings could not be saved.
+Nothing was changed.</source>
+        <translation>The network settings could not be saved.
+Nothing was changed.</translation>
+    </message>
 </context>
 <context>
     <name>NumberPad</name>
@@ -381,6 +387,10 @@ Save: save the current device list.</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Invalid address.</source>
+        <translation>Invalid address.</translation>
     </message>
 </context>
 <context>
@@ -877,6 +887,43 @@ Save: save the current device list.</translation>
     <message>
         <source>ZEK-710A is going to reboot.</source>
         <translation>ZEK-710A is going to reboot.</translation>
+    </message>
+</context>
+<context>
+    <name>mainControl</name>
+    <message>
+        <source>No device connect to Camera %1.
+Please select another one.</source>
+        <translation>No device connect to Camera %1.
+Please select another one.</translation>
+    </message>
+    <message>
+        <source>Camera %1 is not in the correct network.
+Please configure its IP address then scan again.</source>
+        <translation>Camera %1 is not in the correct network.
+Please configure its IP address then scan again.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to Camera %1.
+Please reboot that device then scan again.</source>
+        <translation>Cannot connect to Camera %1.
+Please reboot that device then scan again.</translation>
+    </message>
+    <message>
+        <source>Please reboot ZEK710A</source>
+        <translation>Please reboot ZEK710A</translation>
+    </message>
+    <message>
+        <source>The network settings could not be reset.
+Nothing was changed.</source>
+        <translation>The network settings could not be reset.
+Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>The panel is busy.
+Please try again.</source>
+        <translation>The panel is busy.
+Please try again.</translation>
     </message>
 </context>
 </TS>

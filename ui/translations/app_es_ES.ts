@@ -367,6 +367,12 @@ Guardar: guarda la lista de equipos actual.</translation>
         <source>Save</source>
         <translation>Guardar</translation>
     </message>
+    <message>
+        <source>The network settings could not be saved.
+Nothing was changed.</source>
+        <translation>No se pudo guardar la configuración de red.
+No se ha cambiado nada.</translation>
+    </message>
 </context>
 <context>
     <name>NumberPad</name>
@@ -381,6 +387,10 @@ Guardar: guarda la lista de equipos actual.</translation>
     <message>
         <source>OK</source>
         <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Invalid address.</source>
+        <translation>Dirección no válida.</translation>
     </message>
 </context>
 <context>
@@ -877,6 +887,43 @@ Guardar: guarda la lista de equipos actual.</translation>
     <message>
         <source>ZEK-710A is going to reboot.</source>
         <translation>ZEK-710A se va a reiniciar.</translation>
+    </message>
+</context>
+<context>
+    <name>mainControl</name>
+    <message>
+        <source>No device connect to Camera %1.
+Please select another one.</source>
+        <translation>No hay ningún dispositivo en la cámara %1.
+Seleccione otra.</translation>
+    </message>
+    <message>
+        <source>Camera %1 is not in the correct network.
+Please configure its IP address then scan again.</source>
+        <translation>La cámara %1 no está en la red correcta.
+Configure su dirección IP y busque de nuevo.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to Camera %1.
+Please reboot that device then scan again.</source>
+        <translation>No se puede conectar con la cámara %1.
+Reinicie ese dispositivo y busque de nuevo.</translation>
+    </message>
+    <message>
+        <source>Please reboot ZEK710A</source>
+        <translation>Reinicie el ZEK710A</translation>
+    </message>
+    <message>
+        <source>The network settings could not be reset.
+Nothing was changed.</source>
+        <translation>No se pudo restablecer la configuración de red.
+No se ha cambiado nada.</translation>
+    </message>
+    <message>
+        <source>The panel is busy.
+Please try again.</source>
+        <translation>El panel está ocupado.
+Inténtelo de nuevo.</translation>
     </message>
 </context>
 </TS>

@@ -367,6 +367,12 @@ Guardar: guarda a lista de equipamentos atual.</translation>
         <source>Save</source>
         <translation>Guardar</translation>
     </message>
+    <message>
+        <source>The network settings could not be saved.
+Nothing was changed.</source>
+        <translation>Não foi possível guardar as definições de rede.
+Nada foi alterado.</translation>
+    </message>
 </context>
 <context>
     <name>NumberPad</name>
@@ -381,6 +387,10 @@ Guardar: guarda a lista de equipamentos atual.</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Invalid address.</source>
+        <translation>Endereço inválido.</translation>
     </message>
 </context>
 <context>
@@ -877,6 +887,43 @@ Guardar: guarda a lista de equipamentos atual.</translation>
     <message>
         <source>ZEK-710A is going to reboot.</source>
         <translation>O ZEK-710A vai reiniciar.</translation>
+    </message>
+</context>
+<context>
+    <name>mainControl</name>
+    <message>
+        <source>No device connect to Camera %1.
+Please select another one.</source>
+        <translation>Nenhum dispositivo ligado à câmara %1.
+Selecione outra.</translation>
+    </message>
+    <message>
+        <source>Camera %1 is not in the correct network.
+Please configure its IP address then scan again.</source>
+        <translation>A câmara %1 não está na rede correta.
+Configure o endereço IP e procure novamente.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to Camera %1.
+Please reboot that device then scan again.</source>
+        <translation>Não é possível ligar à câmara %1.
+Reinicie esse dispositivo e procure novamente.</translation>
+    </message>
+    <message>
+        <source>Please reboot ZEK710A</source>
+        <translation>Reinicie o ZEK710A</translation>
+    </message>
+    <message>
+        <source>The network settings could not be reset.
+Nothing was changed.</source>
+        <translation>Não foi possível repor as definições de rede.
+Nada foi alterado.</translation>
+    </message>
+    <message>
+        <source>The panel is busy.
+Please try again.</source>
+        <translation>O painel está ocupado.
+Tente novamente.</translation>
     </message>
 </context>
 </TS>

@@ -367,6 +367,12 @@ Save: save the current device list.</source>
         <source>Save</source>
         <translation>保存</translation>
     </message>
+    <message>
+        <source>The network settings could not be saved.
+Nothing was changed.</source>
+        <translation>无法保存网络设置。
+设置未更改。</translation>
+    </message>
 </context>
 <context>
     <name>NumberPad</name>
@@ -381,6 +387,10 @@ Save: save the current device list.</source>
     <message>
         <source>OK</source>
         <translation>确定</translation>
+    </message>
+    <message>
+        <source>Invalid address.</source>
+        <translation>地址无效。</translation>
     </message>
 </context>
 <context>
@@ -877,6 +887,43 @@ Save: save the current device list.</source>
     <message>
         <source>ZEK-710A is going to reboot.</source>
         <translation>ZEK-710A 即将重新启动。</translation>
+    </message>
+</context>
+<context>
+    <name>mainControl</name>
+    <message>
+        <source>No device connect to Camera %1.
+Please select another one.</source>
+        <translation>摄像机 %1 未连接设备。
+请选择其他摄像机。</translation>
+    </message>
+    <message>
+        <source>Camera %1 is not in the correct network.
+Please configure its IP address then scan again.</source>
+        <translation>摄像机 %1 不在正确的网络中。
+请设置其 IP 地址后重新扫描。</translation>
+    </message>
+    <message>
+        <source>Cannot connect to Camera %1.
+Please reboot that device then scan again.</source>
+        <translation>无法连接摄像机 %1。
+请重新启动该设备后重新扫描。</translation>
+    </message>
+    <message>
+        <source>Please reboot ZEK710A</source>
+        <translation>请重新启动 ZEK710A</translation>
+    </message>
+    <message>
+        <source>The network settings could not be reset.
+Nothing was changed.</source>
+        <translation>无法重置网络设置。
+设置未更改。</translation>
+    </message>
+    <message>
+        <source>The panel is busy.
+Please try again.</source>
+        <translation>面板忙碌中。
+请稍后再试。</translation>
     </message>
 </context>
 </TS>

@@ -367,6 +367,12 @@ Save: save the current device list.</source>
         <source>Save</source>
         <translation>儲存</translation>
     </message>
+    <message>
+        <source>The network settings could not be saved.
+Nothing was changed.</source>
+        <translation>無法儲存網路設定。
+設定未變更。</translation>
+    </message>
 </context>
 <context>
     <name>NumberPad</name>
@@ -381,6 +387,10 @@ Save: save the current device list.</source>
     <message>
         <source>OK</source>
         <translation>確定</translation>
+    </message>
+    <message>
+        <source>Invalid address.</source>
+        <translation>位址無效。</translation>
     </message>
 </context>
 <context>
@@ -877,6 +887,43 @@ Save: save the current device list.</source>
     <message>
         <source>ZEK-710A is going to reboot.</source>
         <translation>ZEK-710A 即將重新啟動。</translation>
+    </message>
+</context>
+<context>
+    <name>mainControl</name>
+    <message>
+        <source>No device connect to Camera %1.
+Please select another one.</source>
+        <translation>攝影機 %1 未連接裝置。
+請選擇其他攝影機。</translation>
+    </message>
+    <message>
+        <source>Camera %1 is not in the correct network.
+Please configure its IP address then scan again.</source>
+        <translation>攝影機 %1 不在正確的網路中。
+請設定其 IP 位址後重新掃描。</translation>
+    </message>
+    <message>
+        <source>Cannot connect to Camera %1.
+Please reboot that device then scan again.</source>
+        <translation>無法連接攝影機 %1。
+請重新啟動該裝置後重新掃描。</translation>
+    </message>
+    <message>
+        <source>Please reboot ZEK710A</source>
+        <translation>請重新啟動 ZEK710A</translation>
+    </message>
+    <message>
+        <source>The network settings could not be reset.
+Nothing was changed.</source>
+        <translation>無法重設網路設定。
+設定未變更。</translation>
+    </message>
+    <message>
+        <source>The panel is busy.
+Please try again.</source>
+        <translation>面板忙碌中。
+請稍後再試。</translation>
     </message>
 </context>
 </TS>
