@@ -54,6 +54,10 @@ check "panel application in $panel" test -x "$root$panel/zek710amgrgui"
 for code in en_US zh_TW zh_CN es_ES pt_PT; do
   check "translation app_$code.qm beside it" test -s "$root$panel/app_$code.qm"
 done
+check "the screens' Latin font (Carlito) came with the panel package" \
+  test -s "$root/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf"
+check "the screens' Chinese font (WenQuanYi Micro Hei) came with the panel package" \
+  test -s "$root/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
 check "daemon version directory" test -x "$root/home/zek710/software/v-023.035/linkDaemon"
 check "current link points at it" \
   test "$(readlink "$root/home/zek710/software/current")" = "/home/zek710/software/v-023.035"
