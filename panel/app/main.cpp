@@ -10,6 +10,7 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -123,6 +124,41 @@ private:
     QObject* window_;
 };
 
+// The application object, which with ZEK_STALL_LOG set times every event the GUI thread handles
+// from its event loop and logs those that held the thread for 16 ms or more (a frame at 60 Hz):
+// "GUI stall: N ms (receiver class, event type T)". bench/guiStallBench.sh reads these lines.
+class panelApplication : public QGuiApplication {
+public:
+    panelApplication(int& argc, char** argv)
+        : QGuiApplication(argc, argv), timeEvents_(qEnvironmentVariableIsSet("ZEK_STALL_LOG")) {}
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        // The workers' threads deliver their events through here too; only the GUI thread's
+        // count, and only at its event loop's level.
+        if (!timeEvents_ || depth_ > 0 || QThread::currentThread() != thread()) {
+            return QGuiApplication::notify(receiver, event);
+        }
+        const int type = event->type();
+        const char* target = receiver->metaObject()->className();
+        QElapsedTimer held;
+        held.start();
+        ++depth_;
+        const bool handled = QGuiApplication::notify(receiver, event);
+        --depth_;
+        const qint64 ms = held.elapsed();
+        if (ms >= kStallMs) {
+            qDebug().noquote() << "GUI stall:" << ms << "ms (" << target << ", event type" << type
+                               << ")";
+        }
+        return handled;
+    }
+
+private:
+    static constexpr qint64 kStallMs = 16;
+    const bool timeEvents_;
+    int depth_ = 0;  // events sent from inside a handler count in their handler's time
+};
+
 // "zek710amgrgui --update check|install": the About screen's two operations without a screen,
 // for service work, tests and the demo. The check asks the MCU for its version once, as the
 // running panel knows it; the install does not need the MCU.
@@ -179,7 +215,7 @@ int main(int argc, char* argv[]) {
         QString::fromStdString(platform::resolvePath("/run/media/sda1/velmora/tester")));
     qDebug() << "Testmode:" << testmode.load();
 
-    QGuiApplication app(argc, argv);
+    panelApplication app(argc, argv);
     app.setOrganizationName("velmora");
     app.setApplicationName("zek710a");
     placeSettingsUnderRoot();
@@ -193,7 +229,13 @@ int main(int argc, char* argv[]) {
     mainControl control;
     engine.rootContext()->setContextProperty("mainObject", &control);
     engine.rootContext()->setContextProperty("qmlTranslator", &translator);
+    QElapsedTimer loading;
+    loading.start();
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
+    // The screens' documents and sysInit, before the event loop runs: one stall at start-up.
+    if (qEnvironmentVariableIsSet("ZEK_STALL_LOG")) {
+        qDebug().noquote() << "GUI stall:" << loading.elapsed() << "ms ( loading the screens )";
+    }
     std::unique_ptr<userActivityFilter> activity;
     if (!engine.rootObjects().isEmpty()) {
         activity = std::make_unique<userActivityFilter>(engine.rootObjects().first());
