@@ -117,6 +117,9 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     // 6. Tally timer (started by sysInit in GPI tally mode).
     rollingTally = new QTimer(this);
     rollingTally->setInterval(333);
+    lampPacer = new QTimer(this);
+    lampPacer->setSingleShot(true);
+    connect(lampPacer, &QTimer::timeout, this, &mainControl::sendNextLamp);
 
     // 7-10. MCU line, version, initialisation, first status exchange with the start-up map.
     openMcuLineUntilOpen();

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -551,6 +552,22 @@ private:
     QStringList camMappingWorkIPs;
     QByteArray cmdTallyBuffer;
     QTimer* rollingTally = nullptr;
+    // Tally lamp commands waiting to go out, one at a time, paced by the GUI thread's timer
+    // rather than by sleeps in it: the pause after a lamp (its answer's time) runs on the timer,
+    // and the answer is taken when it ends.
+    struct pendingLamp {
+        int camera = 0;  // 0: a pause only
+        int red = 3;
+        int green = 3;
+        std::chrono::milliseconds pauseAfter{0};
+    };
+    std::deque<pendingLamp> pendingLamps;
+    QTimer* lampPacer = nullptr;
+    int lampAnswerSlot = -1;        // the network camera whose lamp answer is awaited
+    bool lampAnswerOnLine = false;  // a serial camera's lamp answer to take from the line
+    void queueLamp(int camera, int red, int green, std::chrono::milliseconds pauseAfter);
+    void sendNextLamp();
+    void takeLampAnswer();
     // The two ports of the factory loop-back test, and the T-bar positions taken when the
     // calibration's ends were stored.
     ttyUSB* ttyUSB0 = nullptr;

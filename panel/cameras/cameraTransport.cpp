@@ -143,6 +143,11 @@ void mainControl::tcpCommand() {
     if (useSerialPort && control < 9) {
         return;
     }
+    // A tally lamp's answer is still on its way from one of the two: the step waits for the
+    // next pass, so that answer is not read as this step's.
+    if (lampAnswerSlot == controlSlot || lampAnswerSlot == onScreenSlot) {
+        return;
+    }
     if (cameraDevice.camera(controlSlot).useVisca || cameraDevice.camera(onScreenSlot).useVisca) {
         viscaCommandFor(control);
         return;

@@ -2,11 +2,11 @@
 // commands sent to the cameras. Everything here runs in the GUI thread.
 #include <QDebug>
 #include <QSettings>
+#include <QTcpSocket>
 
 #include <algorithm>
 #include <chrono>
 #include <set>
-#include <thread>
 
 #include "cameraLines.h"
 #include "mainControl.h"
@@ -15,12 +15,15 @@
 #include "tallyModel.h"
 #include "tallyState.h"
 #include "tallyWorkers.h"
+#include "viscaCommands.h"
 
 namespace {
 
 // Pauses of the lamp commands: after each serial command (the camera takes it before the next),
-// between cameras of the contact sender, and after each pass of the network tally.
+// after each command to a network camera (its answer), between cameras of the contact sender, and
+// after each pass of the network tally. They run on a timer, never in the GUI thread.
 constexpr auto kSerialLampPause = std::chrono::milliseconds(50);
+constexpr auto kNetworkLampPause = std::chrono::milliseconds(50);
 constexpr auto kSenderCameraPause = std::chrono::milliseconds(50);
 constexpr auto kNetworkPassPause = std::chrono::milliseconds(20);
 
@@ -125,7 +128,7 @@ void mainControl::updateTallyLight() {
             taskOnOffTally(camera, lamps->red, lamps->green);
         }
     }
-    std::this_thread::sleep_for(kNetworkPassPause);
+    queueLamp(0, 3, 3, kNetworkPassPause);
 }
 
 void mainControl::rollingTallyOnOff() {
@@ -135,34 +138,91 @@ void mainControl::rollingTallyOnOff() {
     const int limit = tally::senderCameraLimit(cameraCount, useSerialPort);
     for (const tally::tallyLightTable::pending& change : tallyArray.takeChanged(limit)) {
         tempCurrentControl = change.camera;
-        taskOnOffTally(change.camera, change.light.red, change.light.green);
-        std::this_thread::sleep_for(kSenderCameraPause);
+        queueLamp(change.camera, change.light.red, change.light.green, kSenderCameraPause);
     }
 }
 
 void mainControl::taskOnOffTally(int camnumber, int red, int green) {
-    if (camnumber < 1 || camnumber > tally::kCameras) {
+    if (camnumber < 1) {
         qDebug() << "[taskOnOffTally] no camera" << camnumber;
         return;
     }
-    cmdTallyBuffer[6] = static_cast<char>(red);
-    cmdTallyBuffer[7] = static_cast<char>(green);
-    if (useSerialPort && camnumber <= kSerialCameras) {
-        if (camnumber != currTallyIndex) {
-            // A line that cannot be opened holds no camera, so the next command tries again.
-            currTallyIndex = openCameraLine(*tallyLine, camnumber) ? camnumber : 99;
-        }
-        if (writeCameraLine(*tallyLine, cmdTallyBuffer)) {
-            std::this_thread::sleep_for(kSerialLampPause);
-            readAvailable(*tallyLine);  // the camera's answer is not needed
-        }
+    queueLamp(camnumber, red, green, std::chrono::milliseconds(0));
+}
+
+void mainControl::queueLamp(int camera, int red, int green, std::chrono::milliseconds pauseAfter) {
+    if (camera < 0 || camera > tally::kCameras) {
+        qDebug() << "[taskOnOffTally] no camera" << camera;
         return;
     }
-    if (scan == 0) {
-        qDebug() << "[taskOnOffTally] camera" << camnumber << "before the network scan: dropped";
+    // A camera already waiting gets the newest lamps instead of a second command; the queue
+    // never holds more than one command per camera, however fast the tally changes.
+    auto waiting = std::find_if(pendingLamps.begin(), pendingLamps.end(),
+                                [camera](const pendingLamp& p) { return p.camera == camera; });
+    if (camera != 0 && waiting != pendingLamps.end()) {
+        waiting->red = red;
+        waiting->green = green;
+        waiting->pauseAfter = std::max(waiting->pauseAfter, pauseAfter);
+    } else if (camera != 0) {
+        pendingLamps.push_back({camera, red, green, pauseAfter});
+    } else if ((lampPacer->isActive() || !pendingLamps.empty()) &&
+               (pendingLamps.empty() || pendingLamps.back().camera != 0)) {
+        pendingLamps.push_back({0, red, green, pauseAfter});  // a pause after the lamps before it
+    }
+    if (!lampPacer->isActive()) {
+        sendNextLamp();
+    }
+}
+
+void mainControl::takeLampAnswer() {
+    if (lampAnswerOnLine) {
+        readAvailable(*tallyLine);  // the camera's answer is not needed
+        lampAnswerOnLine = false;
+    }
+    if (lampAnswerSlot >= 0) {
+        zek710aTcpsocket[lampAnswerSlot]->readAll();
+        camStatusCounter = 0;
+        lampAnswerSlot = -1;
+    }
+}
+
+void mainControl::sendNextLamp() {
+    takeLampAnswer();
+    if (pendingLamps.empty()) {
         return;
     }
-    taskCommand(camnumber, &cmdTallyBuffer);
+    const pendingLamp lamp = pendingLamps.front();
+    pendingLamps.pop_front();
+    std::chrono::milliseconds pause = lamp.pauseAfter;
+    if (lamp.camera != 0) {
+        cmdTallyBuffer[6] = static_cast<char>(lamp.red);
+        cmdTallyBuffer[7] = static_cast<char>(lamp.green);
+        if (useSerialPort && lamp.camera <= kSerialCameras) {
+            if (lamp.camera != currTallyIndex) {
+                // A line that cannot be opened holds no camera, so the next command tries again.
+                currTallyIndex = openCameraLine(*tallyLine, lamp.camera) ? lamp.camera : 99;
+            }
+            if (writeCameraLine(*tallyLine, cmdTallyBuffer)) {
+                lampAnswerOnLine = true;
+                pause += kSerialLampPause;
+            }
+        } else if (scan == 0) {
+            qDebug() << "[taskOnOffTally] camera" << lamp.camera
+                     << "before the network scan: dropped";
+        } else if (cameraDevice.camera(lamp.camera - 1).useVisca) {
+            taskCommand(lamp.camera, &cmdTallyBuffer);
+        } else {
+            const int slot = lamp.camera - 1;  // 1 to 24, checked when queued
+            zek710aTcpsocket[slot]->write(visca::hcipEnvelope(cmdTallyBuffer));
+            lampAnswerSlot = slot;
+            pause += kNetworkLampPause;
+        }
+    }
+    if (pause.count() > 0) {
+        lampPacer->start(static_cast<int>(pause.count()));
+    } else {
+        lampPacer->start(0);
+    }
 }
 
 void mainControl::workerCatchTallyRed(int ch) {
