@@ -400,6 +400,8 @@ signals:
     void zek710ADHCPMODEChanged();
     void popMessage(int func, QString msg);
     void networkSaveFinished(bool ok);
+    // A scan of the screens ended (hcipScan returns at once); `cameras` network cameras found.
+    void scanFinished(int cameras);
     void refreshNewVersion(bool upable, QString appver, QString mcuver);
     void upgradeResult(QString result);
     void refreshProgress(int percent);
@@ -510,8 +512,17 @@ private:
     void connectNetworkSlot(int slot, const orb_camera_info& record);
     void disconnectNetworkSlot(int slot);
     // Discovery steps: the broadcast scan, and the reading of its answers until the deadline.
+    // The scan at start-up, waiting in place: the request, the answers within the scan window,
+    // the found cameras' connections.
     void doScan();
-    void processDatagrams(std::chrono::steady_clock::time_point deadline);
+    std::chrono::steady_clock::time_point sendScanRequest();
+    // Reads the answers that came by `deadline`, fills the camera and switcher tables and starts
+    // the cameras' connections; returns their slots.
+    std::vector<int> takeScanAnswers(std::chrono::steady_clock::time_point deadline);
+    void reportScanConnections(const std::vector<int>& started);
+    void finishScan();
+    bool scanUnderWay = false;
+    bool robinBeforeScan = false;
     void bindHcipSockets(const QHostAddress& address);
     // The channel-mapping lists back to the serial cameras alone (empty without them).
     void resetMappingLists();

@@ -7,6 +7,7 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <poll.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "cameraRules.h"
+#include "connectionSettle.h"
 #include "hcipDiscovery.h"
 #include "mainControl.h"
 #include "panelState.h"
@@ -169,9 +171,18 @@ std::vector<QUdpSocket*> mainControl::discoverySockets() const {
     return bound;
 }
 
+// The scan of the screens ("Scan" of the device screen): the same request and answers as the scan
+// at start-up, but the scan window and the cameras' connections pass on the GUI thread's timer and
+// socket events, with the busy indicator up, instead of in a wait that would hold the screens.
 void mainControl::hcipScan() {
-    const bool robinBefore = runRobin;
+    if (scanUnderWay) {
+        qDebug() << "[hcipScan] a scan is under way";
+        return;
+    }
+    scanUnderWay = true;
+    robinBeforeScan = runRobin;
     runRobin = false;
+    emit iAmBusy(true);
     // The slots the last scan may have filled are closed and marked absent.
     const int base = networkCameraSlot(0, useSerialPort);
     const int previous = std::min(allHcipindex, kCameraSlots - base);
@@ -180,14 +191,51 @@ void mainControl::hcipScan() {
         zek710aTcpsocket[slot]->abort();
         cameraDevice.update(slot, [](orb_camera_info& r) { r.exist = false; });
     }
-    doScan();
+    const Clock::time_point deadline = sendScanRequest();
+    QTimer::singleShot(millisecondsUntil(deadline), this, [this] {
+        const std::vector<int> connecting = takeScanAnswers(Clock::now());
+        std::vector<QTcpSocket*> sockets;
+        for (const int slot : connecting) {
+            sockets.push_back(zek710aTcpsocket[slot]);
+        }
+        whenConnectionsSettle(this, sockets, static_cast<int>(kConnectBudget.count()),
+                              [this, connecting] {
+                                  reportScanConnections(connecting);
+                                  finishScan();
+                              });
+    });
+}
+
+void mainControl::finishScan() {
     if (cameraCount == 0) {
         // Nothing new to poll; serial cameras go on being polled as before.
-        runRobin = robinBefore;
+        runRobin = robinBeforeScan;
+    } else {
+        runRobin = true;
+        scan = 1;
     }
+    scanUnderWay = false;
+    emit iAmBusy(false);
+    emit scanFinished(cameraCount);
 }
 
 void mainControl::doScan() {
+    const Clock::time_point deadline = sendScanRequest();
+    const std::vector<int> connecting = takeScanAnswers(deadline);
+    // The connections were all started and settle together; a camera that does not take its
+    // connection stays present, and the round robin reports it.
+    const Clock::time_point connectDeadline = Clock::now() + kConnectBudget;
+    for (const int slot : connecting) {
+        zek710aTcpsocket[slot]->waitForConnected(millisecondsUntil(connectDeadline));
+    }
+    reportScanConnections(connecting);
+    if (!connecting.empty()) {
+        runRobin = true;
+        scan = 1;
+    }
+}
+
+std::chrono::steady_clock::time_point mainControl::sendScanRequest() {
     // Answers left from earlier requests would count as answers to this scan.
     int stale = 0;
     while (stale < kMostDatagramsPerRead && nextDatagram(discoverySockets(), 0)) {
@@ -202,10 +250,20 @@ void mainControl::doScan() {
         request.size()) {
         qDebug() << "[hcipScan] scan not sent:" << zek710aUdpsocket->errorString();
     }
-    processDatagrams(deadline);
+    return deadline;
 }
 
-void mainControl::processDatagrams(std::chrono::steady_clock::time_point deadline) {
+void mainControl::reportScanConnections(const std::vector<int>& started) {
+    for (const int slot : started) {
+        QTcpSocket* socket = zek710aTcpsocket[slot];
+        if (socket->state() != QAbstractSocket::ConnectedState) {
+            qDebug() << "[hcipScan] camera" << slot + 1
+                     << "did not take its connection:" << socket->errorString();
+        }
+    }
+}
+
+std::vector<int> mainControl::takeScanAnswers(std::chrono::steady_clock::time_point deadline) {
     hcip::scanAnswers answers;
     for (int read = 0; read < kMostDatagramsPerRead; ++read) {
         const std::optional<QNetworkDatagram> datagram =
@@ -233,7 +291,7 @@ void mainControl::processDatagrams(std::chrono::steady_clock::time_point deadlin
              << "switchers" << switcherIndex;
 
     resetMappingLists();
-    const Clock::time_point connectDeadline = Clock::now() + kConnectBudget;
+    std::vector<int> connecting;
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         const int slot = base + static_cast<int>(i);
         const hcip_device_info& camera = cameras[i];
@@ -248,20 +306,9 @@ void mainControl::processDatagrams(std::chrono::steady_clock::time_point deadlin
         qDebug() << "[hcipScan] camera" << slot + 1 << camera.orb.hcipnetwork.name
                  << camera.orb.hcipnetwork.ipadd << camera.orb.hcipnetwork.modelname;
         emit refreshCameraExist(slot + 1, true);
+        connecting.push_back(slot);
     }
-    // The connections were all started above and settle together; a camera that does not take
-    // its connection stays present, and the round robin reports it.
-    for (std::size_t i = 0; i < cameras.size(); ++i) {
-        QTcpSocket* socket = zek710aTcpsocket[base + static_cast<int>(i)];
-        if (!socket->waitForConnected(millisecondsUntil(connectDeadline))) {
-            qDebug() << "[hcipScan] camera" << base + static_cast<int>(i) + 1
-                     << "did not take its connection:" << socket->errorString();
-        }
-    }
-    if (!cameras.empty()) {
-        runRobin = true;
-        scan = 1;
-    }
+    return connecting;
 }
 
 void mainControl::resetCameranetwork(int /*index*/) {}

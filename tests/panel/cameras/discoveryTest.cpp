@@ -62,6 +62,16 @@ protected:
         others.reset();
     }
 
+    // The scan of the screens runs on the GUI thread's events: started, then waited for.
+    void scanFromTheScreens() {
+        bool finished = false;
+        const auto connection = QObject::connect(&rig->panel(), &mainControl::scanFinished,
+                                                 [&finished](int) { finished = true; });
+        rig->panel().hcipScan();
+        EXPECT_TRUE(waitUntil([&finished] { return finished; })) << "the scan did not end";
+        QObject::disconnect(connection);
+    }
+
     // Presses and releases a key on the virtual MCU; the key loop sees both.
     void tapKey(int key) {
         ASSERT_EQ(rig->mcu().command("press " + std::to_string(key)), "ok");
@@ -123,20 +133,41 @@ TEST_F(Discovery, StartUpPlacesCamerasByAddressFilesSwitchersAndSkipsTheRest) {
     EXPECT_EQ(rig->networkCamera("far").get("presetRecalls"), "0");
 }
 
+// The scan of the screens leaves the GUI thread free: it returns at once with the busy indicator
+// up, takes no second scan meanwhile, and ends with the indicator down and the cameras found.
+TEST_F(Discovery, ScanOfTheScreensRunsOnTheEventsUnderTheBusyIndicator) {
+    startPanel({kThreeCameras[0], kThreeCameras[1]});
+    std::vector<bool> busy;
+    int finished = 0;
+    QObject::connect(&rig->panel(), &mainControl::iAmBusy,
+                     [&busy](bool on) { busy.push_back(on); });
+    QObject::connect(&rig->panel(), &mainControl::scanFinished, [&finished](int) { ++finished; });
+    rig->panel().hcipScan();
+    EXPECT_EQ(busy, std::vector<bool>{true});
+    EXPECT_EQ(finished, 0);
+    rig->panel().hcipScan();  // a second press while it runs
+    ASSERT_TRUE(waitUntil([&finished] { return finished > 0; }));
+    waitUntil([] { return false; }, std::chrono::milliseconds(700));
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(cameraCount.load(), 2);
+    EXPECT_TRUE(runRobin.load());
+}
+
 TEST_F(Discovery, RescanFollowsACameraThatLeftAndOneThatCame) {
     startPanel({kThreeCameras[0], kThreeCameras[1]});
     ASSERT_EQ(cameraCount.load(), 2);
     auto passing = std::make_unique<VirtualCamera>(VirtualCamera::discoverableHcip(
         rigRoot().path(), "passing", "10.77.0.20", "Cam-Passing", "AA:BB:CC:00:00:20"));
     ASSERT_TRUE(passing->started());
-    rig->panel().hcipScan();
+    scanFromTheScreens();
     EXPECT_EQ(cameraCount.load(), 3);
     EXPECT_EQ(slotAddress(9), "10.77.0.20");
     EXPECT_EQ(slotAddress(10), "10.77.0.30");
 
     // It leaves: the camera behind it moves up, and the slot it freed is no longer present.
     passing.reset();
-    rig->panel().hcipScan();
+    scanFromTheScreens();
     EXPECT_EQ(cameraCount.load(), 2);
     EXPECT_EQ(slotAddress(9), "10.77.0.30");
     EXPECT_FALSE(cameraDevice.camera(10).exist);
@@ -146,7 +177,7 @@ TEST_F(Discovery, RescanFollowsACameraThatLeftAndOneThatCame) {
     VirtualCamera came = VirtualCamera::discoverableHcip(rigRoot().path(), "came", "10.77.0.9",
                                                          "Cam-Came", "AA:BB:CC:00:00:09");
     ASSERT_TRUE(came.started());
-    rig->panel().hcipScan();
+    scanFromTheScreens();
     EXPECT_EQ(cameraCount.load(), 3);
     EXPECT_EQ(slotAddress(8), "10.77.0.7");
     EXPECT_EQ(slotAddress(9), "10.77.0.9");
@@ -199,7 +230,7 @@ TEST_F(Discovery, RemoteSetupRewritesTheCamerasIdentity) {
     EXPECT_TRUE(contains(camera.command("get identity"), "mac=02:A4:5C:05:00:77"));
 
     // The next scan finds the camera under its new identity.
-    p.hcipScan();
+    scanFromTheScreens();
     EXPECT_EQ(cameraDevice.camera(8).hcipnetwork.name, "stage-left-came");
     EXPECT_EQ(slotAddress(8), "10.77.0.70");
     EXPECT_TRUE(cameraDevice.camera(8).hcipnetwork.isdhcp);
@@ -221,7 +252,7 @@ TEST_F(Discovery, ThirtyCamerasFillTheTableWithoutOverflow) {
     EXPECT_EQ(allHcipindex, 33);
     // Serial control off: all 30 fit in the 32 slots.
     useSerialPort = false;
-    rig->panel().hcipScan();
+    scanFromTheScreens();
     EXPECT_EQ(cameraCount.load(), 30);
     EXPECT_EQ(slotAddress(0), "10.77.0.60");
     EXPECT_EQ(slotAddress(29), "10.77.0.89");
