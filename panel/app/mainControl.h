@@ -21,6 +21,7 @@
 #include <array>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -402,6 +403,8 @@ signals:
     void networkSaveFinished(bool ok);
     // A scan of the screens ended (hcipScan returns at once); `cameras` network cameras found.
     void scanFinished(int cameras);
+    // The switch of the serial ports ended (setUseSerialPort returns at once).
+    void serialPortsSwitched(bool on);
     void refreshNewVersion(bool upable, QString appver, QString mcuver);
     void upgradeResult(QString result);
     void refreshProgress(int percent);
@@ -509,7 +512,13 @@ private:
     QTimer* cameraLinkSupervisor = nullptr;
     // Writes an HCIP message on slot's TCP socket and collects the answer (empty when none).
     QByteArray hcipExchange(int slot, const QByteArray& message, int minimumAnswer);
-    void connectNetworkSlot(int slot, const orb_camera_info& record);
+    void connectNetworkSlot(int slot, const orb_camera_info& record, bool waitForIt = true);
+    void finishSerialSwitch(bool onoff);
+    serial_port_info openSerialProbe(int j);
+    void askSerialProbe();
+    void finishSerialProbe(int j, const serial_port_info& info);
+    void probeSerialPortsThen(int j, std::function<void()> done);
+    bool serialSwitchUnderWay = false;
     void disconnectNetworkSlot(int slot);
     // Discovery steps: the broadcast scan, and the reading of its answers until the deadline.
     // The scan at start-up, waiting in place: the request, the answers within the scan window,

@@ -5,6 +5,7 @@
 #include <QNetworkDatagram>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "cameraLines.h"
 #include "cameraRules.h"
+#include "connectionSettle.h"
 #include "hardwareLink.h"
 #include "mainControl.h"
 #include "panelState.h"
@@ -26,6 +28,10 @@ constexpr quint16 kViscaPort = 52381;
 constexpr int kWriteWaitMs = 1000;
 constexpr int kAnswerWaitMs = 1000;
 constexpr int kAnswerSettleMs = 50;
+// The serial probe: a pause before a line is opened, after it is opened, and for the answer.
+constexpr int kProbeOpenPauseMs = 10;
+constexpr int kProbeAskPauseMs = 30;
+constexpr int kProbeAnswerMs = 120;
 constexpr std::chrono::milliseconds kAnswerSettle{kAnswerSettleMs};
 constexpr int kConnectWaitMs = 2000;
 
@@ -462,7 +468,7 @@ void mainControl::disconnectNetworkSlot(int slot) {
     viscaUdpSockets[slot]->abort();
 }
 
-void mainControl::connectNetworkSlot(int slot, const orb_camera_info& record) {
+void mainControl::connectNetworkSlot(int slot, const orb_camera_info& record, bool waitForIt) {
     if (record.useVisca) {
         viscaUdpSockets[slot]->connectToHost(QHostAddress(record.hcipnetwork.ipadd), kViscaPort);
     } else {
@@ -471,12 +477,26 @@ void mainControl::connectNetworkSlot(int slot, const orb_camera_info& record) {
         zek710aTcpsocket[slot]->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         // The socket only learns that it is connected when the GUI thread's events run; a
         // network step queued before that would find it still connecting and report the camera
-        // unreachable. Waiting here settles it (a camera that answers costs no time).
-        zek710aTcpsocket[slot]->waitForConnected(kConnectWaitMs);
+        // unreachable. Waiting here settles it (a camera that answers costs no time); callers
+        // that do not wait keep the round robin stopped until the connections settled.
+        if (waitForIt) {
+            zek710aTcpsocket[slot]->waitForConnected(kConnectWaitMs);
+        }
     }
 }
 
+// The switch of "Serial Ports" on the system screen. The slots move at once; the network
+// cameras' connections, and with the ports on the probe of the eight serial lines, pass on the
+// GUI thread's timer and socket events under the busy indicator; serialPortsSwitched(on) tells
+// the screens when the round robin runs again.
 void mainControl::setUseSerialPort(bool onoff) {
+    if (serialSwitchUnderWay) {
+        qDebug() << "setUseSerialPort: a switch is under way";
+        emit serialPortsSwitched(useSerialPort);
+        return;
+    }
+    serialSwitchUnderWay = true;
+    emit iAmBusy(true);
     qDebug() << "setUseSerialPort AAA" << currentControl.load();
     useSerialPort = onoff;
     runRobin = false;
@@ -492,6 +512,13 @@ void mainControl::setUseSerialPort(bool onoff) {
     qDebug() << "setUseSerialPort BBB";
     camStatusCounter = 0;
 
+    std::vector<QTcpSocket*> connecting;
+    auto connectMoved = [this, &connecting](int slot, const orb_camera_info& moved) {
+        connectNetworkSlot(slot, moved, false);
+        if (!moved.useVisca) {
+            connecting.push_back(zek710aTcpsocket[slot]);
+        }
+    };
     if (!onoff) {
         qDebug() << "setUseSerialPort close";
         {
@@ -513,37 +540,51 @@ void mainControl::setUseSerialPort(bool onoff) {
                 moved = t[slot].orb;
             });
             if (moved.exist) {
-                connectNetworkSlot(slot, moved);
+                connectMoved(slot, moved);
             }
         }
-    } else {
-        qDebug() << "setUseSerialPort open";
-        for (int slot = kCameraSlots - 1; slot >= 0; --slot) {
-            disconnectNetworkSlot(slot);
-            if (slot < kSerialCameras) {
-                qDebug() << "AAA" << slot << "empty item";
-                cameraDevice.updateDevice(slot,
-                                          [](hcip_device_info& d) { d = hcip_device_info{}; });
-                continue;
-            }
-            qDebug() << "bbb" << slot << "copy item";
-            orb_camera_info moved;
-            cameraDevice.updateAll([slot, &moved](std::array<hcip_device_info, kCameraSlots>& t) {
-                t[slot] = t[slot - kSerialCameras];
-                moved = t[slot].orb;
-            });
-            if (moved.exist) {
-                // Connecting waits up to the 2 s the camera is given here.
-                connectNetworkSlot(slot, moved);
-            }
-        }
-        scanSerialPorts();
-        std::lock_guard<std::mutex> lock(cameraLinesMutex);
-        openCameraLine(camControl, 1);
-        openCameraLine(camOnScreen, 2);
-        camControlHolds = 1;
-        camOnScreenHolds = 2;
+        whenConnectionsSettle(this, connecting, kConnectWaitMs,
+                              [this, onoff] { finishSerialSwitch(onoff); });
+        return;
     }
+    qDebug() << "setUseSerialPort open";
+    for (int slot = kCameraSlots - 1; slot >= 0; --slot) {
+        disconnectNetworkSlot(slot);
+        if (slot < kSerialCameras) {
+            qDebug() << "AAA" << slot << "empty item";
+            cameraDevice.updateDevice(slot, [](hcip_device_info& d) { d = hcip_device_info{}; });
+            continue;
+        }
+        qDebug() << "bbb" << slot << "copy item";
+        orb_camera_info moved;
+        cameraDevice.updateAll([slot, &moved](std::array<hcip_device_info, kCameraSlots>& t) {
+            t[slot] = t[slot - kSerialCameras];
+            moved = t[slot].orb;
+        });
+        if (moved.exist) {
+            connectMoved(slot, moved);
+        }
+    }
+    using clock = std::chrono::steady_clock;
+    const clock::time_point connectDeadline =
+        clock::now() + std::chrono::milliseconds(kConnectWaitMs);
+    probeSerialPortsThen(0, [this, onoff, connecting, connectDeadline] {
+        using clock = std::chrono::steady_clock;
+        {
+            std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            openCameraLine(camControl, 1);
+            openCameraLine(camOnScreen, 2);
+            camControlHolds = 1;
+            camOnScreenHolds = 2;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(connectDeadline - clock::now());
+        whenConnectionsSettle(this, connecting, std::max<int>(0, static_cast<int>(left.count())),
+                              [this, onoff] { finishSerialSwitch(onoff); });
+    });
+}
+
+void mainControl::finishSerialSwitch(bool onoff) {
     for (int slot = 0; slot < kUsedCameraSlots; ++slot) {
         qDebug() << "zek710aTcpsocket state:" << slot << zek710aTcpsocket[slot]->state();
     }
@@ -554,51 +595,88 @@ void mainControl::setUseSerialPort(bool onoff) {
     }
     saveSetting("system", "useRS422", onoff);
     runRobin = true;
+    serialSwitchUnderWay = false;
+    emit iAmBusy(false);
+    emit serialPortsSwitched(onoff);
 }
 
 bool mainControl::getUseSerialPort() const {
     return useSerialPort;
 }
 
+// Each serial line in turn: opened with its camera's saved settings, asked for the camera's
+// version, the answer taken 120 ms later. At start-up the steps wait in place; the switch of the
+// screens runs them on the timer.
+serial_port_info mainControl::openSerialProbe(int j) {
+    QSettings& settings = zek710aSettings();
+    // Read and written back, so that the defaults are stored.
+    const serial_port_info info = readSerialInfoGroup(settings, j + 1);
+    writeSerialInfoGroup(settings, j + 1, info);
+    settings.sync();
+    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+    rememberLineSettings(j + 1, info);
+    openCameraLine(camScanner, j + 1, info);
+    return info;
+}
+
+void mainControl::askSerialProbe() {
+    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+    writeCameraLine(camScanner, visca::cmdVersion());
+}
+
+void mainControl::finishSerialProbe(int j, const serial_port_info& info) {
+    QString model;
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        model = visca::modelFromVersionAnswer(readAvailable(camScanner));
+        closeCameraLine(camScanner);
+    }
+    const bool exist = !model.isNull();
+    cameraDevice.update(j, [&](orb_camera_info& r) {
+        r.exist = exist;
+        if (exist) {
+            r.cameraModel = model;
+            r.hcipnetwork.modelname = model;
+            r.serialinfo.baudRate = info.baudRate;
+            r.serialinfo.charSize = info.charSize;
+            r.serialinfo.stopBits = info.stopBits;
+            r.serialinfo.parity = info.parity;
+            r.serialinfo.flowControl = info.flowControl;
+        }
+    });
+    emit refreshCameraExist(j + 1, exist);
+    saveSetting("SerialPorts", QStringLiteral("Cam%1_exist").arg(j + 1), exist);
+}
+
 void mainControl::scanSerialPorts() {
     if (!useSerialPort) {
         return;
     }
-    QSettings& settings = zek710aSettings();
     for (int j = 0; j < kSerialCameras; ++j) {
-        // Read and written back, so that the defaults are stored.
-        const serial_port_info info = readSerialInfoGroup(settings, j + 1);
-        writeSerialInfoGroup(settings, j + 1, info);
-        settings.sync();
-
-        sleepMs(10);
-        QString model;
-        {
-            std::lock_guard<std::mutex> lock(cameraLinesMutex);
-            rememberLineSettings(j + 1, info);
-            openCameraLine(camScanner, j + 1, info);
-            sleepMs(30);
-            writeCameraLine(camScanner, visca::cmdVersion());
-            sleepMs(120);
-            model = visca::modelFromVersionAnswer(readAvailable(camScanner));
-            closeCameraLine(camScanner);
-        }
-        const bool exist = !model.isNull();
-        cameraDevice.update(j, [&](orb_camera_info& r) {
-            r.exist = exist;
-            if (exist) {
-                r.cameraModel = model;
-                r.hcipnetwork.modelname = model;
-                r.serialinfo.baudRate = info.baudRate;
-                r.serialinfo.charSize = info.charSize;
-                r.serialinfo.stopBits = info.stopBits;
-                r.serialinfo.parity = info.parity;
-                r.serialinfo.flowControl = info.flowControl;
-            }
-        });
-        emit refreshCameraExist(j + 1, exist);
-        saveSetting("SerialPorts", QStringLiteral("Cam%1_exist").arg(j + 1), exist);
+        sleepMs(kProbeOpenPauseMs);
+        const serial_port_info info = openSerialProbe(j);
+        sleepMs(kProbeAskPauseMs);
+        askSerialProbe();
+        sleepMs(kProbeAnswerMs);
+        finishSerialProbe(j, info);
     }
+}
+
+void mainControl::probeSerialPortsThen(int j, std::function<void()> done) {
+    if (j >= kSerialCameras || !useSerialPort) {
+        done();
+        return;
+    }
+    QTimer::singleShot(kProbeOpenPauseMs, this, [this, j, done] {
+        const serial_port_info info = openSerialProbe(j);
+        QTimer::singleShot(kProbeAskPauseMs, this, [this, j, info, done] {
+            askSerialProbe();
+            QTimer::singleShot(kProbeAnswerMs, this, [this, j, info, done] {
+                finishSerialProbe(j, info);
+                probeSerialPortsThen(j + 1, done);
+            });
+        });
+    });
 }
 
 void mainControl::getSerialInfo(int camNum) {

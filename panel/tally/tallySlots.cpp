@@ -191,6 +191,11 @@ void mainControl::sendNextLamp() {
     if (pendingLamps.empty()) {
         return;
     }
+    // The serial lines are being probed: a lamp's answer would be read as a camera's version.
+    if (serialSwitchUnderWay) {
+        lampPacer->start(static_cast<int>(kSerialLampPause.count()));
+        return;
+    }
     const pendingLamp lamp = pendingLamps.front();
     pendingLamps.pop_front();
     std::chrono::milliseconds pause = lamp.pauseAfter;

@@ -62,6 +62,7 @@ QtObject {
     signal iAmBusy(bool busy)
     signal popMessage(int func, string msg)
     signal networkSaveFinished(bool ok)
+    signal serialPortsSwitched(bool on)
     signal cameraConnectState(int index, string msg, int time)
     signal showProgress(bool onoff)
     signal refreshProgress(int value)
@@ -113,7 +114,13 @@ QtObject {
 
     // System screens.
     function getUseSerialPort() { record("getUseSerialPort", arguments); return answer("getUseSerialPort", true) }
-    function setUseSerialPort(onoff) { record("setUseSerialPort", arguments) }
+    // As the application: the switch ends later, with serialPortsSwitched (null: the test says
+    // when).
+    function setUseSerialPort(onoff) {
+        record("setUseSerialPort", arguments)
+        if (answer("setUseSerialPort", true) !== null)
+            Qt.callLater(function () { serialPortsSwitched(onoff) })
+    }
     function getCurrentSpeedFunction() { record("getCurrentSpeedFunction", arguments); return answer("getCurrentSpeedFunction", 0) }
     function setCurrentSpeedFunction(func) { record("setCurrentSpeedFunction", arguments) }
     function getAutoScan() { record("getAutoScan", arguments); return answer("getAutoScan", true) }

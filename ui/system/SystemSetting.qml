@@ -24,7 +24,8 @@ Popup {
     property int screenSaver: 0
     property string ipAddress: ""
     property string appVersion: ""
-    readonly property bool switchingSerial: serialSwitchTimer.running
+    // From "Serial Ports" pressed until the application says the switch is done.
+    property bool switchingSerial: false
 
     property alias languagePage: languagePage
     property alias aboutPage: aboutPage
@@ -63,13 +64,15 @@ Popup {
         mainObject.getUpgradeVersion()
         aboutPage.open()
     }
-    // Switching the serial ports reopens them and holds the screen; the busy indicator goes up
-    // first and the call follows once it has been drawn.
+    // Switching the serial ports reopens them and connects the network cameras again, which
+    // takes seconds: the application does it in the background and says when it is done
+    // (serialPortsSwitched); the busy indicator stays up until then.
     function toggleSerialPort() {
-        if (serialSwitchTimer.running)
+        if (switchingSerial)
             return
+        switchingSerial = true
         busy(true)
-        serialSwitchTimer.start()
+        mainObject.setUseSerialPort(!useSerialPort)
     }
     function toggleAutoScan() {
         var on = !mainObject.getAutoScan()
@@ -85,21 +88,17 @@ Popup {
         screenSaverSet(minutes)
     }
 
-    Timer {
-        id: serialSwitchTimer
-        interval: 50
-        onTriggered: {
-            var on = !screen.useSerialPort
-            mainObject.setUseSerialPort(on)
+    Connections {
+        target: mainObject
+        function onRefreshAutoScan(autoScan) { screen.autoScan = autoScan }
+        function onSerialPortsSwitched(on) {
+            if (!screen.switchingSerial)
+                return
+            screen.switchingSerial = false
             screen.useSerialPort = on
             screen.busy(false)
             screen.useSerialPortToggled(on)
         }
-    }
-
-    Connections {
-        target: mainObject
-        function onRefreshAutoScan(autoScan) { screen.autoScan = autoScan }
     }
 
     LanguagePage {

@@ -279,8 +279,20 @@ TEST_F(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
     cameraDevice.update(31, [](orb_camera_info& r) { r.hcipnetwork.ipadd = "10.77.0.9"; });
     currentControl = 2;
 
+    // The switch runs on the GUI thread's events, under the busy indicator, and says when done.
+    std::vector<bool> busy;
+    std::vector<bool> switched;
+    QObject::connect(&p, &mainControl::iAmBusy, [&busy](bool on) { busy.push_back(on); });
+    QObject::connect(&p, &mainControl::serialPortsSwitched,
+                     [&switched](bool on) { switched.push_back(on); });
+
     // Off: network camera 9 becomes camera 1, 10 camera 2; the serial records are gone.
     p.setUseSerialPort(false);
+    EXPECT_FALSE(runRobin.load()) << "the round robin waits for the connections";
+    p.setUseSerialPort(true);  // pressed again meanwhile: nothing starts
+    ASSERT_TRUE(waitUntil([&switched] { return switched.size() == 2; }));
+    EXPECT_EQ(switched, (std::vector<bool>{false, false}));
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
     EXPECT_FALSE(p.getUseSerialPort());
     EXPECT_TRUE(runRobin.load());
     EXPECT_EQ(p.getCameraDeviceIP(0), "10.77.0.2");
@@ -307,6 +319,10 @@ TEST_F(PanelSerialMode, SwitchingMovesNetworkCamerasAndReconnectsThem) {
     // On: back to cameras 9 and 10; cameras 1 to 8 are what the serial scan finds.
     currentControl = 1;
     p.setUseSerialPort(true);
+    EXPECT_FALSE(runRobin.load()) << "the round robin waits for the serial probe";
+    ASSERT_TRUE(waitUntil([&switched] { return switched.size() == 3; }));
+    EXPECT_TRUE(switched.back());
+    EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false}));
     EXPECT_TRUE(p.getUseSerialPort());
     EXPECT_TRUE(runRobin.load());
     EXPECT_EQ(p.getCameraDeviceIP(8), "10.77.0.2");

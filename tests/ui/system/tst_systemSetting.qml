@@ -82,6 +82,28 @@ TestCase {
         compare(toggle.checked, true)
     }
 
+    // The switch takes as long as the application needs: the indicator stays up, further presses
+    // (on the switch or anywhere on its row) wait, and the row flips when the switch is done.
+    function test_serialSwitchWaitsForTheApplication() {
+        mainObject.values = { "getUseSerialPort": true, "setUseSerialPort": null }
+        var screen = openScreen()
+        busySpy.clear()
+        busySpy.target = screen
+        var row = child(screen, "rowSerialPorts")
+        mouseClick(row, 40, row.height / 2)
+        compare(mainObject.callsOf("setUseSerialPort"), ["setUseSerialPort(false)"])
+        wait(300)
+        mouseClick(row, 40, row.height / 2)
+        child(screen, "serialSwitch").clicked()
+        compare(mainObject.callsOf("setUseSerialPort").length, 1)
+        compare(busySpy.count, 1)
+        compare(child(screen, "serialSwitch").checked, true)
+        mainObject.serialPortsSwitched(false)
+        compare(busySpy.count, 2)
+        compare(busySpy.signalArguments[1][0], false)
+        compare(child(screen, "serialSwitch").checked, false)
+    }
+
     function test_autoScanSetsTheOpposite() {
         mainObject.values = { "getAutoScan": true }
         var screen = openScreen()
