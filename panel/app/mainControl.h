@@ -530,7 +530,23 @@ private:
     std::vector<int> takeScanAnswers(std::chrono::steady_clock::time_point deadline);
     void reportScanConnections(const std::vector<int>& started);
     void finishScan();
+    void startScanWhenFree();
     bool scanUnderWay = false;
+    bool scanWaiting = false;  // asked for, behind a setup request's answers
+    // Setup requests to network cameras, one at a time: each waits for the answers to the one
+    // before it, which are logged as they come, until `deadline` (moved on by each answer) or
+    // `left` answers.
+    struct setupRequest {
+        const char* operation;
+        QByteArray datagram;
+        QHostAddress to;
+        int answerSpacingMs;
+    };
+    std::deque<setupRequest> setupRequests;
+    bool setupRequestInFlight = false;
+    void sendNextSetupRequest();
+    void logSetupAnswers(const char* operation, std::chrono::steady_clock::time_point deadline,
+                         int answerSpacingMs, int left);
     bool robinBeforeScan = false;
     void bindHcipSockets(const QHostAddress& address);
     // The channel-mapping lists back to the serial cameras alone (empty without them).

@@ -36,6 +36,11 @@ constexpr int kFirstSetupAnswerMs = 1000;
 constexpr int kSetupAnswersRead = 21;
 constexpr int kSetupAnswerSpacingMs = 20;
 constexpr int kGatewayAnswerSpacingMs = 30;
+// How often the answers to a setup request are looked for while they may come.
+constexpr int kSetupAnswerLookMs = 10;
+// Setup requests waiting behind the one whose answers are being read: far more than a screen's
+// save sends; past it a request is refused and logged.
+constexpr std::size_t kMostSetupRequestsWaiting = 64;
 // More datagrams than any scan can bring: a flood of them ends the reading here.
 constexpr int kMostDatagramsPerRead = 4096;
 
@@ -175,14 +180,25 @@ std::vector<QUdpSocket*> mainControl::discoverySockets() const {
 // at start-up, but the scan window and the cameras' connections pass on the GUI thread's timer and
 // socket events, with the busy indicator up, instead of in a wait that would hold the screens.
 void mainControl::hcipScan() {
-    if (scanUnderWay) {
+    if (scanUnderWay || scanWaiting) {
         qDebug() << "[hcipScan] a scan is under way";
         return;
     }
+    scanWaiting = true;
+    emit iAmBusy(true);
+    startScanWhenFree();
+}
+
+// A scan and the answers to setup requests share the discovery sockets: the scan starts once
+// the setup request in flight has had its answers, and the requests wait for the scan.
+void mainControl::startScanWhenFree() {
+    if (!scanWaiting || setupRequestInFlight) {
+        return;
+    }
+    scanWaiting = false;
     scanUnderWay = true;
     robinBeforeScan = runRobin;
     runRobin = false;
-    emit iAmBusy(true);
     // The slots the last scan may have filled are closed and marked absent.
     const int base = networkCameraSlot(0, useSerialPort);
     const int previous = std::min(allHcipindex, kCameraSlots - base);
@@ -217,6 +233,7 @@ void mainControl::finishScan() {
     scanUnderWay = false;
     emit iAmBusy(false);
     emit scanFinished(cameraCount);
+    sendNextSetupRequest();
 }
 
 void mainControl::doScan() {
@@ -326,27 +343,72 @@ std::optional<hcip::macBytes> mainControl::slotMac(const char* operation, int in
     return bytes;
 }
 
+// Setup requests go out one at a time, as the camera takes them: the next once the answers to the
+// last have come (or their time is over). The answers are logged, not evaluated. Broadcast answers
+// arrive on the receive socket, answers sent back to this address on the sending one. They are
+// read on the GUI thread's timer, so the screens go on while a camera takes its time (or never
+// answers).
 bool mainControl::sendSetupRequest(const char* operation, const QByteArray& datagram,
                                    const QHostAddress& to, int answerSpacingMs) {
-    if (zek710aUdpsocket->writeDatagram(datagram, to, kHcipPort) != datagram.size()) {
-        qDebug() << operation << "could not send to" << to.toString()
-                 << zek710aUdpsocket->errorString();
+    if (setupRequests.size() >= kMostSetupRequestsWaiting) {
+        qDebug() << operation << "not sent:" << setupRequests.size() << "requests already wait";
         return false;
     }
-    qDebug() << operation << "sent to" << to.toString() << datagram.toHex(' ');
-    // The answers are logged, not evaluated. Broadcast answers arrive on the receive socket,
-    // answers sent back to this address on the sending one.
-    int wait = kFirstSetupAnswerMs;
-    for (int i = 0; i < kSetupAnswersRead; ++i) {
-        const std::optional<QNetworkDatagram> answer = nextDatagram(discoverySockets(), wait);
+    setupRequests.push_back({operation, datagram, to, answerSpacingMs});
+    if (!setupRequestInFlight && !scanUnderWay) {
+        sendNextSetupRequest();
+    }
+    return true;
+}
+
+void mainControl::sendNextSetupRequest() {
+    setupRequestInFlight = false;
+    if (scanUnderWay) {
+        return;  // the scan's end sends the next
+    }
+    while (!setupRequests.empty()) {
+        const setupRequest request = setupRequests.front();
+        setupRequests.pop_front();
+        if (zek710aUdpsocket->writeDatagram(request.datagram, request.to, kHcipPort) !=
+            request.datagram.size()) {
+            qDebug() << request.operation << "could not send to" << request.to.toString()
+                     << zek710aUdpsocket->errorString();
+            continue;
+        }
+        qDebug() << request.operation << "sent to" << request.to.toString()
+                 << request.datagram.toHex(' ');
+        setupRequestInFlight = true;
+        logSetupAnswers(request.operation,
+                        Clock::now() + std::chrono::milliseconds(kFirstSetupAnswerMs),
+                        request.answerSpacingMs, kSetupAnswersRead);
+        return;
+    }
+    startScanWhenFree();
+}
+
+void mainControl::logSetupAnswers(const char* operation,
+                                  std::chrono::steady_clock::time_point deadline,
+                                  int answerSpacingMs, int left) {
+    while (left > 0) {
+        const std::optional<QNetworkDatagram> answer = nextDatagram(discoverySockets(), 0);
         if (!answer) {
             break;
         }
         qDebug() << operation << "answer from" << answer->senderAddress().toString()
                  << hcip::describeAnswer(answer->data());
-        wait = answerSpacingMs;
+        --left;
+        // After an answer, the next one comes within the spacing or not at all.
+        deadline = Clock::now() + std::chrono::milliseconds(answerSpacingMs);
     }
-    return true;
+    const int remaining = millisecondsUntil(deadline);
+    if (left == 0 || remaining == 0) {
+        sendNextSetupRequest();
+        return;
+    }
+    QTimer::singleShot(std::min(remaining, kSetupAnswerLookMs), this,
+                       [this, operation, deadline, answerSpacingMs, left] {
+                           logSetupAnswers(operation, deadline, answerSpacingMs, left);
+                       });
 }
 
 void mainControl::getFWVersion(int index) {

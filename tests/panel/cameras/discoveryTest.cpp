@@ -208,10 +208,12 @@ TEST_F(Discovery, RemoteSetupRewritesTheCamerasIdentity) {
     p.setGateway(8, "10.77.0.253");
     p.setPrimDNS(8, "9.9.9.9");
     p.setSecDNS(8, "149.112.112.112");
-    EXPECT_EQ(camera.command("get identity"),
-              "name=stage-left-came mac=02:A4:5C:05:00:07 dhcp=1 address=10.77.0.70 "
-              "netmask=255.255.0.0 gateway=10.77.0.253 dns1=9.9.9.9 dns2=149.112.112.112 "
-              "resets=0");
+    // The requests go out at once; their answers are read on the GUI thread's events.
+    const std::string rewritten =
+        "name=stage-left-came mac=02:A4:5C:05:00:07 dhcp=1 address=10.77.0.70 "
+        "netmask=255.255.0.0 gateway=10.77.0.253 dns1=9.9.9.9 dns2=149.112.112.112 resets=0";
+    EXPECT_TRUE(waitUntil([&] { return camera.command("get identity") == rewritten; }))
+        << camera.command("get identity");
     const std::string requests = camera.command("get hcip-requests");
 
     // An incomplete value, a bad MAC, a slot without a camera: nothing goes out.
@@ -225,9 +227,10 @@ TEST_F(Discovery, RemoteSetupRewritesTheCamerasIdentity) {
     // The firmware question goes to the camera of the slot given; a reset reaches it.
     p.getFWVersion(8);
     p.reset(8);
-    EXPECT_TRUE(contains(camera.command("get identity"), "resets=1"));
+    EXPECT_TRUE(waitUntil([&] { return contains(camera.command("get identity"), "resets=1"); }));
     p.setMacAdr(8, "02:a4:5c:05:00:77");
-    EXPECT_TRUE(contains(camera.command("get identity"), "mac=02:A4:5C:05:00:77"));
+    EXPECT_TRUE(waitUntil(
+        [&] { return contains(camera.command("get identity"), "mac=02:A4:5C:05:00:77"); }));
 
     // The next scan finds the camera under its new identity.
     scanFromTheScreens();
