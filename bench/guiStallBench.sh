@@ -84,5 +84,8 @@ grep '^stall ' "$root/results" | sed 's/^stall //' | sort -s -t'|' -k2,2n | awk 
   { k[$1]++; v[$1, k[$1]] = $2; if (!($1 in seen)) { seen[$1] = 1; order[++n] = $1 } }
   END { for (i = 1; i <= n; ++i) {
           p = order[i]; goal = p == "joystick and tally" ? 16 : 100
-          printf "  %-22s median %5d ms, worst %5d ms (goal below %d ms)\n", p, v[p, int((k[p] + 1) / 2)], v[p, k[p]], goal } }'
+          m = v[p, int((k[p] + 1) / 2)]; w = v[p, k[p]]
+          # No stall logged: every event of the phase took less than 16 ms.
+          printf "  %-22s median %6s ms, worst %6s ms (goal below %d ms)\n", p,
+                 m == 0 ? "< 16" : m, w == 0 ? "< 16" : w, goal } }'
 grep '^commands ' "$root/results" | awk '{ s = s " " $2 } END { printf "shell commands per second while the joystick is held:%s (goal 0)\n", s }'

@@ -219,6 +219,11 @@ TestCase {
         clickOn(findChild(warning.contentItem, "okButton"))
         compare(mainObject.callsOf("setSeeNoMoreWarning"), ["setSeeNoMoreWarning(0,true)"])
         compare(mainObject.callsOf("setRobin"), ["setRobin(true)"])
+        // The next warning asks again: its box starts unticked.
+        tryVerify(function () { return !warning.visible })
+        mainObject.cameraConnectState(12, "No device connect to Camera 12.", 0)
+        tryVerify(function () { return warning.opened })
+        verify(!findChild(warning.contentItem, "stopShowing").checked)
     }
 
     function test_screenSaverFollowsTheSlider() {
