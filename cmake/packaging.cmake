@@ -162,9 +162,9 @@ The touch-screen application of the ZEK-710A camera control panel: its keys,
 joystick, T-bar and rotary encoder drive PTZ cameras on RS-422 lines and on
 the network, and the video switcher's cuts light the cameras' tally lamps.")
 # The screens' Qt Quick modules, the tools the application runs: sudo (mounts), unzip (USB
-# update), i2c-tools (display backlight), and the fonts the screens are drawn in: Carlito in place
-# of the "Calibri" they ask for (same widths, which the text-fit test measured) and a CJK font for
-# the Chinese translations.
+# update), i2c-tools (the function keys' lamps), and the fonts the screens are drawn in: Carlito
+# in place of the "Calibri" they ask for (same widths, which the text-fit test measured) and a
+# CJK font for the Chinese translations.
 set(CPACK_DEBIAN_ZEK710AMGRGUI_PACKAGE_DEPENDS
     "${panelQmlPackages}, sudo, unzip, i2c-tools, fonts-crosextra-carlito, fonts-wqy-microhei")
 set(CPACK_DEBIAN_ZEK710AMGRGUI_PACKAGE_RECOMMENDS "panelrescue")
