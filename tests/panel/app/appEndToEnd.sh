@@ -36,6 +36,7 @@ printf '[system]\ntallymode=2\ntallymap0=2\n' > "$root/home/zek710a/.config/velm
 ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
   "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &
 pids+=($!)
+panel=$!
 
 # Start-up: version, initialisation with the colour table, then status exchanges.
 wait_for 20 grep -q "End of SysInit()" "$root/panel.log" || fail "start-up did not finish"
@@ -70,4 +71,17 @@ wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyR
   || fail "camera 2 lamp stayed lit while the switcher was away"
 wait_for 20 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyRed)\" = 1 ]" \
   || fail "tally did not come back after the switcher restart"
+
+# Started again without any input device: it says why the start-up stopped short, and runs on.
+kill "$panel"
+wait "$panel" 2>/dev/null || true
+rm -f "$root"/dev/input/event*
+ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+  "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &
+pids+=($!)
+panel=$!
+wait_for 20 grep -q "No input device in" "$root/panel.log" || fail "no line about the missing input device"
+grep -q "End of SysInit()" "$root/panel.log" && fail "sysInit went on without an input device"
+sleep 1
+kill -0 "$panel" || fail "the panel ended without an input device"
 echo "1 passed, 0 failed"
