@@ -13,8 +13,16 @@ public:
     backgroundTask& operator=(const backgroundTask&) = delete;
     ~backgroundTask() { wait(); }
 
-    // Runs `work` on its own thread; false (and nothing runs) while the last one is not done.
-    bool start(std::function<void()> work) {
+    // What an operation hands back: the report of its outcome, run once the task counts as
+    // done, so whoever hears it may start the next operation at once.
+    using report = std::function<void()>;
+
+    // Runs `work` on its own thread, then the report it returns; false (and nothing runs) while
+    // the last one is not done, or when asked from the task's own thread.
+    bool start(std::function<report()> work) {
+        if (thread_.joinable() && thread_.get_id() == std::this_thread::get_id()) {
+            return false;
+        }
         if (running_.exchange(true)) {
             return false;
         }
@@ -22,8 +30,11 @@ public:
             thread_.join();
         }
         thread_ = std::thread([this, work = std::move(work)] {
-            work();
+            const report outcome = work();
             running_ = false;
+            if (outcome) {
+                outcome();
+            }
         });
         return true;
     }

@@ -202,8 +202,10 @@ bool mainControl::saveZEK710ANetConfig() {
             }
         }
     }
-    const bool started = longOperation.start(
-        [this, setup] { emit networkSaveFinished(writeInterfacesFile(setup)); });
+    const bool started = longOperation.start([this, setup]() -> backgroundTask::report {
+        const bool written = writeInterfacesFile(setup);
+        return [this, written] { emit networkSaveFinished(written); };
+    });
     if (!started) {
         qDebug() << "network settings not saved: another operation is under way";
         emit networkSaveFinished(false);
@@ -212,7 +214,7 @@ bool mainControl::saveZEK710ANetConfig() {
 }
 
 void mainControl::resetZEK710Network() {
-    const bool started = longOperation.start([this] {
+    const bool started = longOperation.start([this]() -> backgroundTask::report {
         ensureInterfacesBackup();
         // Restored beside the file and renamed over it, so a power cut leaves a whole file.
         const auto backup = platform::readSystemFile(netconfig::kInterfacesBackup);
@@ -226,15 +228,17 @@ void mainControl::resetZEK710Network() {
             qDebug() << "cannot read" << netconfig::kInterfacesBackup;
         }
         syncTwiceAndSettle();
-        if (written) {
-            emit popMessage(98,
-                            QCoreApplication::translate("mainControl", "Please reboot ZEK710A"));
-        } else {
-            emit popMessage(0,
-                            QCoreApplication::translate(
-                                "mainControl",
-                                "The network settings could not be reset.\nNothing was changed."));
-        }
+        return [this, written] {
+            if (written) {
+                emit popMessage(
+                    98, QCoreApplication::translate("mainControl", "Please reboot ZEK710A"));
+            } else {
+                emit popMessage(
+                    0, QCoreApplication::translate(
+                           "mainControl",
+                           "The network settings could not be reset.\nNothing was changed."));
+            }
+        };
     });
     if (!started) {
         emit popMessage(

@@ -34,11 +34,12 @@ QString mainControl::getUpgradeVersion() {
     const std::string appVersion = currentSoftwareVersionString().toStdString();
     const std::string mcuVersion = getMcuVersion().toStdString();
     emit iAmBusy(true);
-    const bool started = longOperation.start([this, appVersion, mcuVersion] {
-        update::softwareUpdater updater(listenersOf(this), sleepFor);
-        updater.getUpgradeVersion(appVersion, mcuVersion);
-        emit iAmBusy(false);
-    });
+    const bool started =
+        longOperation.start([this, appVersion, mcuVersion]() -> backgroundTask::report {
+            update::softwareUpdater updater(listenersOf(this), sleepFor);
+            updater.getUpgradeVersion(appVersion, mcuVersion);
+            return [this] { emit iAmBusy(false); };
+        });
     if (!started) {
         qDebug() << "version check not started: another operation is under way";
         emit iAmBusy(false);
@@ -48,9 +49,13 @@ QString mainControl::getUpgradeVersion() {
 }
 
 QString mainControl::callUpgrade() {
-    const bool started = longOperation.start([this] {
-        update::softwareUpdater updater(listenersOf(this), sleepFor);
-        updater.callUpgrade();
+    const bool started = longOperation.start([this]() -> backgroundTask::report {
+        // The result is told once the task is done, so the screens may go on at once.
+        update::softwareUpdater::listeners tell = listenersOf(this);
+        tell.result = nullptr;
+        update::softwareUpdater updater(tell, sleepFor);
+        const QString result = QString::fromStdString(updater.callUpgrade());
+        return [this, result] { emit upgradeResult(result); };
     });
     if (!started) {
         qDebug() << "install not started: another operation is under way";
