@@ -51,6 +51,7 @@ protected:
         std::filesystem::create_directories(root / "etc/network");
         std::filesystem::create_directories(root / "boot");
         std::filesystem::remove(root / "etc/network/interfaces_backup");
+        std::filesystem::remove_all(root / "etc/network/interfaces");  // a test may leave a folder
         root.writeFile("etc/network/interfaces", kStaticInterfaces);
         root.writeFile("boot/cmdline.txt",
                        "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait\n");
