@@ -67,8 +67,9 @@ int main(int argc, char** argv) {
                     daemonmsg::kDaemonMinor));
     {
         std::string hostName, address, netmask, gateway, dns1, dns2;
-        readNetWorkConfigs(platform::resolvePath("/var/lib/connman/default.config"), hostName,
-                           address, netmask, gateway, dns1, dns2);
+        // The reader looks the file up below the root itself.
+        readNetWorkConfigs(netconfig::kServiceFile, hostName, address, netmask, gateway, dns1,
+                           dns2);
     }
 
     static LibSerial::SerialStream mcuLine;

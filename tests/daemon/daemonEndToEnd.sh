@@ -37,6 +37,9 @@ wait_for 10 grep -q ready "$root/echo.out" || fail "echo partner"
 ZEK_ROOT="$root" ZEK_SIMULATION=1 "$build/daemon/linkDaemon" >"$root/daemon.log" 2>&1 &
 pids+=($!)
 wait_for 20 grep -q "Start to listen!" "$root/daemon.log" || fail "the daemon did not listen"
+# At start it read its service file from the root, once resolved.
+grep -q "ipv4 line in file IPv4 = dhcp" "$root/daemon.log" || fail "service file not read: $(head -5 "$root/daemon.log")"
+grep -q "read hostName  fail" "$root/daemon.log" && fail "the daemon looked for its service file elsewhere"
 
 mac=$(tr 'a-f' 'A-F' < /sys/class/net/eth0/address)
 # The service answers once the network had its 10 s to come up; requests wait in the socket.
