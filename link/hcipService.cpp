@@ -296,6 +296,7 @@ hcipServiceProfile panelHcipProfile(std::function<hcip::deviceInfoValues()> save
     profile.appMinor = 0;
     profile.modelName = "ZEK-710A";
     profile.modelNameAlsoAnswersModel = false;
+    profile.scanNamesTheModel = true;
     profile.setsBootMac = true;
     profile.logsEveryDatagram = false;
     profile.startHostName = [] { return std::string("ZEK-710A"); };
@@ -497,7 +498,7 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
                 profile_.deviceInfo ? profile_.deviceInfo() : hcip::deviceInfoValues{};
             hcip::deviceInfoRecord info;
             info.dhcp = values.dhcp;
-            info.hostName = state_.hostName;
+            info.hostName = profile_.scanNamesTheModel ? profile_.modelName : state_.hostName;
             info.mac = ifc->hwaddr;
             info.address = ifc->ipaddr;
             info.netmask = ifc->netmask;

@@ -155,6 +155,10 @@ struct hcipServiceProfile {
     // The daemon answers "GET_MODEL_NAME" with both model answers, since the word "GET_MODEL" is
     // found in it too; the panel answers it with the model name only.
     bool modelNameAlsoAnswersModel = false;
+    // The scan answer names the device by its model whatever its host name: other panels'
+    // discovery tells a panel from a camera by that name (panel application only). The host name
+    // still goes into the service file.
+    bool scanNamesTheModel = false;
     // "SET_MACADR" rewrites the MAC in the boot command line (panel application only).
     bool setsBootMac = true;
     // The daemon logs every datagram and command it acts on.

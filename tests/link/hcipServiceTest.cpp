@@ -364,7 +364,12 @@ TEST_F(HcipServiceTest, HostNameIsTakenOnlyWhenItIsAPlainName) {
     };
     EXPECT_EQ(hex(request(name("studio-2" + std::string(8, '\0'))).at(0).bytes), "00 05 81 09 06");
     EXPECT_EQ(service_->state().hostName, "studio-2");
-    EXPECT_EQ(request(kScan).at(0).bytes.substr(5, 9), std::string("studio-2\0", 9));
+    // The panel's scan answer still names it "ZEK-710A": other panels' discovery would file a
+    // renamed panel as a camera. The host name goes into the service file.
+    EXPECT_EQ(request(kScan).at(0).bytes.substr(5, 9), std::string("ZEK-710A\0", 9));
+    request(setDhcpMode(kOwnMac, "01"));
+    ASSERT_FALSE(system_.files.empty());
+    EXPECT_NE(system_.files.back().find("#HOSTNAME=studio-2\n"), std::string::npos);
 
     for (const std::string& hostile :
          {std::string("cam\nIPv4 = 6.6.6.6"), std::string("a=b"), std::string("[x]"),
