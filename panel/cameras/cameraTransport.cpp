@@ -569,7 +569,6 @@ void mainControl::setUseSerialPort(bool onoff) {
     const clock::time_point connectDeadline =
         clock::now() + std::chrono::milliseconds(kConnectWaitMs);
     probeSerialPortsThen(0, [this, onoff, connecting, connectDeadline] {
-        using clock = std::chrono::steady_clock;
         {
             std::lock_guard<std::mutex> lock(cameraLinesMutex);
             openCameraLine(camControl, 1);

@@ -223,11 +223,7 @@ void mainControl::sendNextLamp() {
             pause += kNetworkLampPause;
         }
     }
-    if (pause.count() > 0) {
-        lampPacer->start(static_cast<int>(pause.count()));
-    } else {
-        lampPacer->start(0);
-    }
+    lampPacer->start(static_cast<int>(pause.count()));
 }
 
 void mainControl::workerCatchTallyRed(int ch) {
