@@ -394,6 +394,9 @@ int mainControl::sysInit() {
             rollingTally->start();
         } else if (currTallyMode == tally::kModeNetwork) {
             startSwitcherLink();
+            // Nothing is known until the switcher answers: the lamps left lit by an earlier run
+            // go off, as when the mode is chosen on the screen.
+            updateTallyLight();
         }
     }
 

@@ -25,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -463,8 +464,11 @@ private:
     void stopSwitcherLink();
     void startGpiTally();
     void stopGpiTally();
-    // Every camera mapped to a channel gets its lamps switched off.
+    // Every camera mapped to a channel or lit by the last network pass gets its lamps switched off.
     void switchMappedLampsOff();
+    // After a scan: a link to a switcher other than the one now filed ends, its lamps go off and
+    // the link goes to the switcher filed.
+    void followSwitcherRecord();
     // The mapping as the contact poll reads it.
     void publishGpiMapping();
     // viscaCommand for the control camera the caller has already read.
@@ -614,6 +618,11 @@ private:
     std::unique_ptr<LibSerial::SerialStream> tallyLine;
     int currTallyIndex = 99;
     bool switcherLinkStarted = false;
+    QString switcherLinkAddress;  // the switcher the running link was started for
+    QString switcherLinkName;
+    // The cameras whose lamps the last network tally pass left lit: a camera that no channel
+    // reaches any more (mapping, channel count or switcher changed) is switched off by the next.
+    std::set<int> networkLitCameras;
     QString rotaryDevicePath;
     int currentBtmtool = 1;
     std::array<int, 2> btmToolPrev{};

@@ -231,6 +231,7 @@ void mainControl::finishScan() {
         scan = 1;
     }
     scanUnderWay = false;
+    followSwitcherRecord();
     emit iAmBusy(false);
     emit scanFinished(cameraCount);
     sendNextSetupRequest();

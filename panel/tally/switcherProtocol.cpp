@@ -51,6 +51,35 @@ std::vector<tallyRecord> tallyRecords(const QByteArray& answer) {
     return records;
 }
 
+readAnswers answersInRead(const QByteArray& bytes) {
+    const int size = static_cast<int>(bytes.size());
+    // endsClean[p]: answers chained from p by their length bytes end exactly at the end.
+    std::vector<char> endsClean(static_cast<std::size_t>(size) + 1, 0);
+    endsClean[static_cast<std::size_t>(size)] = 1;
+    for (int at = size - 1; at >= 0; --at) {
+        const int length = static_cast<unsigned char>(bytes[at]);
+        endsClean[static_cast<std::size_t>(at)] = length >= kHeaderLength && at + length <= size &&
+                                                  endsClean[static_cast<std::size_t>(at + length)];
+    }
+    readAnswers read;
+    for (int start = 0; start < size; start += kRecordLength) {
+        if (!endsClean[static_cast<std::size_t>(start)]) {
+            continue;
+        }
+        read.skipped = start;
+        for (int at = start; at < size;) {
+            const int length = static_cast<unsigned char>(bytes[at]);
+            read.answers.push_back(bytes.mid(at, length));
+            at += length;
+        }
+        return read;
+    }
+    if (size > 0) {
+        read.answers.push_back(bytes);
+    }
+    return read;
+}
+
 int channelCount(const QString& switcherName) {
     if (switcherName.contains(QLatin1String("2900"))) {
         return 6;

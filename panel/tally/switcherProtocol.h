@@ -47,6 +47,17 @@ struct tallyRecord {
 // carry none; a trailing partial record is ignored.
 std::vector<tallyRecord> tallyRecords(const QByteArray& answer);
 
+// What one read of the real-time connection holds. The switcher's answers start with their own
+// length (byte 0), so a read that holds the rest of the start-up burst before an answer, or two
+// answers one after the other, is cut where those lengths say: from the first 8-byte unit from
+// which answer after answer ends exactly at the end of the read. Everything before that unit is the
+// burst's rest. A read that cannot be cut that way is one answer, as it stands.
+struct readAnswers {
+    std::vector<QByteArray> answers;
+    int skipped = 0;  // bytes before the first answer
+};
+readAnswers answersInRead(const QByteArray& bytes);
+
 // Channels of the switcher by its name: 6 for a name containing "2900", else 12.
 int channelCount(const QString& switcherName);
 // Channels whose tally reaches the cameras: 6 for "2900", 12 for "5800", none for other names.

@@ -18,7 +18,6 @@ using clock = switcherSocket::clock;
 
 constexpr int kPortQueryAttempts = 6;
 constexpr auto kConnectionWait = std::chrono::milliseconds(30000);
-constexpr auto kAnswerWait = std::chrono::milliseconds(1000);
 constexpr int kBurstRounds = 3;
 constexpr int kBurstLength = 4000;
 
@@ -186,10 +185,12 @@ bool switcherWorker::runLink(qint64 generation, const QString& address, const QS
              << realtime.stateName();
     firstPacket.clear();
 
+    // The first poll's answer may follow the rest of the burst; it tells the state as it is now,
+    // and some switchers tell it only there, so it is read like every other answer.
     if (switcherConnected) {
         realtime.write(emptyPacket, in(kAnswerWait));
         if (realtime.waitForReadyRead(in(kAnswerWait))) {
-            realtime.readAvailable(kLongestAnswer);
+            storeAnswers(realtime.readAvailable(kLongestAnswer));
         }
     }
 
@@ -200,7 +201,7 @@ bool switcherWorker::runLink(qint64 generation, const QString& address, const QS
 }
 
 void switcherWorker::pollLoop(qint64 generation, switcherSocket& realtime, bool& answered) {
-    int silentPolls = 0;
+    auto lastHeard = clock::now();
     while (realtime.isConnected() && wanted(generation)) {
         realPacket.clear();
         if (realtime.write(emptyPacket, in(kAnswerWait)) &&
@@ -211,15 +212,28 @@ void switcherWorker::pollLoop(qint64 generation, switcherSocket& realtime, bool&
             return;
         }
         if (realPacket.isEmpty()) {
-            if (realtime.isConnected() && ++silentPolls >= kSilentPollLimit) {
-                qDebug() << "Switcher silent for" << silentPolls << "polls: link dropped";
+            const auto silence = clock::now() - lastHeard;
+            if (realtime.isConnected() && silence > kSilenceLimit) {
+                qDebug() << "Switcher silent for"
+                         << std::chrono::duration_cast<std::chrono::milliseconds>(silence).count()
+                         << "ms: link dropped";
                 realtime.close();
             }
             continue;
         }
-        silentPolls = 0;
+        lastHeard = clock::now();
         answered = true;
-        storeRecords(realPacket);
+        storeAnswers(realPacket);
+    }
+}
+
+void switcherWorker::storeAnswers(const QByteArray& read) {
+    const switcherLink::readAnswers cut = switcherLink::answersInRead(read);
+    if (cut.skipped > 0) {
+        qDebug() << "Switcher: skipped" << cut.skipped << "bytes before the answer";
+    }
+    for (const QByteArray& answer : cut.answers) {
+        storeRecords(answer);
     }
 }
 

@@ -118,14 +118,30 @@ void mainControl::updateTallyLight() {
         return;
     }
     const int channels = switcherLink::tallyChannels(switcherName());
+    std::set<int> reached;
     for (int channel = 1; channel <= channels && channel <= tallyMapping.size(); ++channel) {
         const int camera = tallyMapping[channel - 1];
         if (camera < 1) {
             continue;
         }
+        reached.insert(camera);
         const auto lamps = tally::lampsForTallyByte(tallyStatus[channel - 1]);
         if (lamps) {
             taskOnOffTally(camera, lamps->red, lamps->green);
+            if (lamps->red == tally::kLampOn || lamps->green == tally::kLampOn) {
+                networkLitCameras.insert(camera);
+            } else {
+                networkLitCameras.erase(camera);
+            }
+        }
+    }
+    // Lit by an earlier pass through a channel that no longer leads to it.
+    for (auto lit = networkLitCameras.begin(); lit != networkLitCameras.end();) {
+        if (reached.count(*lit) == 0) {
+            taskOnOffTally(*lit, tally::kLampOff, tally::kLampOff);
+            lit = networkLitCameras.erase(lit);
+        } else {
+            ++lit;
         }
     }
     queueLamp(0, 3, 3, kNetworkPassPause);
@@ -259,6 +275,8 @@ void mainControl::startSwitcherLink() {
     channelNumber = getSwitcherChannelNumber();
     emit refreshChannelCounts(channelNumber);
     mySwitcherWorker->startLink(target.orb.hcipnetwork.ipadd, target.orb.hcipnetwork.name);
+    switcherLinkAddress = target.orb.hcipnetwork.ipadd;
+    switcherLinkName = target.orb.hcipnetwork.name;
     switcherLinkStarted = true;
     emit goConnectSwitcher();
 }
@@ -271,6 +289,23 @@ void mainControl::stopSwitcherLink() {
     for (std::atomic<std::int8_t>& entry : tallyStatus) {
         entry = 0;
     }
+}
+
+void mainControl::followSwitcherRecord() {
+    if (!switcherLinkStarted || currTallyMode != tally::kModeNetwork) {
+        return;
+    }
+    const hcip_device_info& filed = switcherDevice[0];
+    if (filed.orb.hcipnetwork.ipadd == switcherLinkAddress &&
+        filed.orb.hcipnetwork.name == switcherLinkName) {
+        return;
+    }
+    qDebug() << "Switcher changed from" << switcherLinkName << switcherLinkAddress << "to"
+             << filed.orb.hcipnetwork.name << filed.orb.hcipnetwork.ipadd;
+    // What the old switcher lit says nothing about the new one.
+    stopSwitcherLink();
+    switchMappedLampsOff();
+    startSwitcherLink();
 }
 
 void mainControl::startGpiTally() {
@@ -290,6 +325,7 @@ void mainControl::stopGpiTally() {
 
 void mainControl::switchMappedLampsOff() {
     std::set<int> cameras;
+    cameras.swap(networkLitCameras);
     for (const int camera : tallyMapping) {
         if (camera >= 1 && camera <= tally::kCameras) {
             cameras.insert(camera);

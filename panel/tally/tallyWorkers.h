@@ -39,8 +39,13 @@ class switcherWorker : public loopWorker {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kPollPause{88};
-    // Polls in a row without a byte of answer after which a connected switcher counts as gone.
-    static constexpr int kSilentPollLimit = 3;
+    static constexpr std::chrono::milliseconds kAnswerWait{1000};
+    // The longest a poll cycle may take with a slow switcher: the wait for the poll to be
+    // written, the wait for the answer, and the pause.
+    static constexpr std::chrono::milliseconds kSlowestCycle = 2 * kAnswerWait + kPollPause;
+    // A connected switcher counts as gone only when not a byte has come for three of the slowest
+    // cycles: a switcher busy with something else and slow to answer keeps its link and lamps.
+    static constexpr std::chrono::milliseconds kSilenceLimit = 3 * kSlowestCycle;
     static constexpr std::chrono::milliseconds kFirstRetryPause{500};
     static constexpr std::chrono::milliseconds kLongestRetryPause{8000};
     // More than any answer of the switcher; the rest of a flood waits for the next read.
@@ -74,6 +79,8 @@ private:
     bool wanted(qint64 generation) const;
     // Sleeps for the pause; false when woken early because the link is to end.
     bool pause(std::chrono::milliseconds length);
+    // The answers in one read of the real-time connection, each into tallyStatus.
+    void storeAnswers(const QByteArray& read);
     void storeRecords(const QByteArray& answer);
     void askForLampPass();
     // The link is down: flags and lamps follow.

@@ -5,6 +5,7 @@
 //
 // usage: virtualSwitcher --control SOCKET [--address A.B.C.D] [--name NAME] [--mac MAC]
 //                        [--channels N] [--realtime-port R] [--query-port P] [--full-answers N]
+//                        [--burst BYTES]
 //   --address        where every port listens (127.0.0.1 unless given)
 //   --name           the switcher's name, up to 16 characters (MX5800 unless given)
 //   --mac            the switcher also answers the scan of the UDP configuration protocol on
@@ -12,8 +13,9 @@
 //   --channels       1 to 17 (unless given: 6 when the name contains "2900", else 12)
 //   --realtime-port  5001 (unless given), 5003, 5005 or 5007; the control port is the next one
 //   --query-port     5009 unless given (the panel asks on 5009; 0 takes any free port)
-//   --full-answers   how many answers of a new connection carry every channel (3 unless given:
-//                    the panel lets the answer to its first poll go unread)
+//   --full-answers   how many answers of a new connection carry every channel (1 unless given:
+//                    only the first answer tells the whole state, later ones what changed)
+//   --burst          length of the start-up burst, 8 to 65536 bytes (4096 unless given)
 //   --control        Unix socket of the control channel
 //
 // Prints one line once every port listens:
@@ -39,6 +41,11 @@
 //                            of it) | shortburst (1000 bytes) | garbage (64 random bytes per
 //                            answer) | huge (70000-byte answers) | silent (nothing is written)
 //   drop                     closes every connection now; listening goes on
+//   scans answer|ignore      whether the scan of the configuration protocol is answered (with
+//                            --mac; answered unless told otherwise)
+//   hold MS                  a busy switcher: for MS milliseconds (0..600000) polls are read and
+//                            answered, but nothing is written; then everything held goes out at
+//                            once
 //   restart MS               closes every connection and every TCP port for MS milliseconds
 //                            (0..600000; connections are refused), then listens again. Tally,
 //                            fault and counts stay.
@@ -144,7 +151,8 @@ struct Listener {
 
 class Switcher {
 public:
-    int fullAnswers = 3;  // answers of a new connection that carry every channel
+    int fullAnswers = 1;  // answers of a new connection that carry every channel
+    std::size_t burstLength = kBurstSize;
     Switcher(SwitcherModel& model, sockaddr_in address, std::uint16_t queryPort,
              std::uint16_t realtimePort)
         : model_(model), address_(address) {
@@ -184,7 +192,8 @@ private:
     std::vector<std::unique_ptr<Connection>> connections_;
     Clock::time_point listenAgainAt_{};
     bool restarting_ = false;
-    std::uint64_t accepted_ = 0;  // of every kind, to name connections in the log
+    Clock::time_point holdUntil_{};  // nothing is written before
+    std::uint64_t accepted_ = 0;     // of every kind, to name connections in the log
     std::uint64_t queries_ = 0;
     std::uint64_t realtimeConnections_ = 0;
     std::uint64_t polls_ = 0;
@@ -283,7 +292,7 @@ void Switcher::accept(Listener& listener) {
     logLine(c->name + " accepted");
     if (c->kind == Kind::Realtime) {
         ++realtimeConnections_;
-        queue(*c, initialBurst(model_.fault()));
+        queue(*c, initialBurst(model_.fault(), burstLength));
         flush(*c);
     }
     connections_.push_back(std::move(c));
@@ -299,6 +308,9 @@ void Switcher::queue(Connection& c, const std::string& bytes) {
 }
 
 void Switcher::flush(Connection& c) {
+    if (Clock::now() < holdUntil_) {
+        return;
+    }
     while (!c.out.empty() && c.fd >= 0) {
         const ssize_t n = ::send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
         if (n > 0) {
@@ -401,6 +413,19 @@ std::string Switcher::control(const std::string& line) {
         return "ok";
     }
     const std::vector<Connection*> realtime = writableRealtime();
+    if (verb == "scans" && discovery && (rest == "answer" || rest == "ignore")) {
+        discovery->silent = rest == "ignore";
+        return "ok";
+    }
+    if (verb == "hold") {
+        const std::optional<int> ms = controlNumber(rest, 600000);
+        if (!ms) {
+            return "error usage: hold MS (0..600000)";
+        }
+        holdUntil_ = Clock::now() + std::chrono::milliseconds(*ms);
+        logLine("holding every answer for " + std::to_string(*ms) + " ms");
+        return "ok";
+    }
     if (line == "drop") {
         closeAll("dropped on request");
         return "ok";
@@ -440,6 +465,17 @@ void Switcher::run(ControlServer& controlServer, const sigset_t& waitMask) {
             const int ms = static_cast<int>(std::max<long long>(0, left.count()));
             timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
         }
+        const bool holding = Clock::now() < holdUntil_;
+        if (holding) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(holdUntil_ - Clock::now());
+            const int ms = static_cast<int>(std::max<long long>(0, left.count()));
+            timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
+        } else {
+            for (const auto& c : connections_) {
+                flush(*c);  // what a hold kept back
+            }
+        }
         std::vector<pollfd> fds;
         for (const Listener& l : listeners_) {
             if (l.fd >= 0) {
@@ -448,7 +484,8 @@ void Switcher::run(ControlServer& controlServer, const sigset_t& waitMask) {
         }
         const std::size_t listenerCount = fds.size();
         for (const auto& c : connections_) {
-            fds.push_back({c->fd, static_cast<short>(POLLIN | (c->out.empty() ? 0 : POLLOUT)), 0});
+            const bool toWrite = !c->out.empty() && !holding;
+            fds.push_back({c->fd, static_cast<short>(POLLIN | (toWrite ? POLLOUT : 0)), 0});
         }
         const std::size_t discoveryStart = fds.size();
         if (discovery) {
@@ -515,7 +552,7 @@ void usage() {
     std::fprintf(stderr,
                  "usage: virtualSwitcher --control SOCKET [--address A.B.C.D] [--name NAME] "
                  "[--mac MAC] [--channels N] [--realtime-port R] [--query-port P] "
-                 "[--full-answers N]\n");
+                 "[--full-answers N] [--burst BYTES]\n");
 }
 
 }  // namespace
@@ -528,7 +565,8 @@ int main(int argc, char** argv) {
     std::optional<int> channels;
     int realtimePort = 5001;
     int queryPort = 5009;
-    int fullAnswers = 3;
+    int fullAnswers = 1;
+    std::size_t burstLength = kBurstSize;
     for (int i = 1; i < argc; i += 2) {
         const std::string flag = argv[i];
         if (i + 1 >= argc) {
@@ -558,6 +596,10 @@ int main(int argc, char** argv) {
             const std::optional<int> count = controlNumber(value, 100);
             ok = count && *count > 0;
             fullAnswers = count.value_or(1);
+        } else if (flag == "--burst") {
+            const std::optional<int> length = controlNumber(value, 65536);
+            ok = length && *length >= 8;
+            burstLength = static_cast<std::size_t>(length.value_or(8));
         } else if (flag == "--query-port") {
             const std::optional<int> port = controlNumber(value, 65535);
             ok = port.has_value();
@@ -583,6 +625,7 @@ int main(int argc, char** argv) {
     Switcher sw(model, at, static_cast<std::uint16_t>(queryPort),
                 static_cast<std::uint16_t>(realtimePort));
     sw.fullAnswers = fullAnswers;
+    sw.burstLength = burstLength;
     if (!mac.empty()) {
         HcipIdentity identity;
         const std::optional<HcipMac> parsed = parseMacText(mac);

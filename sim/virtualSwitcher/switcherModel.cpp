@@ -111,11 +111,11 @@ std::string portAnswer(std::uint16_t realtimePort, SwitcherFault fault) {
     return fault == SwitcherFault::ShortPort ? answer.substr(0, 5) : answer;
 }
 
-std::string initialBurst(SwitcherFault fault) {
+std::string initialBurst(SwitcherFault fault, std::size_t length) {
     if (fault == SwitcherFault::Silent) {
         return {};
     }
-    const std::size_t size = fault == SwitcherFault::ShortBurst ? kShortBurstSize : kBurstSize;
+    const std::size_t size = fault == SwitcherFault::ShortBurst ? kShortBurstSize : length;
     std::string burst;
     while (burst.size() < size) {
         burst += unit(0x00, 0x01, 0x00);

@@ -8,7 +8,8 @@
 //                      out  08 00 00 00 lo hi AA 55   the real-time port R, little-endian:
 //                                                     5001 89 13, 5003 8B 13, 5005 8D 13,
 //                                                     5007 8F 13
-//   real-time port R   out  at once: the burst, 4096 bytes of 00 00 01 00 00 00 00 00 (byte 2 is
+//   real-time port R   out  at once: the burst, 4096 bytes (unless set) of 00 00 01 00 00 00 00 00
+//   (byte 2 is
 //                           01, so no part of it reads as a tally record)
 //                      in   08 00 00 00 00 00 00 00   a poll
 //                      out  one answer per poll: L 00 00 00 00 00 00 00 (L the answer's length
@@ -56,7 +57,7 @@ int channelsForName(const std::string& name);
 
 // Empty when the fault keeps the switcher quiet.
 std::string portAnswer(std::uint16_t realtimePort, SwitcherFault fault);
-std::string initialBurst(SwitcherFault fault);
+std::string initialBurst(SwitcherFault fault, std::size_t length = kBurstSize);
 
 class UnitCutter {
 public:
@@ -127,9 +128,9 @@ private:
     std::size_t ignoredInARow_ = 0;  // bytes
 };
 
-// The real-time port's side of one connection: the first answers carry every channel, so the
-// panel learns the whole state even when it lets the first answer go unread; later ones only what
-// changed since the answer before (unless the model reports all). After a garbage or huge answer
+// The real-time port's side of one connection: the first answer (or the first few, as set) carries
+// every channel, so the panel learns the whole state from it; later ones only what changed since
+// the answer before (unless the model reports all). After a garbage or huge answer
 // the panel's picture is unknown, so the next proper answers carry every channel again.
 class RealtimeSession {
 public:

@@ -3,7 +3,8 @@
 //
 // Invariants: the port is a 16-bit number and only the four real-time ports are taken; records
 // name tally entries 0..16 only, never more than whole 8-byte records after the header, each
-// with the lamps its byte asks for or none.
+// with the lamps its byte asks for or none. A read cut into answers loses no byte: the skipped
+// head and the answers make up the read, in order.
 #include <cstddef>
 #include <cstdint>
 
@@ -32,5 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_REQUIRE(lamps->green == 2 || lamps->green == 3);
         }
     }
+
+    const switcherLink::readAnswers read = switcherLink::answersInRead(answer);
+    FUZZ_REQUIRE(read.skipped >= 0 && read.skipped <= static_cast<int>(size));
+    QByteArray joined = answer.left(read.skipped);
+    for (const QByteArray& piece : read.answers) {
+        FUZZ_REQUIRE(!piece.isEmpty());
+        joined += piece;
+    }
+    FUZZ_REQUIRE(joined == answer);
     return 0;
 }

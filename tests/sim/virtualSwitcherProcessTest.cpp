@@ -465,7 +465,7 @@ TEST(SwitcherOnTheNetwork, FoundByAScanAndPolledFromThePanel) {
     VirtualSwitcher sw(root.path(), "10.77.0.60", "MX5800", "02:A4:5C:07:00:3C");
     ASSERT_TRUE(sw.started());
     EXPECT_EQ(sw.readyLine(), "virtualSwitcher ready control=" + root.path() +
-                                  "/run/switcher.sock address=10.77.0.60 query=5009 "
+                                  "/run/switcher-10.77.0.60.sock address=10.77.0.60 query=5009 "
                                   "realtime=5001");
 
     Fd send(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));

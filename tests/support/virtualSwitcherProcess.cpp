@@ -5,7 +5,7 @@
 VirtualSwitcher::VirtualSwitcher(const std::string& root, const std::string& address,
                                  const std::string& name, const std::string& mac,
                                  std::vector<std::string> extraArgs)
-    : controlPath_(root + "/run/switcher.sock") {
+    : controlPath_(root + "/run/switcher-" + address + ".sock") {
     std::vector<std::string> args = {"--control", controlPath_, "--address",
                                      address,     "--name",     name};
     if (!mac.empty()) {

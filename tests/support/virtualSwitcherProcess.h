@@ -1,6 +1,6 @@
 // The virtual video switcher, at address. In the camera namespace of the test when there is one
 // (ZEK_CAMERA_NS), else here (127.0.0.1 then works without a namespace). Control socket:
-// <root>/run/switcher.sock. With a MAC it also answers the scan as a switcher named name.
+// <root>/run/switcher-<address>.sock. With a MAC it also answers the scan as a switcher named name.
 #pragma once
 
 #include <string>

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <random>
 #include <vector>
 
 #include "switcherProtocol.h"
@@ -97,19 +96,62 @@ INSTANTIATE_TEST_SUITE_P(
                  "10 00 00 00 00 00 00 00 8A 00 00 00 04 00 00 00",
                  {}}));
 
-TEST(SwitcherPollAnswer, AnyBytesGiveOnlyValidEntries) {
-    std::mt19937 random(7);
-    for (int round = 0; round < 2000; ++round) {
-        QByteArray answer(static_cast<int>(random() % 300), '\0');
-        for (char& byte : answer) {
-            byte = static_cast<char>(random() % 4 == 0 ? 0 : random());
-        }
-        for (const tallyRecord& record : switcherLink::tallyRecords(answer)) {
-            ASSERT_GE(record.entry, 0);
-            ASSERT_LE(record.entry, 16);
-        }
+struct readCase {
+    const char* name;
+    const char* read;
+    int skipped;
+    std::vector<const char*> answers;
+};
+
+class ReadAnswers : public ::testing::TestWithParam<readCase> {};
+
+TEST_P(ReadAnswers, CutByLengthBytes) {
+    const readCase& c = GetParam();
+    const switcherLink::readAnswers read = switcherLink::answersInRead(hex(c.read));
+    EXPECT_EQ(read.skipped, c.skipped) << c.name;
+    std::vector<QByteArray> expected;
+    for (const char* answer : c.answers) {
+        expected.push_back(hex(answer));
     }
+    EXPECT_EQ(read.answers, expected) << c.name;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadAnswers,
+    ::testing::Values(
+        readCase{"nothing", "", 0, {}},
+        readCase{"one answer",
+                 "10 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00",
+                 0,
+                 {"10 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00"}},
+        readCase{"the rest of the start-up burst, then the first answer",
+                 "00 00 01 00 00 00 00 00 00 00 01 00 00 00 00 00 "
+                 "18 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00 0B 00 00 00 01 00 00 00",
+                 16,
+                 {"18 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00 0B 00 00 00 01 00 00 00"}},
+        readCase{"two answers in one read",
+                 "10 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00 "
+                 "10 00 00 00 00 00 00 00 0B 00 00 00 01 00 00 00",
+                 0,
+                 {"10 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00",
+                  "10 00 00 00 00 00 00 00 0B 00 00 00 01 00 00 00"}},
+        readCase{"a header of its own length and nothing else",
+                 "08 00 00 00 00 00 00 00",
+                 0,
+                 {"08 00 00 00 00 00 00 00"}},
+        // A length byte that is not the answer's: the read is one answer as it stands.
+        readCase{"length byte of another size",
+                 "08 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00",
+                 0,
+                 {"08 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00"}},
+        readCase{"a length byte past the end",
+                 "00 00 01 00 00 00 00 00 20 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00",
+                 0,
+                 {"00 00 01 00 00 00 00 00 20 00 00 00 00 00 00 00 0A 00 00 00 04 00 00 00"}},
+        readCase{"a burst only",
+                 "00 00 01 00 00 00 00 00 00 00 01 00 00 00 00 00",
+                 0,
+                 {"00 00 01 00 00 00 00 00 00 00 01 00 00 00 00 00"}}));
 
 TEST(SwitcherName, ChannelCounts) {
     EXPECT_EQ(switcherLink::channelCount("MX5800"), 12);

@@ -41,11 +41,15 @@ protected:
     // Starts the switcher and the panel with this tally mode and mapping (channel -> camera)
     // saved, as they would be from an earlier run.
     void startPanel(int mode, const std::map<int, int>& channelCamera,
-                    const std::vector<std::string>& switcherArgs = {}) {
+                    const std::vector<std::string>& switcherArgs = {},
+                    const std::vector<std::string>& switcherCommands = {}) {
         const std::string root = rigRoot().path();
         switcher = std::make_unique<VirtualSwitcher>(root, kSwitcherAddress, "MX5800",
                                                      "02:A4:5C:07:00:60", switcherArgs);
         ASSERT_TRUE(switcher->started());
+        for (const std::string& command : switcherCommands) {
+            ASSERT_EQ(switcher->command(command), "ok") << command;
+        }
         rig = std::make_unique<PanelRig>(
             std::vector<int>{1, 2}, std::vector<PanelRig::NetworkCamera>{kNetworkCamera},
             [&](mainControl& panel) {
@@ -145,6 +149,123 @@ TEST_F(Tally, SwitcherRestartDropsTheLampsAndTallyResumes) {
     EXPECT_TRUE(lampsBecome(1, "0", "0"));
 }
 
+TEST_F(Tally, OnAirCameraLightsFromTheFirstAnswerAtStartAndAfterARestart) {
+    // This switcher tells its whole state only in its first answer, and its burst is exactly as
+    // long as the panel reads, so that answer is the first thing after the burst.
+    startPanel(2, {{1, 1}, {2, 9}}, {"--burst", "4000"}, {"program 1", "preview 2"});
+    EXPECT_TRUE(lampsBecome(1, "1", "0"));
+    EXPECT_TRUE(lampsBecome(9, "0", "1"));
+
+    cut("restart 1500");
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    EXPECT_TRUE(lampsBecome(1, "1", "0", std::chrono::seconds(20)));
+    EXPECT_TRUE(lampsBecome(9, "0", "1"));
+}
+
+TEST_F(Tally, StartUpTurnsOffWhatAnEarlierRunLeftLit) {
+    // The switcher never answers: nothing is known, so every mapped camera is told "off".
+    startPanel(2, {{1, 1}, {2, 9}}, {}, {"fault silent"});
+    EXPECT_TRUE(waitUntil([&] {
+        return contains(camera(1).command("get messages"), lampCommand("0303")) &&
+               contains(camera(9).command("get messages"), lampCommand("0303"));
+    }));
+}
+
+TEST_F(Tally, BusySwitcherKeepsTheLinkAndTheLamps) {
+    startPanel(2, {{1, 1}});
+    cut("program 1");
+    ASSERT_TRUE(lampsBecome(1, "1", "0"));
+
+    // Four seconds without an answer: within what three slow poll cycles may take.
+    const int offBefore = countOf(camera(1).command("get messages"), lampCommand("0303"));
+    cut("hold 4000");
+    QThread::msleep(5000);
+    EXPECT_EQ(countOf(camera(1).command("get messages"), lampCommand("0303")), offBefore);
+    EXPECT_EQ(camera(1).get("tallyRed"), "1");
+    EXPECT_TRUE(contains(switcherState(), "connections=1 "));
+    cut("program 2");
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+}
+
+TEST_F(Tally, SwitcherWithFewerChannelsStrandsNoLamp) {
+    // Channel 8 lit on a 12-channel switcher.
+    startPanel(2, {{8, 1}, {1, 2}});
+    cut("program 8");
+    cut("preview 1");
+    ASSERT_TRUE(lampsBecome(1, "1", "0"));
+    ASSERT_TRUE(lampsBecome(2, "0", "1"));
+
+    // A rescan finds a 6-channel switcher instead: channel 8 is gone, and the link follows the
+    // switcher filed.
+    VirtualSwitcher smaller(rigRoot().path(), "10.77.0.61", "MX2900", "02:A4:5C:07:00:61");
+    ASSERT_TRUE(smaller.started());
+    ASSERT_EQ(switcher->command("scans ignore"), "ok");
+    bool scanned = false;
+    QObject::connect(&rig->panel(), &mainControl::scanFinished, [&](int) { scanned = true; });
+    rig->panel().hcipScan();
+    ASSERT_TRUE(waitUntil([&] { return scanned; }, std::chrono::seconds(15)));
+    EXPECT_EQ(switcherDevice[0].orb.hcipnetwork.name, "MX2900");
+    EXPECT_TRUE(lampsBecome(1, "0", "0"));
+    EXPECT_TRUE(waitUntil([&] { return contains(smaller.command("get state"), "connected=1"); }));
+    EXPECT_TRUE(contains(switcherState(), "connected=0"));
+    // Channel 1's lamp comes from the new switcher.
+    ASSERT_EQ(smaller.command("program 1"), "ok");
+    EXPECT_TRUE(lampsBecome(2, "1", "0"));
+    EXPECT_EQ(camera(1).get("tallyRed"), "0");
+}
+
+// The number in "name=N" of the switcher's state.
+int stateCount(const std::string& state, const std::string& name) {
+    const std::size_t at = state.find(name + "=");
+    return at == std::string::npos ? -1 : std::stoi(state.substr(at + name.size() + 1));
+}
+
+TEST_F(Tally, PollsArePacedAndTriesBackOff) {
+    // Answering: one poll per pause and answer, about 88 ms apart.
+    startPanel(2, {{1, 1}});
+    ASSERT_TRUE(waitUntil([&] { return stateCount(switcherState(), "polls") > 0; }));
+    const int pollsBefore = stateCount(switcherState(), "polls");
+    QThread::msleep(2000);
+    const int polls = stateCount(switcherState(), "polls") - pollsBefore;
+    EXPECT_GE(polls, 12);
+    EXPECT_LE(polls, 24);
+
+    // A switcher that names the wrong port: six queries a try, and the pause between tries
+    // doubles from half a second.
+    cut("fault wrongport");
+    cut("drop");
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    int seen = stateCount(switcherState(), "queries");
+    const int queriesBefore = seen;
+    std::vector<std::pair<Clock::time_point, int>> tries;  // first query's time, queries
+    Clock::time_point lastChange = start;
+    while (Clock::now() - start < std::chrono::seconds(10)) {
+        QThread::msleep(20);
+        const int now = stateCount(switcherState(), "queries");
+        if (now == seen) {
+            continue;
+        }
+        if (tries.empty() || Clock::now() - lastChange > std::chrono::milliseconds(300)) {
+            tries.push_back({Clock::now(), 0});
+        }
+        tries.back().second += now - seen;
+        seen = now;
+        lastChange = Clock::now();
+    }
+    ASSERT_GE(tries.size(), 4u);
+    EXPECT_LE(tries.size(), 5u);
+    EXPECT_LE(seen - queriesBefore, 30);
+    for (std::size_t i = 0; i < tries.size(); ++i) {
+        EXPECT_LE(tries[i].second, 6) << "try " << i;
+    }
+    for (std::size_t i = 2; i < tries.size(); ++i) {
+        const auto before = tries[i - 1].first - tries[i - 2].first;
+        const auto gap = tries[i].first - tries[i - 1].first;
+        EXPECT_GT(gap, before * 3 / 2) << "try " << i;
+    }
+}
+
 TEST_F(Tally, SilentSwitcherTurnsTheLampsOffWithoutHoldingThePanel) {
     startPanel(2, {{1, 1}});
     cut("program 1");
@@ -174,10 +295,18 @@ TEST_F(Tally, HostileSwitcherNeitherCrashesThePanelNorKeepsTheLinkDown) {
         cut("fault none");
         EXPECT_NE(switcherState(), before) << fault;
     }
-    // Raw bytes: a header with a record for a channel past the last, then a half-open link.
+    // Raw bytes while channel 1 is idle: a header with a record for a channel past the last and
+    // one for channel 1 whose r2 is not 0. Neither lights the lamp.
+    cut("program 0");
+    ASSERT_TRUE(lampsBecome(1, "0", "0"));
+    const int redBefore = countOf(camera(1).command("get messages"), lampCommand("0203"));
     EXPECT_EQ(switcher->command("send 18 00 00 00 00 00 00 00 1B 00 00 00 04 00 00 00 0A 00 01 "
                                 "00 04 00 00 00"),
               "ok");
+    QThread::msleep(500);
+    EXPECT_EQ(countOf(camera(1).command("get messages"), lampCommand("0203")), redBefore);
+    EXPECT_EQ(camera(1).get("tallyRed"), "0");
+    // Then a half-open link.
     cut("halfclose");
     cut("preview 1");
     cut("program 0");
