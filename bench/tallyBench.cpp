@@ -1,6 +1,8 @@
 // Tally latency: from a cut on the virtual switcher to the lamp command at the virtual camera
 // (a serial camera and a network one), from a contact input in the GPIO file to the camera, and
-// how long tally takes to come back after the switcher restarts.
+// how long tally takes to come back after the switcher restarts; and the GUI thread's duty cycle
+// (the share of time it spends handling events) while the switcher reports every channel in every
+// answer and the program cuts ten times a second, beside the same with the switcher quiet.
 //
 // Each is set beside the mean wait the panel's own pacing makes, measured in the same run:
 //   switcher: half a poll cycle (the mean wait for the next poll) plus the 88 ms pause between
@@ -10,6 +12,7 @@
 // Runs inside the test namespaces: scripts/netns-run.sh build/bench/tallyBench [--cuts N]
 #include <QCoreApplication>
 #include <QSettings>
+#include <QThread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -150,6 +154,76 @@ void switcherRuns(int cuts) {
     report("switcher back -> lamp lit again", resumeMs);
 }
 
+// The application whose GUI thread is measured: the time spent delivering events (timers, socket
+// reads, queued signals), outermost deliveries only, sleeps in handlers included.
+class timedApplication : public QCoreApplication {
+public:
+    using QCoreApplication::QCoreApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        // Worker threads deliver their events through here too; only the GUI thread's count.
+        if (QThread::currentThread() != thread() || depth_++ > 0) {
+            const bool handled = QCoreApplication::notify(receiver, event);
+            if (QThread::currentThread() == thread()) {
+                --depth_;
+            }
+            return handled;
+        }
+        const long long start = nowNs();
+        const bool handled = QCoreApplication::notify(receiver, event);
+        busyNs += nowNs() - start;
+        --depth_;
+        return handled;
+    }
+    long long busyNs = 0;
+
+private:
+    int depth_ = 0;
+};
+
+timedApplication* application = nullptr;
+
+// The GUI thread's duty cycle over the window, with cut (if given) run every 100 ms.
+double guiDuty(std::chrono::seconds window, const std::function<void(int)>& cut) {
+    const long long busyBefore = application->busyNs;
+    const long long startNs = nowNs();
+    for (int i = 0; nowNs() - startNs < std::chrono::nanoseconds(window).count(); ++i) {
+        if (cut) {
+            cut(i);
+        }
+        waitUntil([] { return false; }, std::chrono::milliseconds(100));
+    }
+    return static_cast<double>(application->busyNs - busyBefore) /
+           static_cast<double>(nowNs() - startNs);
+}
+
+void guiDutyRuns(int rounds) {
+    VirtualSwitcher switcher(rigRoot().path(), "10.77.0.60", "MX5800", "02:A4:5C:07:00:60");
+    if (!switcher.started()) {
+        std::fprintf(stderr, "virtual switcher did not start\n");
+        std::exit(1);
+    }
+    auto rig = panelWith(2, {{1, 1}, {2, 9}});
+    waitUntil([&] { return polls(switcher) > 5; });
+    std::vector<double> quiet;
+    std::vector<double> flowing;
+    for (int round = 0; round < rounds; ++round) {
+        switcher.command("mode changes");
+        quiet.push_back(100 * guiDuty(std::chrono::seconds(3), nullptr));
+        // Every answer carries all twelve channels: twelve records each poll.
+        switcher.command("mode all");
+        flowing.push_back(100 * guiDuty(std::chrono::seconds(3), [&](int i) {
+            switcher.command(i % 2 == 0 ? "program 1" : "program 2");
+        }));
+    }
+    const auto [quietMedian, quietP99] = spreadOf(quiet);
+    const auto [flowMedian, flowP99] = spreadOf(flowing);
+    std::printf("  %-38s median %6.2f %%  p99 %6.2f %%  n=%zu (3 s windows)\n",
+                "GUI thread, switcher quiet", quietMedian, quietP99, quiet.size());
+    std::printf("  %-38s median %6.2f %%  p99 %6.2f %%  (%.2f x quiet)\n",
+                "GUI thread, 12 records a poll, 10 cuts/s", flowMedian, flowP99,
+                flowMedian / std::max(quietMedian, 0.01));
+}
+
 void contactRuns(int toggles) {
     const std::string gpioPath = rigRoot().path() + "/dev/gpiomem";
     const int fd = ::open(gpioPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -191,7 +265,8 @@ void contactRuns(int toggles) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    timedApplication app(argc, argv);
+    application = &app;
     int cuts = 40;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--cuts") == 0) {
@@ -199,6 +274,7 @@ int main(int argc, char** argv) {
         }
     }
     switcherRuns(cuts);
+    guiDutyRuns(std::max(3, cuts / 4));
     contactRuns(std::max(4, cuts / 2));
     return 0;
 }
