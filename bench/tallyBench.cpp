@@ -212,8 +212,8 @@ void guiDutyRuns(int rounds) {
         // Every answer carries all twelve channels: twelve records each poll.
         switcher.command("mode all");
         flowing.push_back(100 * guiDuty(std::chrono::seconds(3), [&](int i) {
-            switcher.command(i % 2 == 0 ? "program 1" : "program 2");
-        }));
+                              switcher.command(i % 2 == 0 ? "program 1" : "program 2");
+                          }));
     }
     const auto [quietMedian, quietP99] = spreadOf(quiet);
     const auto [flowMedian, flowP99] = spreadOf(flowing);

@@ -389,10 +389,17 @@ bool linkServer::serveClient(std::size_t index) {
         say("the client asks to stop the firmware upgrade\n");
         upgradeStopAsked_ = true;
     }
-    if (c.localPort == daemonmsg::kControlPort) {
-        return handleControlMessage(c, message);
+    // A step that cannot run (no process can be started, no memory) fails this request only;
+    // the server and every booking go on.
+    try {
+        if (c.localPort == daemonmsg::kControlPort) {
+            return handleControlMessage(c, message);
+        }
+        return handlePoolMessage(c, message);
+    } catch (const std::exception& failure) {
+        say(fmt::format("request of {} bytes not handled: {}\n", message.size(), failure.what()));
+        return true;
     }
-    return handlePoolMessage(c, message);
 }
 
 void linkServer::disconnect(std::size_t index) {
@@ -727,10 +734,14 @@ void linkServer::runUpdateJobs() {
             job = jobs_.front();
             jobs_.pop_front();
         }
-        if (job.kind == updateJobKind::needFwUpdate) {
-            needFwUpdate(job.clientId);
-        } else {
-            startFwUpdate(job.clientId);
+        try {
+            if (job.kind == updateJobKind::needFwUpdate) {
+                needFwUpdate(job.clientId);
+            } else {
+                startFwUpdate(job.clientId);
+            }
+        } catch (const std::exception& failure) {
+            say(fmt::format("update step not done: {}\n", failure.what()));
         }
         post(job.clientId, {}, true);
     }

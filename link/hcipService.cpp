@@ -204,16 +204,32 @@ int get_local_info(int socket, ifcfg_t* ifc) {
     return 0;
 }
 
+namespace {
+
+// One query of eth0 on its own, so a value that is there does not wait for one that is not (the
+// hardware address is there before any IPv4 address is).
+bool queryServiceInterface(int socket, unsigned long what, ifreq& request) {
+    request = ifreq{};
+    std::strncpy(request.ifr_name, hcip::kServiceInterface, IFNAMSIZ - 1);
+    return ::ioctl(socket, what, &request) == 0;
+}
+
+}  // namespace
+
 std::string getHCIPMacAddr(int socket) {
-    ifcfg_t ifc;
-    ifc.ifname = hcip::kServiceInterface;
-    return get_local_info(socket, &ifc) == 0 ? ifc.hwaddr : std::string();
+    ifreq request{};
+    if (!queryServiceInterface(socket, SIOCGIFHWADDR, request)) {
+        return {};
+    }
+    return std::string(request.ifr_hwaddr.sa_data, 6);
 }
 
 std::string getNetMaskAddr(int socket) {
-    ifcfg_t ifc;
-    ifc.ifname = hcip::kServiceInterface;
-    return get_local_info(socket, &ifc) == 0 ? ifc.netmask : std::string();
+    ifreq request{};
+    if (!queryServiceInterface(socket, SIOCGIFNETMASK, request)) {
+        return {};
+    }
+    return dottedOf(&request.ifr_netmask);
 }
 
 // ---- Frame builders ----
@@ -343,6 +359,9 @@ class systemHcip : public hcipSystem {
 public:
     explicit systemHcip(int socket) : socket_(socket) {}
 
+    std::string hardwareAddress() override { return getHCIPMacAddr(socket_); }
+    std::string netmask() override { return getNetMaskAddr(socket_); }
+
     std::optional<ifcfg_t> currentInterface() override {
         ifcfg_t ifc;
         ifc.ifname = hcip::kServiceInterface;
@@ -422,6 +441,24 @@ bool hcipService::macMatches(const std::string& datagram) const {
            datagram.compare(hcip::kMacOffset, 6, state_.ownMac) == 0;
 }
 
+bool hcipService::writeServiceFile(const netconfig::serviceFileSetup& setup) {
+    try {
+        return system_.writeNewServiceFile(setup);
+    } catch (const std::exception& failure) {
+        log(std::string("network setup not written: ") + failure.what());
+        return false;
+    }
+}
+
+bool hcipService::writeBootMac(const std::string& macText) {
+    try {
+        return system_.writeBootMac(macText);
+    } catch (const std::exception& failure) {
+        log(std::string("SET_MACADR not written: ") + failure.what());
+        return false;
+    }
+}
+
 bool hcipService::writeStaticFile(const std::string& netmask) {
     netconfig::serviceFileSetup setup;
     setup.dhcp = state_.bsetDhcp;
@@ -431,11 +468,29 @@ bool hcipService::writeStaticFile(const std::string& netmask) {
     setup.dns1 = state_.dns1;
     setup.dns2 = state_.dns2;
     setup.hostName = state_.hostName;
-    return system_.writeNewServiceFile(setup);
+    return writeServiceFile(setup);
+}
+
+void hcipService::readMissingInterfaceValues() {
+    if (state_.ownMac.empty()) {
+        state_.ownMac = system_.hardwareAddress();
+        if (state_.ownMac.size() == 6) {
+            log("eth0 hardware address read: " + netconfig::macText(state_.ownMac));
+        } else {
+            state_.ownMac.clear();
+        }
+    }
+    if (state_.defaultNetmask.empty()) {
+        state_.defaultNetmask = system_.netmask();
+        if (!state_.defaultNetmask.empty()) {
+            log("eth0 netmask read: " + state_.defaultNetmask);
+        }
+    }
 }
 
 void hcipService::handleDatagram(const std::string& datagram, const sockaddr_in& sender,
                                  const sendFunction& send) {
+    readMissingInterfaceValues();
     if (profile_.logsEveryDatagram) {
         log(fmt::format("Received Udp data form {} : {}\n", senderText(sender),
                         ntohs(sender.sin_port)));
@@ -491,20 +546,28 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
 
     if (holds(datagram, "ETH_REQ")) {
         const auto ifc = system_.currentInterface();
+        std::optional<hcip::deviceInfoValues> values;
+        try {
+            if (ifc) {
+                values = profile_.deviceInfo ? profile_.deviceInfo() : hcip::deviceInfoValues{};
+            }
+        } catch (const std::exception& failure) {
+            // Without its DHCP, gateway and DNS values the answer would tell wrong ones.
+            log(std::string("ETH_REQ not answered: device information not read: ") +
+                failure.what());
+        }
         if (!ifc) {
             log("Unable to get network device info\n");
-        } else {
-            const hcip::deviceInfoValues values =
-                profile_.deviceInfo ? profile_.deviceInfo() : hcip::deviceInfoValues{};
+        } else if (values) {
             hcip::deviceInfoRecord info;
-            info.dhcp = values.dhcp;
+            info.dhcp = values->dhcp;
             info.hostName = profile_.scanNamesTheModel ? profile_.modelName : state_.hostName;
             info.mac = ifc->hwaddr;
             info.address = ifc->ipaddr;
             info.netmask = ifc->netmask;
-            info.gateway = values.gateway;
-            info.dns1 = values.dns1;
-            info.dns2 = values.dns2;
+            info.gateway = values->gateway;
+            info.dns1 = values->dns1;
+            info.dns2 = values->dns2;
             if (!send(packHCIPDeviceInfo(info), to)) {
                 log("Could not send eth_req info!\n");
                 log(std::string("Error while sending a packet.\n") + std::strerror(errno));
@@ -529,7 +592,7 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
                     netconfig::serviceFileSetup setup;
                     setup.dhcp = true;
                     setup.hostName = state_.hostName;
-                    ack = system_.writeNewServiceFile(setup);
+                    ack = writeServiceFile(setup);
                     state_.bManualSetIp = false;
                     state_.bsetNetMask = false;
                 }
@@ -590,7 +653,7 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
             }
             netconfig::serviceFileSetup setup;
             setup.reset = true;
-            ack = system_.writeNewServiceFile(setup);
+            ack = writeServiceFile(setup);
         }
         if (!answer(packBroadCastReturnAck(ack, hcip::kCodeFactoryDefault),
                     "RESET: Could not send ack back!\n")) {
@@ -644,7 +707,7 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
             log(fmt::format("SET_MACADR with {}: refused, not a device address",
                             newMac.size() == 6 ? netconfig::macText(newMac) : "a cut-short MAC"));
         } else {
-            written = system_.writeBootMac(netconfig::macText(newMac));
+            written = writeBootMac(netconfig::macText(newMac));
         }
         if (!answer(written, hcip::kCodeMacAddress, "SET MAC: Could not send ack back!\n")) {
             return false;
@@ -764,7 +827,12 @@ void serveHcipDatagrams(int socket, hcipService& service, int stopFd) {
                                                kept, senderText(sender), sizeof buffer));
                 kept = sizeof buffer;
             }
-            service.handleDatagram(std::string(buffer, kept), sender, send);
+            try {
+                service.handleDatagram(std::string(buffer, kept), sender, send);
+            } catch (const std::exception& failure) {
+                linkLog(kCategory, fmt::format("hcip: datagram from {} not handled: {}",
+                                               senderText(sender), failure.what()));
+            }
         }
     }
 }

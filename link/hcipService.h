@@ -183,6 +183,10 @@ public:
     virtual ~hcipSystem() = default;
     // eth0 as it is now; nothing when it cannot be read.
     virtual std::optional<ifcfg_t> currentInterface() = 0;
+    // eth0's 6 raw hardware address bytes and its netmask, each read on its own; empty when not
+    // (yet) there.
+    virtual std::string hardwareAddress() = 0;
+    virtual std::string netmask() = 0;
     // Writes "/var/lib/connman/default.config_new"; false when refused or not written.
     virtual bool writeNewServiceFile(const netconfig::serviceFileSetup& setup) = 0;
     // Puts the MAC text (17 characters) into the boot command line; false when it could not.
@@ -194,8 +198,8 @@ std::unique_ptr<hcipSystem> makeSystemHcip(int socket);
 
 // The state the service keeps for the life of its thread.
 struct hcipServiceState {
-    std::string ownMac;          // 6 raw bytes; empty when eth0 could not be read
-    std::string defaultNetmask;  // netmask of eth0 when the service started
+    std::string ownMac;          // 6 raw bytes; empty until eth0 could be read
+    std::string defaultNetmask;  // netmask of eth0 when first read
     std::string hostName;
     bool bsetDhcp = false;
     bool bManualSetIp = false;
@@ -232,6 +236,12 @@ private:
                        const sendFunction& send);
     bool macMatches(const std::string& datagram) const;
     bool writeStaticFile(const std::string& netmask);
+    // The MAC and netmask not read yet (no lease when the service started) are read again.
+    void readMissingInterfaceValues();
+    // The system's writes; a write that cannot even be tried (a command that cannot be started)
+    // is logged and counts as not written.
+    bool writeServiceFile(const netconfig::serviceFileSetup& setup);
+    bool writeBootMac(const std::string& macText);
     void log(const std::string& text) const;
 
     hcipServiceProfile profile_;

@@ -328,7 +328,12 @@ bool genNetWorkConfigFile(const std::string& filename, bool bDHCP, const std::st
         return false;
     }
     const bool written = platform::writeSystemFileAtomically(filename, *text);
-    exec("sync");
+    // The file itself is already flushed; the sync is for the rest of the file system.
+    try {
+        exec("sync");
+    } catch (const std::exception& failure) {
+        linkLog(netconfig::kCategory, std::string("sync not run: ") + failure.what());
+    }
     if (written && linkProgram() == LinkProgram::daemon) {
         linkLog(netconfig::kCategory, "write network config:\n " + *text + "\n");
     }

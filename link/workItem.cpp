@@ -1,5 +1,10 @@
 #include "workItem.h"
 
+#include <exception>
+#include <string>
+
+#include "linkLog.h"
+
 void workItem::pauseThread() {
     std::lock_guard<std::mutex> lock(pauseMutex);
     startRunning = false;
@@ -70,7 +75,11 @@ void worker(workItem& item) {
             item.inTask = due;
         }
         if (due) {
-            item.task();
+            try {
+                item.task();
+            } catch (const std::exception& failure) {
+                linkLog("workItem", std::string("task failed: ") + failure.what());
+            }
             {
                 std::lock_guard<std::mutex> pauseLock(item.pauseMutex);
                 item.inTask = false;

@@ -46,6 +46,8 @@ public:
         ifc.netmask = "255.255.255.0";
         return ifc;
     }
+    std::string hardwareAddress() override { return std::string("\x02\xA4\x5C\x01\x12\xAB", 6); }
+    std::string netmask() override { return "255.255.255.0"; }
     bool writeNewServiceFile(const netconfig::serviceFileSetup& setup) override {
         const auto text = netconfig::serviceFileText(setup, nullptr);
         if (text) {
