@@ -67,29 +67,39 @@ bool isBlankOrDotted(const std::string& value) {
 
 }  // namespace
 
-bool isDottedQuad(const std::string& text) {
+std::string dottedQuadFault(const std::string& text) {
     int parts = 0;
     std::size_t i = 0;
     while (true) {
-        std::size_t digits = 0;
+        const std::size_t start = i;
         int value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 4) {
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 4) {
             value = value * 10 + (text[i] - '0');
-            ++digits;
             ++i;
         }
-        if (digits == 0 || digits > 3 || value > 255) {
-            return false;
+        const std::size_t digits = i - start;
+        if (digits == 0) {
+            return "not four decimal numbers joined by dots";
+        }
+        if (digits > 3 || value > 255) {
+            return "a part above 255";
+        }
+        if (digits > 1 && text[start] == '0') {
+            return "a part with a leading zero";
         }
         ++parts;
         if (i == text.size()) {
-            return parts == 4;
+            return parts == 4 ? std::string() : "not four decimal numbers joined by dots";
         }
         if (text[i] != '.' || parts == 4) {
-            return false;
+            return "not four decimal numbers joined by dots";
         }
         ++i;
     }
+}
+
+bool isDottedQuad(const std::string& text) {
+    return dottedQuadFault(text).empty();
 }
 
 bool isAcceptableHostName(const std::string& name) {

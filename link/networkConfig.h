@@ -32,9 +32,12 @@ constexpr const char* kResetGateway = "192.168.100.1";
 constexpr const char* kDefaultDns1 = "8.8.8.8";
 constexpr const char* kDefaultDns2 = "1.1.1.1";
 
-// Four decimal numbers 0-255 joined by '.', nothing else ("10.0.0.1"; not "10.0.1", " 10.0.0.1",
-// "10.0.0.256" or "1.2.3.4\n").
+// The one check for an IPv4 address from a person or the network: four decimal numbers 0-255
+// joined by '.', without leading zeros, nothing else ("10.0.0.1"; not "10.0.1", " 10.0.0.1",
+// "10.0.0.256", "1.2.3.4\n", "10.0.0.01", which other readers take for octal, or "167772161").
 bool isDottedQuad(const std::string& text);
+// Why text is not such an address, for the log and the screen; empty when it is one.
+std::string dottedQuadFault(const std::string& text);
 
 // A host name that can stand on a line of a generated file without changing its structure:
 // 1 to 63 characters, letters, digits, '-', '_' and '.'.

@@ -17,6 +17,7 @@
 #include "connectionSettle.h"
 #include "hardwareLink.h"
 #include "mainControl.h"
+#include "networkConfig.h"
 #include "panelState.h"
 #include "viscaCommands.h"
 #include "workers.h"
@@ -753,6 +754,17 @@ void mainControl::setCameraNetworkManual(int index, const QString& ip, int proto
     if (index < 0 || index >= kCameraSlots) {
         return;
     }
+    if (protocol < protocolHcip || protocol > protocolNdi) {
+        qDebug() << "[setCameraNetworkManual] camera" << index + 1 << "protocol" << protocol
+                 << "refused: not 0 to 3";
+        return;
+    }
+    const std::string fault = netconfig::dottedQuadFault(ip.toStdString());
+    if (!fault.empty()) {
+        qDebug() << "[setCameraNetworkManual] camera" << index + 1 << "address" << ip
+                 << "refused:" << QString::fromStdString(fault);
+        return;
+    }
     cameraDevice.update(index, [&ip](orb_camera_info& r) {
         r.hcipnetwork.manual = true;
         r.hcipnetwork.ipadd = ip;
@@ -773,14 +785,23 @@ void mainControl::setCameraNetworkManual(int index, const QString& ip, int proto
             scan = 1;
         }
     } else {
-        // A UDP association to an earlier address would make the new one fail, so it is
-        // dropped for both VISCA protocols.
-        viscaUdpSockets[index]->abort();
+        // VISCA over IP starts its UDP association afresh. Simple VISCA closes the TCP socket
+        // instead and keeps an association that already goes to this camera; one to another
+        // address would make the new one fail, so that one is dropped.
+        QUdpSocket* udp = viscaUdpSockets[index];
+        const bool sameCamera = udp->state() == QAbstractSocket::ConnectedState &&
+                                udp->peerAddress() == QHostAddress(ip) &&
+                                udp->peerPort() == kViscaPort;
         if (protocol == protocolSimpleVisca) {
             zek710aTcpsocket[index]->abort();
         }
+        if (protocol == protocolViscaOverIp || !sameCamera) {
+            udp->abort();
+        }
         sleepMs(300);
-        viscaUdpSockets[index]->connectToHost(QHostAddress(ip), kViscaPort);
+        if (udp->state() != QAbstractSocket::ConnectedState) {
+            udp->connectToHost(QHostAddress(ip), kViscaPort);
+        }
         if (viscaUdpSockets[index]->state() == QAbstractSocket::ConnectedState) {
             scan = 1;
             if (protocol == protocolViscaOverIp) {

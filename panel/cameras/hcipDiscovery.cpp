@@ -1,5 +1,7 @@
 #include "hcipDiscovery.h"
 
+#include "networkConfig.h"
+
 #include <algorithm>
 
 namespace hcip {
@@ -116,7 +118,11 @@ std::optional<macBytes> parseMacText(const QString& text) {
 }
 
 std::optional<ipv4Bytes> parseDottedText(const QString& text) {
-    return byteNumbers<4>(text.trimmed(), '.', 10, 3);
+    const QString trimmed = text.trimmed();
+    if (!netconfig::isDottedQuad(trimmed.toStdString())) {
+        return std::nullopt;
+    }
+    return byteNumbers<4>(trimmed, '.', 10, 3);
 }
 
 bool isUsableLocalAddress(const QString& text) {

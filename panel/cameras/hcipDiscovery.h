@@ -24,7 +24,8 @@ using ipv4Bytes = std::array<quint8, 4>;
 
 // "02:A4:5C:07:12:AB" (either case): six hex numbers of one byte each, or nothing.
 std::optional<macBytes> parseMacText(const QString& text);
-// "192.168.1.30": four decimal numbers of one byte each, or nothing.
+// "192.168.1.30": four decimal numbers of one byte each (the strict address check: no leading
+// zeros, no short forms), or nothing. Blanks around it are ignored.
 std::optional<ipv4Bytes> parseDottedText(const QString& text);
 
 // An address of this host the panel may use for discovery: four dotted parts, and neither a

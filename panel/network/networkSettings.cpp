@@ -48,8 +48,12 @@ void mainControl::readPanelNetworkSettings() {
         qDebug() << "cannot read" << netconfig::kInterfacesFile;
     }
     zek710ADHCPMODE = read.dhcp;
-    if (!read.dhcp && !read.address.empty()) {
+    if (!read.dhcp && netconfig::isDottedQuad(read.address)) {
         udpsocketBindAddress = QHostAddress(qText(read.address));
+    } else if (!read.dhcp && !read.address.empty()) {
+        qDebug() << "address in" << netconfig::kInterfacesFile
+                 << "not taken:" << qText(read.address)
+                 << QString::fromStdString(netconfig::dottedQuadFault(read.address));
     }
     zek710AGATEADD = qText(read.gateway);
     zek710AMASKADD = qText(read.netmask);
@@ -106,6 +110,14 @@ QString mainControl::getZEK710ASECDNS() const {
 
 void mainControl::setZEK710AIPADDR(const QString& address) {
     zekOldIP = udpsocketBindAddress.toString();
+    // Address parsers take "10.1" for 10.0.0.1 and "010" for 8: only the plain form is taken. A
+    // refused one leaves no address, so a save refuses too instead of writing another address.
+    const std::string fault = netconfig::dottedQuadFault(address.toStdString());
+    if (!fault.empty()) {
+        qDebug() << "panel address" << address << "refused:" << QString::fromStdString(fault);
+        udpsocketBindAddress = QHostAddress();
+        return;
+    }
     udpsocketBindAddress = QHostAddress(address);
 }
 
@@ -196,7 +208,8 @@ bool mainControl::saveZEK710ANetConfig() {
             const bool required = value == &setup.address;
             if ((required || !value->empty()) && !netconfig::isDottedQuad(*value)) {
                 qDebug() << "network settings not saved:" << name << qText(*value)
-                         << "is not an IPv4 address";
+                         << "is not an IPv4 address:"
+                         << QString::fromStdString(netconfig::dottedQuadFault(*value));
                 emit networkSaveFinished(false);
                 return false;
             }

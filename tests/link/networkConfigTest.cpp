@@ -114,13 +114,31 @@ TEST(ServiceFileText, ValuesThatWouldBreakTheFileAreRefused) {
     }
 }
 
-TEST(DottedQuad, FourNumbersFrom0To255) {
-    for (const char* good : {"0.0.0.0", "255.255.255.255", "192.168.100.101", "10.0.0.01"}) {
+TEST(DottedQuad, FourPlainDecimalNumbersFrom0To255) {
+    for (const char* good : {"0.0.0.0", "255.255.255.255", "192.168.100.101", "10.0.0.10"}) {
         EXPECT_TRUE(netconfig::isDottedQuad(good)) << good;
+        EXPECT_EQ(netconfig::dottedQuadFault(good), "") << good;
     }
-    for (const char* bad : {"256.1.1.1", "1.1.1", "1.1.1.1.", ".1.1.1.1", "1.1.1.1 ", "1.1.1.0001",
-                            "-1.1.1.1", "1,1,1,1", "1.1.1.1a"}) {
-        EXPECT_FALSE(netconfig::isDottedQuad(bad)) << bad;
+    // Forms other parsers take for another address: short, numeric, octal.
+    const std::pair<const char*, const char*> bad[] = {
+        {"10.1", "not four decimal numbers joined by dots"},
+        {"3232235786", "a part above 255"},
+        {"192.168.1.010", "a part with a leading zero"},
+        {"10.0.0.01", "a part with a leading zero"},
+        {"00.1.1.1", "a part with a leading zero"},
+        {"256.1.1.1", "a part above 255"},
+        {"1.1.1.0001", "a part above 255"},
+        {"1.1.1", "not four decimal numbers joined by dots"},
+        {"1.1.1.1.", "not four decimal numbers joined by dots"},
+        {".1.1.1.1", "not four decimal numbers joined by dots"},
+        {"1.1.1.1 ", "not four decimal numbers joined by dots"},
+        {"-1.1.1.1", "not four decimal numbers joined by dots"},
+        {"1,1,1,1", "not four decimal numbers joined by dots"},
+        {"0x0A.1.1.1", "not four decimal numbers joined by dots"},
+        {"", "not four decimal numbers joined by dots"}};
+    for (const auto& [text, why] : bad) {
+        EXPECT_FALSE(netconfig::isDottedQuad(text)) << text;
+        EXPECT_EQ(netconfig::dottedQuadFault(text), why) << text;
     }
 }
 

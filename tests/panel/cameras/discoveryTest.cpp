@@ -268,7 +268,14 @@ TEST_F(Discovery, ACameraOutsideThePanelsNetworkIsReportedSo) {
     startPanel({kThreeCameras[1]});
     // The scan bound the panel to its address; a camera entered by hand on another network.
     EXPECT_EQ(rig->panel().getZEK710AIPADDR(), "10.77.0.1");
+    // A protocol past the four, or an address in a form read as another, changes nothing.
+    rig->panel().setCameraNetworkManual(9, "10.88.0.6", 4);
+    rig->panel().setCameraNetworkManual(9, "10.88.0.06", protocolHcip);
+    rig->panel().setCameraNetworkManual(9, "10.88.6", protocolHcip);
+    EXPECT_FALSE(cameraDevice.camera(9).hcipnetwork.manual);
+    EXPECT_EQ(cameraDevice.camera(9).hcipnetwork.ipadd, "");
     rig->panel().setCameraNetworkManual(9, "10.88.0.5", protocolHcip);
+    EXPECT_TRUE(cameraDevice.camera(9).hcipnetwork.manual);
     currentControl = 10;
     cmdPrev.reset();
     cameraCommandRingBuf.append(QByteArray::fromHex("8101043f0201ff"));

@@ -74,7 +74,8 @@ TEST(DiscoveryRequests, MacAndDottedTextsAreCheckedBeforeUse) {
     }
     EXPECT_EQ(hcip::parseDottedText("192.168.1.30"), kAddress);
     for (const char* bad :
-         {"", "192.168.1", "192.168.1.", "192.168.1.256", "1.2.3.4.5", "a.b.c.d", "-1.2.3.4"}) {
+         {"", "192.168.1", "192.168.1.", "192.168.1.256", "1.2.3.4.5", "a.b.c.d", "-1.2.3.4",
+          "192.168.1.010", "192.168. 1.30", "+192.168.1.30", "3232235806"}) {
         EXPECT_FALSE(hcip::parseDottedText(bad)) << bad;
     }
     EXPECT_TRUE(hcip::isUsableLocalAddress("10.77.0.1"));
