@@ -54,6 +54,9 @@ std::optional<QByteArray> readWhole(const char* systemPath) {
 
 // One direction of the loop-back test: the pattern out of `from`, read back on `to`.
 bool loopOneWay(ttyUSB& from, ttyUSB& to, const QByteArray& pattern, const char* label) {
+    // Whatever reached the receiving side before (an echo of the other direction, noise) is not
+    // part of this direction.
+    to.discardInput();
     QByteArray received;
     from.writeData(pattern);
     qDebug() << "ReadLen before=" << received.size();
@@ -131,9 +134,6 @@ void mainControl::callRS422Check(int testNumber) {
         if (secondOpen != "OK") {
             qDebug().noquote() << ports.second << "not open:" << secondOpen;
         }
-        // Bytes left on either line from before the test are not part of it.
-        ttyUSB0->discardInput();
-        ttyUSB1->discardInput();
         const QByteArray pattern = factory::loopbackPattern();
         const bool forth = loopOneWay(*ttyUSB0, *ttyUSB1, pattern, "tty0 to tty1");
         const bool back = loopOneWay(*ttyUSB1, *ttyUSB0, pattern, "tty1 to tty0");

@@ -1,7 +1,9 @@
 #include "ttyUSB.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include "pathResolver.h"
@@ -211,9 +213,23 @@ void ttyUSB::discardInput() {
 
 QStringList ttyUSB::getSerialInfoList() {
     QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        qDebug().noquote() << "Portnames:" << info.portName();
-        names << info.portName();
+    if (platform::rootDirectory().empty()) {
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            names << info.portName();
+        }
+    } else {
+        // Under a root the ports are what stands in for them in its /dev (links to lines).
+        const QDir devices(QString::fromStdString(platform::resolvePath("/dev")));
+        for (const QFileInfo& entry :
+             devices.entryInfoList({"ttyUSB*", "ttyACM*", "ttyS*", "ttymxc*", "ttyAMA*"},
+                                   QDir::System | QDir::Files, QDir::Name)) {
+            if (entry.exists()) {  // a link whose line is gone is no port
+                names << entry.fileName();
+            }
+        }
+    }
+    for (const QString& name : names) {
+        qDebug().noquote() << "Portnames:" << name;
     }
     return names;
 }

@@ -20,6 +20,7 @@
 #include "panelRig.h"
 #include "panelState.h"
 #include "simProcess.h"
+#include "ttyUSB.h"
 
 namespace {
 
@@ -191,6 +192,24 @@ TEST_F(Factory, LoopbackPassesOnlyWhenBothDirectionsCarryThePatternUnchanged) {
     EXPECT_EQ(loopbackAfter(4), (std::vector<Verdict>{{"異常", 4}}));
     cable->command("plug 4");
     EXPECT_EQ(loopbackAfter(4), (std::vector<Verdict>{{"正常", 4}}));
+}
+
+TEST_F(Factory, SerialPortListNamesThePortsThatArePresent) {
+    const auto cablePorts = [] {
+        QStringList ports;
+        for (const QString& name : ttyUSB::getSerialInfoList()) {
+            if (name.startsWith("ttyUSB")) {
+                ports << name;
+            }
+        }
+        return ports;
+    };
+    EXPECT_EQ(cablePorts(), (QStringList{"ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB3", "ttyUSB4",
+                                         "ttyUSB5", "ttyUSB6", "ttyUSB7"}));
+    ASSERT_EQ(cable->command("unplug 2"), "ok");
+    EXPECT_EQ(cablePorts(),
+              (QStringList{"ttyUSB0", "ttyUSB1", "ttyUSB4", "ttyUSB5", "ttyUSB6", "ttyUSB7"}));
+    cable->command("plug 2");
 }
 
 TEST_F(Factory, UsbCopyTestCopiesBothWaysComparesAndCleansUp) {
