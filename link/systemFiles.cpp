@@ -19,13 +19,32 @@ constexpr const char* kCategory = "zek.files";
 }  // namespace
 
 std::optional<std::string> readSystemFile(const std::string& systemPath) {
-    std::ifstream file(resolvePath(systemPath), std::ios::binary);
-    if (!file) {
+    // Read to its end without an error, or not at all: a directory or a failing read is no
+    // file with nothing in it.
+    const std::string path = resolvePath(systemPath);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    std::string content;
+    char piece[4096];
+    while (true) {
+        const ssize_t got = ::read(fd, piece, sizeof piece);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            linkLog(kCategory, "cannot read " + path + ": " + std::strerror(errno));
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(piece, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return content;
 }
 
 bool writeSystemFileAtomically(const std::string& systemPath, const std::string& content) {

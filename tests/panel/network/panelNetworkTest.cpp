@@ -25,7 +25,7 @@ const char* const kStaticInterfaces =
     "\n"
     "auto eth0\n"
     "iface eth0 inet static\n"
-    "address 10.77.0.1\n"
+    "address 10.77.0.5\n"
     "gateway 10.77.0.254\n"
     "netmask 255.255.255.0\n"
     "nameserver 9.9.9.9\n"
@@ -115,6 +115,8 @@ TEST_F(PanelNetworkSettings, ReadAtStartUp) {
     EXPECT_EQ(panel().getZEK710AHOSTNAME(), "ZEK-710A");
     const systemNetSettings copies = systemNetwork();
     EXPECT_FALSE(copies.systemDhcpmode);
+    // The file's address is kept as the file's; the panel shows the address it is bound to.
+    EXPECT_EQ(copies.systemIp, "10.77.0.5");
     EXPECT_EQ(copies.systemGateway, "10.77.0.254");
     EXPECT_EQ(copies.systemSdns, "8.8.4.4");
     EXPECT_EQ(shown, (QStringList{"10.77.0.1", "static", "ZEK-710A", "02:a4:5c:01:00:07",
@@ -184,6 +186,15 @@ TEST_F(PanelNetworkSettings, ResetRestoresTheBackupAndAsksForAReboot) {
     EXPECT_EQ(reset().first, 98);
     EXPECT_EQ(interfaces(), kStaticInterfaces);
     EXPECT_FALSE(std::filesystem::exists(rig->root() / "etc/network/interfaces.partial"));
+
+    // A backup that cannot be read: nothing changes, and the operator is told so.
+    std::filesystem::remove(rig->root() / "etc/network/interfaces_backup");
+    std::filesystem::create_directories(rig->root() / "etc/network/interfaces_backup/x");
+    EXPECT_EQ(reset(),
+              std::make_pair(0, QString("The network settings could not be reset.\nNothing was "
+                                        "changed.")));
+    EXPECT_EQ(interfaces(), kStaticInterfaces);
+    std::filesystem::remove_all(rig->root() / "etc/network/interfaces_backup");
 }
 
 // A file that cannot be replaced is a failure the operator is told of, never "Please reboot".
