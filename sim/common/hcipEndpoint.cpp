@@ -135,7 +135,10 @@ void HcipEndpoint::readSocket(int fd) {
             return;
         }
         const std::size_t length = std::min(static_cast<std::size_t>(n), buffer.size());
-        take(std::string(buffer.data(), length), from);
+        const std::string datagram(buffer.data(), length);
+        identity.lastRequest =
+            (fd == broadcastFd_ ? "broadcast " : "unicast ") + hexText(datagram.substr(0, 64));
+        take(datagram, from);
     }
 }
 

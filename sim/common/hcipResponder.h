@@ -54,6 +54,9 @@ struct HcipIdentity {
     std::array<std::uint8_t, 4> modelCodes{0x05, 0x99, 0x41, 0x02};
     std::uint64_t requests = 0;  // datagrams handed to the device, of any kind
     std::uint64_t resets = 0;    // "RESET" requests taken
+    // The last configuration datagram received, in hex, after "broadcast " or "unicast " by the
+    // address it came to; empty before the first.
+    std::string lastRequest;
 };
 
 struct HcipAnswer {

@@ -76,6 +76,8 @@
 //                               resets=N": what the camera tells a scan, as the configuration
 //                               requests left it (blanks and odd bytes of the name as \xNN)
 //   get hcip-requests           configuration datagrams received, of any kind
+//   get hcip-last               the last of them: "broadcast HEX" or "unicast HEX" by where it
+//                               came to (its first 64 bytes), "none" before the first
 //
 // Faults: silent takes and applies messages but answers nothing; slow MS holds each answer back
 // that long; wronglength cuts the status answer to 14 bytes and the version answer to 10; refuse
@@ -284,12 +286,16 @@ void Simulator::tick() {
 }
 
 std::string Simulator::control(const std::string& command) {
-    if (command == "get identity" || command == "get hcip-requests") {
+    if (command == "get identity" || command == "get hcip-requests" || command == "get hcip-last") {
         if (!discovery) {
             return "error the camera cannot be found (start it with --hcip-name and --mac)";
         }
-        return command == "get identity" ? identityLine(discovery->identity)
-                                         : std::to_string(discovery->identity.requests);
+        const HcipIdentity& identity = discovery->identity;
+        if (command == "get hcip-last") {
+            return identity.lastRequest.empty() ? "none" : identity.lastRequest;
+        }
+        return command == "get identity" ? identityLine(identity)
+                                         : std::to_string(identity.requests);
     }
     std::istringstream in(command);
     std::vector<std::string> words;

@@ -224,8 +224,13 @@ TEST_F(Discovery, RemoteSetupRewritesTheCamerasIdentity) {
     p.setDhcpName(40, "nobody");
     EXPECT_EQ(camera.command("get hcip-requests"), requests);
 
-    // The firmware question goes to the camera of the slot given; a reset reaches it.
+    // The firmware question names the camera of the slot given by its MAC, to everyone.
     p.getFWVersion(8);
+    EXPECT_TRUE(waitUntil([&] {
+        return camera.command("get hcip-last") ==
+               "broadcast 00 13 80 01 02 A4 5C 05 00 07 46 57 56 45 52 5F 52 45 51";
+    })) << camera.command("get hcip-last");
+    // A reset reaches it.
     p.reset(8);
     EXPECT_TRUE(waitUntil([&] { return contains(camera.command("get identity"), "resets=1"); }));
     p.setMacAdr(8, "02:a4:5c:05:00:77");
