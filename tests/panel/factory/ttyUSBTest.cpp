@@ -39,6 +39,12 @@ public:
         }
     }
     const std::string& name() const { return name_; }
+    // The line's settings as the system holds them.
+    termios settings() const {
+        termios now{};
+        ::tcgetattr(slave_, &now);
+        return now;
+    }
     void write(const std::string& bytes) const {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
@@ -102,6 +108,36 @@ TEST(TtyUSB, SettingsKeepTheirValuesAndTextsAndIgnoreUnknownCodes) {
     EXPECT_EQ(port.flowControlText(), "XON/XOFF");
     EXPECT_EQ(port.dataBitsText(), "7");
     EXPECT_EQ(port.baudRateText(), "9600");
+}
+
+// What the line holds once opened. A pseudo-terminal keeps 8 data bits without parity whatever is
+// asked, so those two are left to the texts above.
+TEST(TtyUSB, OpenedLineCarriesTheSettings) {
+    PseudoTerminal line;
+    ASSERT_FALSE(line.name().empty());
+    ttyUSB plain;
+    ASSERT_EQ(plain.openSerialPort(QString::fromStdString(line.name())), "OK");
+    termios set = line.settings();
+    EXPECT_EQ(::cfgetospeed(&set), static_cast<speed_t>(B38400));
+    EXPECT_EQ(::cfgetispeed(&set), static_cast<speed_t>(B38400));
+    EXPECT_EQ(set.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(set.c_cflag & PARENB);
+    EXPECT_FALSE(set.c_cflag & CSTOPB);
+    EXPECT_FALSE(set.c_cflag & CRTSCTS);
+    EXPECT_FALSE(set.c_iflag & (IXON | IXOFF));
+    plain.closeSerialPort();
+
+    ttyUSB port;
+    port.setBaudRate(9600);
+    port.setStopBit(2);
+    port.setFlowControl(2);
+    ASSERT_EQ(port.openSerialPort(QString::fromStdString(line.name())), "OK");
+    set = line.settings();
+    EXPECT_EQ(::cfgetospeed(&set), static_cast<speed_t>(B9600));
+    EXPECT_EQ(::cfgetispeed(&set), static_cast<speed_t>(B9600));
+    EXPECT_TRUE(set.c_cflag & CSTOPB);
+    EXPECT_FALSE(set.c_cflag & CRTSCTS);
+    EXPECT_TRUE(set.c_iflag & IXON);
 }
 
 TEST(TtyUSB, OpensWritesReadsAndClosesOnALine) {
