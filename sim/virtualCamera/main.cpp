@@ -69,6 +69,8 @@
 //                               pseudo-terminal closes, so a reader that has it open reads end of
 //                               file) or comes back as a new pseudo-terminal under the same path
 //   get link                    "rebooting=0|1 cable=in|pulled adapter=in|out"
+//   get udp-senders             every address:port a VISCA datagram came from, in the order
+//                               first seen (up to 64), "none" before the first
 //   version 11|16|10            length of the version answer
 //   model HHHH | vendor HHHH    codes of the version answer
 //   get identity                "name=NAME mac=02:A4:5C:07:12:AB dhcp=0|1 address=A.B.C.D
@@ -213,6 +215,7 @@ private:
     std::string tcpOut_;
     Clock::time_point nextListenTry_{};
     int udpFd_ = -1;
+    std::vector<std::string> udpSenders_;  // address:port of every VISCA datagram sender
     std::deque<Delayed> delayed_;
     Clock::time_point lastTick_ = Clock::now();
     bool rebooting_ = false;
@@ -286,6 +289,13 @@ void Simulator::tick() {
 }
 
 std::string Simulator::control(const std::string& command) {
+    if (command == "get udp-senders") {
+        std::string list;
+        for (const std::string& sender : udpSenders_) {
+            list += (list.empty() ? "" : " ") + sender;
+        }
+        return list.empty() ? "none" : list;
+    }
     if (command == "get identity" || command == "get hcip-requests" || command == "get hcip-last") {
         if (!discovery) {
             return "error the camera cannot be found (start it with --hcip-name and --mac)";
@@ -597,6 +607,11 @@ void Simulator::readDatagrams() {
             return;
         }
         const std::string bytes(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer));
+        const std::string sender = addressText(from);
+        if (std::find(udpSenders_.begin(), udpSenders_.end(), sender) == udpSenders_.end() &&
+            udpSenders_.size() < 64) {
+            udpSenders_.push_back(sender);
+        }
         if (model.faults.refuse || model.faults.drop || away()) {
             logLine("datagram of " + std::to_string(n) + " bytes from " + addressText(from) +
                     (away() ? " lost: the camera is away" : " ignored on request"));

@@ -115,6 +115,29 @@ TEST_F(CameraReconnect, HcipCameraRebootsAndItsPresetKeyWorksAgainWithoutRescan)
     EXPECT_EQ(messagesFor(9), 2);
 }
 
+TEST_F(CameraReconnect, SimpleViscaEnteredAgainKeepsItsAssociation) {
+    startRig({1});
+    VirtualCamera& cam = camera("viscacam");
+    rig->panel().setCameraNetworkManual(9, "10.77.0.3", protocolSimpleVisca);
+    tapKey(30);  // camera 10
+    tapKey(kPresetKey2);
+    ASSERT_TRUE(presetIs(cam, 2));
+    const std::string sender = cam.command("get udp-senders");
+    ASSERT_EQ(sender.find(' '), std::string::npos) << sender;
+
+    // The same camera entered again: its datagrams still come from the same place.
+    rig->panel().setCameraNetworkManual(9, "10.77.0.3", protocolSimpleVisca);
+    tapKey(kPresetKey3);
+    ASSERT_TRUE(presetIs(cam, 3));
+    EXPECT_EQ(cam.command("get udp-senders"), sender);
+
+    // VISCA over IP starts afresh.
+    rig->panel().setCameraNetworkManual(9, "10.77.0.3", protocolViscaOverIp);
+    tapKey(kPresetKey4);
+    ASSERT_TRUE(presetIs(cam, 4));
+    EXPECT_NE(cam.command("get udp-senders"), sender);
+}
+
 TEST_F(CameraReconnect, ViscaOverIpCameraIsResetOnFirstUseAndAfterItComesBack) {
     startRig({1});
     VirtualCamera& cam = camera("viscacam");
