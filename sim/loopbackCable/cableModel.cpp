@@ -175,6 +175,7 @@ std::optional<CableCommand> parseCableCommand(const std::string& text, std::stri
     static const Form forms[] = {
         {"ping", CableCommand::Kind::Ping, ""},
         {"break", CableCommand::Kind::Break, "P ab|ba"},
+        {"echo", CableCommand::Kind::Echo, "P ab|ba"},
         {"corrupt", CableCommand::Kind::Corrupt, "P ab|ba N"},
         {"droptail", CableCommand::Kind::DropTail, "P ab|ba N"},
         {"unplug", CableCommand::Kind::Unplug, "P"},
@@ -198,8 +199,10 @@ std::optional<CableCommand> parseCableCommand(const std::string& text, std::stri
         form->kind == CableCommand::Kind::Ping ? 1
         : form->kind == CableCommand::Kind::Corrupt || form->kind == CableCommand::Kind::DropTail
             ? 4
-        : form->kind == CableCommand::Kind::Break || form->kind == CableCommand::Kind::Get ? 3
-                                                                                           : 2;
+        : form->kind == CableCommand::Kind::Break || form->kind == CableCommand::Kind::Echo ||
+                form->kind == CableCommand::Kind::Get
+            ? 3
+            : 2;
     const std::string usage =
         std::string("error usage: ") + form->name + (*form->usage != '\0' ? " " : "") + form->usage;
     if (words.size() != wanted) {

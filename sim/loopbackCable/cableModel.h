@@ -6,6 +6,8 @@
 //   corrupt N   the Nth byte (from 0) sent after the command is XORed with 0xFF, once; the count
 //               goes on across pauses of the line
 //   droptail N  the last N bytes of the next burst are not delivered, once
+//   echo        every byte delivered also comes back to the end that sent it (a transceiver
+//               that hears itself), until healed
 //   unplug      both directions lose every byte (the ports are missing)
 //
 // A burst is everything the writer sends until the line goes quiet. The model has no clock: the
@@ -38,6 +40,8 @@ public:
     void lineQuiet(CableDirection direction);
 
     void breakLine(CableDirection direction);
+    void echo(CableDirection direction) { line(direction).echoes = true; }
+    bool echoes(CableDirection direction) const { return line(direction).echoes; }
     void corrupt(CableDirection direction, std::size_t position);
     // Returns bytes an earlier droptail still held back, delivered now (it is replaced).
     std::string dropTail(CableDirection direction, std::size_t count);
@@ -53,6 +57,7 @@ public:
 private:
     struct Line {
         bool broken = false;
+        bool echoes = false;
         std::optional<std::size_t> corruptAt;  // counted down by every byte that comes
         std::optional<std::size_t> dropTail;
         std::string held;  // the last dropTail bytes of the burst so far
@@ -67,10 +72,11 @@ private:
     bool plugged_ = true;
 };
 
-// A control line, checked: "ping", "break P DIR", "corrupt P DIR N", "droptail P DIR N",
-// "unplug P", "plug P", "heal P", "heal all", "get P DIR" (P 1..4, DIR ab|ba, N 0..1000000).
+// A control line, checked: "ping", "break P DIR", "echo P DIR", "corrupt P DIR N",
+// "droptail P DIR N", "unplug P", "plug P", "heal P", "heal all", "get P DIR" (P 1..4, DIR ab|ba, N
+// 0..1000000).
 struct CableCommand {
-    enum class Kind { Ping, Break, Corrupt, DropTail, Unplug, Plug, Heal, Get };
+    enum class Kind { Ping, Break, Echo, Corrupt, DropTail, Unplug, Plug, Heal, Get };
     Kind kind = Kind::Ping;
     int pair = 0;  // 1..4; 0 for "heal all"
     CableDirection direction = CableDirection::AB;

@@ -24,6 +24,8 @@
 // Control commands (one per line; the answer is one line, "ok", a value, or "error ..."):
 //   ping                 "ok"
 //   break P DIR          pair P (1..4), direction ab or ba: every byte is lost until healed
+//   echo P DIR           what the cable delivers in that direction also comes back to the port
+//                        that sent it, until healed
 //   corrupt P DIR N      the Nth byte (from 0) sent in that direction after the command is
 //                        XORed with FF, once; the count goes on across pauses of the line
 //   droptail P DIR N     the last N bytes of the next burst in that direction are not
@@ -286,8 +288,13 @@ void Cable::readPort(Pair& pair, std::size_t side) {
             return;
         }
         pair.lastBytes[side] = Clock::now();
-        deliver(pair.ports[1 - side],
-                pair.model.forward(direction, std::string(buffer, static_cast<std::size_t>(n))));
+        const std::string delivered =
+            pair.model.forward(direction, std::string(buffer, static_cast<std::size_t>(n)));
+        // A transceiver hears itself as it sends: the echo is there before the far end reads.
+        if (pair.model.echoes(direction)) {
+            deliver(from, delivered);
+        }
+        deliver(pair.ports[1 - side], delivered);
     }
 }
 
@@ -361,6 +368,9 @@ std::string Cable::control(const std::string& line) {
                 break;
             case CableCommand::Kind::Break:
                 model.breakLine(direction);
+                break;
+            case CableCommand::Kind::Echo:
+                model.echo(direction);
                 break;
             case CableCommand::Kind::Corrupt:
                 model.corrupt(direction, command->count);

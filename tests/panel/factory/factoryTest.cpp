@@ -187,6 +187,15 @@ TEST_F(Factory, LoopbackPassesOnlyWhenBothDirectionsCarryThePatternUnchanged) {
     EXPECT_EQ(loopbackAfter(3), (std::vector<Verdict>{{"異常", 3}}));
     EXPECT_EQ(loopbackAfter(3), (std::vector<Verdict>{{"正常", 3}}));
 
+    // A line that echoes what it carries: the echo is no answer from the other end.
+    ASSERT_EQ(cable->command("echo 1 ab"), "ok");
+    ASSERT_EQ(cable->command("break 1 ba"), "ok");
+    EXPECT_EQ(loopbackAfter(1), (std::vector<Verdict>{{"異常", 1}}));
+    cable->command("heal 1");
+    ASSERT_EQ(cable->command("echo 1 ab"), "ok");
+    EXPECT_EQ(loopbackAfter(1), (std::vector<Verdict>{{"正常", 1}}));
+    cable->command("heal 1");
+
     // A port that is not there.
     ASSERT_EQ(cable->command("unplug 4"), "ok");
     EXPECT_EQ(loopbackAfter(4), (std::vector<Verdict>{{"異常", 4}}));
