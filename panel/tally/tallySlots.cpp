@@ -84,9 +84,9 @@ int mainControl::saveTallyMapping(QList<int> map) {
     settings.sync();
     publishGpiMapping();
 
-    // A camera taken off every channel keeps no lamp from its old channel.
-    const int mode = currTallyMode;
-    if (mode == tally::kModeGpi || mode == tally::kModeNetwork) {
+    // A camera taken off every channel keeps no lamp from its old channel: the contact tally
+    // forgets it here, the network pass switches off what it lit and no channel reaches now.
+    if (currTallyMode == tally::kModeGpi) {
         std::set<int> dropped(before.begin(), before.end());
         for (const int camera : tallyMapping) {
             dropped.erase(camera);
@@ -97,8 +97,8 @@ int mainControl::saveTallyMapping(QList<int> map) {
                 taskOnOffTally(camera, tally::kLampOff, tally::kLampOff);
             }
         }
-        updateTallyLight();
     }
+    updateTallyLight();
     return 0;
 }
 
