@@ -67,10 +67,30 @@ TEST_F(McuLineTest, LedMapReachesTheMcu) {
 }
 
 TEST_F(McuLineTest, InitialisationWithTheColourTable) {
+    // Two zero bytes, then the 16 colours, each channel byte twice (red, green, blue).
+    const std::string table =
+        "0000"
+        "000000000000"   // 0 off
+        "ffffffffffff"   // 1 white
+        "ffff00000000"   // 2 red
+        "0000ffff0000"   // 3 green
+        "00000000ffff"   // 4 blue
+        "0f0fb5b51717"   // 5 preview tool
+        "dfdf69692222"   // 6 programme tool
+        "26266666b9b9"   // 7 auxiliary tool
+        "ffff73730000"   // 8 switcher preset function
+        "ffff7d7d3e3e"   // 9 camera keys
+        "fcfc0b0bafaf"   // 10 preset keys
+        "0000d6d66868"   // 11 camera shift
+        "0606bfbff9f9"   // 12 preset shift
+        "00000000ffff"   // 13
+        "7fff0000ffff"   // 14
+        "10108e8ecece";  // 15 start-up and test map
+    EXPECT_EQ(hexOf(panelColourTable()), table);
     EXPECT_EQ(simValue("get colours"), "none");
     EXPECT_TRUE(
         protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK(panelColourTable()), line_)));
-    EXPECT_EQ(simValue("get colours"), hexOf(panelColourTable()));
+    EXPECT_EQ(simValue("get colours"), table);
     // A table of another size is refused by the MCU.
     EXPECT_FALSE(protocol.isInitZekOk(sendCommandtoMcu(protocol.initZEK("\x01\x02"), line_)));
 }

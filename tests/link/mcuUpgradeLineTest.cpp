@@ -3,6 +3,7 @@
 // should.
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mcuLineFixture.h"
@@ -42,13 +43,21 @@ protected:
 
 TEST_F(McuUpgradeLine, ImagesOfEverySizeArriveWhole) {
     // 65520 bytes make a file of 64 KiB, the most the loader's 16-bit size can announce whole.
-    for (const std::size_t size : {300u, 256u, 1u, 65520u}) {
+    // Progress: the share sent before each acknowledged pack, rounded down, then 100.
+    const std::pair<std::size_t, std::vector<int>> small[] = {
+        {300, {0, 42, 85, 100}}, {256, {0, 50, 100}}, {1, {0, 100}}};
+    for (const auto& [size, expected] : small) {
         EXPECT_EQ(upgrade(size), 100) << size;
         EXPECT_EQ(rebuilt(), hexOf(image)) << size;
-        EXPECT_EQ(progress.back(), 100);
-        EXPECT_EQ(progress.size(), (size + 127) / 128 + 1) << size;
+        EXPECT_EQ(progress, expected) << size;
     }
-    EXPECT_EQ(progress[1], 128 * 100 / 65520);
+    EXPECT_EQ(upgrade(65520), 100);
+    EXPECT_EQ(rebuilt(), hexOf(image));
+    ASSERT_EQ(progress.size(), 513u);  // 512 packs, then done
+    EXPECT_EQ(progress[1], 0);
+    EXPECT_EQ(progress[256], 50);
+    EXPECT_EQ(progress[511], 99);
+    EXPECT_EQ(progress[512], 100);
 }
 
 TEST_F(McuUpgradeLine, AnImageTooLargeToAnnounceIsNotSent) {
