@@ -2,7 +2,8 @@
 // them over: the status block (for the control camera and for the on-screen camera), the shutter
 // and gain position on a line (offset 4) and behind the HCIP length (offset 6), the model of a
 // version answer, and the HCIP answer taken apart. The duplicate rule gets the input split into a
-// message and the previous one.
+// message and the previous one. A VISCA-over-IP datagram shorter than its 8-byte header is
+// malformed whatever it holds.
 //
 // The expected fields are written here from the answers' byte tables, apart from the parsers, so
 // that the two check each other.
@@ -194,5 +195,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkModel(answer);
     checkHcip(answer);
     checkDuplicateRule(answer);
+    const visca::viscaOverIpAnswer verdict = visca::classifyViscaOverIpAnswer(answer);
+    if (size < 8) {
+        FUZZ_REQUIRE(verdict == visca::viscaOverIpAnswer::malformed);
+    }
     return 0;
 }
