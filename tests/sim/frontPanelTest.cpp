@@ -4,13 +4,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/input.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <string>
@@ -280,52 +275,6 @@ TEST(FrontPanelEncoder, WritesDetentsIntoThePipe) {
     ::close(reader);
 }
 
-TEST(FrontPanelEncoder, FollowsAReplacedPipeAndKeepsAnExistingName) {
-    TempRoot root(false);
-    ::mkdir((root / "dev/input").c_str(), 0755);
-    root.writeFile("dev/input/event0.name", "rotary@10\n");
-    RotaryFifo rotary(root.path());
-    std::string error;
-    ASSERT_TRUE(rotary.open(error)) << error;
-    EXPECT_EQ(root.readFile("dev/input/event0.name"), "rotary@10\n");
-    ASSERT_EQ(::unlink(rotary.path().c_str()), 0);
-    ASSERT_EQ(::mkfifo(rotary.path().c_str(), 0660), 0);
-    const int reader = ::open(rotary.path().c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    ASSERT_TRUE(rotary.turn(+1, error)) << error;
-    EXPECT_EQ(readEvents(reader).size(), 2u);
-    ::close(reader);
-}
-
-TEST(FrontPanelEncoder, RefusesWhatIsNotAPipe) {
-    TempRoot root(false);
-    ::mkdir((root / "dev/input").c_str(), 0755);
-    root.writeFile("dev/input/event0", "plain file");
-    RotaryFifo rotary(root.path());
-    std::string error;
-    EXPECT_FALSE(rotary.open(error));
-    EXPECT_NE(error.find("not a named pipe"), std::string::npos) << error;
-    EXPECT_FALSE(rotary.turn(+1, error));
-    EXPECT_EQ(root.readFile("dev/input/event0"), "plain file");
-
-    RotaryFifo nowhere(root / "missing");
-    EXPECT_FALSE(nowhere.open(error));
-    EXPECT_NE(error.find("not a directory"), std::string::npos) << error;
-}
-
-TEST(FrontPanelEncoder, FullPipeIsReportedNotBlocking) {
-    TempRoot root(false);
-    RotaryFifo rotary(root.path());
-    std::string error;
-    ASSERT_TRUE(rotary.open(error)) << error;
-    bool full = false;
-    for (int i = 0; i < 100000 && !full; ++i) {
-        full = !rotary.turn(+1, error);
-    }
-    EXPECT_TRUE(full);
-    EXPECT_NE(error.find("full"), std::string::npos) << error;
-}
-
 TEST(FrontPanelControl, DrivesTheVirtualMcu) {
     TempRoot root(false);
     SimProcess mcu;
@@ -358,35 +307,6 @@ TEST(FrontPanelControl, DrivesTheVirtualMcu) {
     EXPECT_FALSE(client.call("ping", answer, error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(client.connected());
-}
-
-// A peer that accepts and then says nothing: the call ends at its time-out.
-TEST(FrontPanelControl, SilentPeerTimesOut) {
-    TempRoot root(false);
-    const std::string path = root / "run/silent.sock";
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    ControlClient client(path, 200);
-    std::string answer;
-    std::string error;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(client.call("get leds", answer, error));
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(took, std::chrono::milliseconds(150));
-    EXPECT_LT(took, std::chrono::milliseconds(1000));
-    EXPECT_NE(error.find("no answer"), std::string::npos) << error;
-    EXPECT_TRUE(answer.empty());
-
-    ControlClient nowhere(root / "run/none.sock");
-    EXPECT_FALSE(nowhere.call("ping", answer, error));
-    EXPECT_NE(error.find("cannot reach"), std::string::npos) << error;
-    ControlClient tooLong(std::string(200, 'x'));
-    EXPECT_FALSE(tooLong.call("ping", answer, error));
-    ::close(listener);
 }
 
 }  // namespace

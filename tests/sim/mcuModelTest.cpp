@@ -96,7 +96,6 @@ TEST(VirtualMcuModel, FaultsShapeTheAnswer) {
 // (128 x 01 sums to 80, 128 x 02 to 00, 44 x 03 to 84, 128 x FF to 80).
 
 const std::string kStart300 = "55 AA 83 0A 75 70 67 72 61 64 65 01 2C";  // "upgrade", 300 bytes
-const std::string kStart256 = "55 AA 83 0A 75 70 67 72 61 64 65 01 00";  // "upgrade", 256 bytes
 const std::string kStart3 = "55 AA 83 0A 75 70 67 72 61 64 65 00 03";    // "upgrade", 3 bytes
 const std::string kDone = "55 AA 85 05 64 6F 6E 65";                     // "done"
 
@@ -121,7 +120,6 @@ std::string pack(std::size_t n, char value, const std::string& head, const std::
 const std::string kPack1 = pack(128, '\x01', "55AA8482", "80");
 const std::string kPack2 = pack(128, '\x02', "55AA8482", "00");
 const std::string kPack3 = pack(44, '\x03', "55AA842E", "84");
-const std::string kPackFF = pack(128, '\xFF', "55AA8482", "80");
 const std::string kImage300 =
     std::string(128, '\x01') + std::string(128, '\x02') + std::string(44, '\x03');
 
@@ -210,183 +208,6 @@ TEST(VirtualMcuLoader, ImageOf300BytesWithItsLastPackRepeated) {
     EXPECT_EQ(mcu.loader.image(), kImage300);
     EXPECT_EQ(mcu.loader.summary(),
               "state=idle announced=300 received=300 packs=3 repeats=1 naks=0 starts=2 done=1");
-}
-
-TEST(VirtualMcuLoader, ImageOf256BytesInTwoEqualPacks) {
-    McuModel mcu;
-    // Two equal packs in a row are two pieces of the image, not a repeat.
-    EXPECT_EQ(exchange(mcu, {unhex(kStart256), kPackFF, kPackFF, unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckData, kAckDone}));
-    EXPECT_EQ(mcu.loader.image(), std::string(256, '\xFF'));
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=256 received=256 packs=2 repeats=0 naks=0 starts=1 done=1");
-}
-
-TEST(VirtualMcuLoader, ImageOf256BytesWithItsLastPackRepeated) {
-    McuModel mcu;
-    EXPECT_EQ(exchange(mcu, {unhex(kStart256), kPack1, kPack2, kPack2, unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckData, kAckData, kAckDone}));
-    EXPECT_EQ(mcu.loader.image(), std::string(128, '\x01') + std::string(128, '\x02'));
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=256 received=256 packs=2 repeats=1 naks=0 starts=1 done=1");
-}
-
-TEST(VirtualMcuLoader, StartInTheMiddleBeginsAfresh) {
-    McuModel mcu;
-    EXPECT_EQ(exchange(mcu, {unhex(kStart300), kPack1, kPack2, unhex(kStart300)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckData, kAckStart}));
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=receiving announced=300 received=0 packs=2 repeats=0 naks=0 starts=2 done=0");
-    EXPECT_EQ(exchange(mcu, {kPack1, kPack2, kPack3, unhex(kDone)}),
-              (std::vector<std::string>{kAckData, kAckData, kAckData, kAckDone}));
-    EXPECT_EQ(mcu.loader.image(), kImage300);
-}
-
-TEST(VirtualMcuLoader, RefusedDoneKeepsTheLastConfirmedImage) {
-    McuModel mcu;
-    exchange(mcu, {unhex(kStart3), unhex("55 AA 84 05 01 02 FF 02"), unhex(kDone)});
-    EXPECT_EQ(exchange(mcu, {unhex(kStart300), kPack1, unhex(kDone), kPack2}),
-              (std::vector<std::string>{kAckStart, kAckData, kNackDone, kNackData}));
-    EXPECT_EQ(mcuHex(mcu.loader.image()), "0102ff");
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=300 received=128 packs=2 repeats=0 naks=2 starts=2 done=2");
-}
-
-TEST(VirtualMcuLoader, PackPastTheAnnouncedSizeIsFatal) {
-    McuModel mcu;
-    // A full pack where 44 bytes are left, then another pack once the image is complete.
-    EXPECT_EQ(exchange(mcu, {unhex(kStart300), kPack1, kPack2, kPack1, unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckData, kFatalData, kFatalDone}));
-    EXPECT_EQ(exchange(mcu, {unhex(kStart256), kPack1, kPack2, kPack1}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckData, kFatalData}));
-    EXPECT_FALSE(mcu.loader.hasImage());
-    EXPECT_FALSE(mcu.loader.receiving());
-}
-
-TEST(VirtualMcuLoaderFaults, NakRefusesRightPacksWithoutTakingThem) {
-    McuModel mcu;
-    mcu.loader.faults.nakPacks = 2;
-    EXPECT_EQ(exchange(mcu, {unhex(kStart300), kPack1, kPack1, kPack1, kPack2, kPack3, kPack3,
-                             unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kNackData, kNackData, kAckData, kAckData,
-                                        kAckData, kAckData, kAckDone}));
-    EXPECT_EQ(mcu.loader.image(), kImage300);
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=300 received=300 packs=3 repeats=1 naks=2 starts=1 done=1");
-}
-
-TEST(VirtualMcuLoaderFaults, SilentPacksAreLostOnTheWayIn) {
-    McuModel mcu;
-    mcu.loader.faults.silentPacks = 1;
-    EXPECT_EQ(exchange(mcu, {unhex(kStart300), kPack1, kPack1, kPack2, kPack3, unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, "-", kAckData, kAckData, kAckData, kAckDone}));
-    EXPECT_EQ(mcu.loader.image(), kImage300);
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=300 received=300 packs=3 repeats=0 naks=0 starts=1 done=1");
-}
-
-TEST(VirtualMcuLoaderFaults, FatalAbandonsTheReception) {
-    McuModel mcu;
-    exchange(mcu, {unhex(kStart300), kPack1, kPack2, kPack3});
-    mcu.loader.faults.fatal = true;
-    // The repeat of the last pack gets the fatal error, and so does the done frame after it.
-    EXPECT_EQ(exchange(mcu, {kPack3, unhex(kDone)}),
-              (std::vector<std::string>{kFatalData, kFatalDone}));
-    EXPECT_FALSE(mcu.loader.hasImage());
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=300 received=300 packs=3 repeats=0 naks=0 starts=1 done=1");
-    // It fires once: the next upgrade goes through.
-    EXPECT_EQ(exchange(mcu, {unhex(kStart3), unhex("55 AA 84 05 01 02 FF 02"), unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckDone}));
-}
-
-TEST(VirtualMcuLoaderFaults, FatalBeforeDoneAnswersTheDoneFrame) {
-    McuModel mcu;
-    exchange(mcu, {unhex(kStart3), unhex("55 AA 84 05 01 02 FF 02")});
-    mcu.loader.faults.fatal = true;
-    EXPECT_EQ(exchange(mcu, {unhex(kDone)}), (std::vector<std::string>{kFatalDone}));
-    EXPECT_FALSE(mcu.loader.hasImage());
-}
-
-TEST(VirtualMcuLoaderFaults, NotReadyRefusesStartsUntilCleared) {
-    McuModel mcu;
-    mcu.loader.faults.notReady = true;
-    EXPECT_EQ(exchange(mcu, {unhex(kStart3), unhex(kStart3), unhex("55 AA 84 05 01 02 FF 02")}),
-              (std::vector<std::string>{kNackStart, kNackStart, kNackData}));
-    mcu.loader.faults = McuLoaderFaults{};
-    EXPECT_EQ(exchange(mcu, {unhex(kStart3), unhex("55 AA 84 05 01 02 FF 02"), unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckDone}));
-    EXPECT_EQ(mcu.loader.summary(),
-              "state=idle announced=3 received=3 packs=1 repeats=0 naks=3 starts=3 done=1");
-}
-
-TEST(VirtualMcuLoader, OtherCommandsGoOnBetweenPacks) {
-    McuModel mcu;
-    mcu.controls.tbar = 1012;
-    // A start frame split across reads, a status exchange and a version request between packs,
-    // and a type nobody knows.
-    EXPECT_TRUE(mcu.feed(unhex("55 AA 83 0A 75 70 67")).empty());
-    auto answers = mcu.feed(unhex("72 61 64 65 00 03"));
-    EXPECT_EQ(mcuHex(answers.at(0)), kAckStart);
-    answers = mcu.feed(unhex("55AA8115 1111111111111111111111111111111111111111") +
-                       unhex("55 AA 84 05 01 02 FF 02") + unhex("55AA800476 6572") +
-                       unhex("55 AA 88 02 00") + unhex(kDone));
-    ASSERT_EQ(answers.size(), 4u);
-    EXPECT_EQ(mcuHex(answers[0]),
-              "55aa8115"
-              "00"
-              "0000"
-              "0000"
-              "0000"
-              "00"
-              "00"
-              "03f4"
-              "00000000"
-              "0000000000");
-    EXPECT_EQ(mcuHex(answers[1]), kAckData);
-    EXPECT_EQ(mcuHex(answers[2]), "55aa800500010007");
-    EXPECT_EQ(mcuHex(answers[3]), kAckDone);
-    EXPECT_EQ(mcuHex(mcu.loader.image()), "0102ff");
-    EXPECT_EQ(mcu.rejectedFrames, 1);
-}
-
-TEST(VirtualMcuLoader, RefusalsAreLogged) {
-    McuModel mcu;
-    std::vector<std::string> lines;
-    mcu.log = [&lines](const std::string& line) { lines.push_back(line); };
-    mcu.feed(unhex(kStart3) + unhex("55 AA 84 05 01 02 FF 03"));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "loader: data refused (NACK): check byte 03, the bytes sum to 02");
-}
-
-TEST(VirtualMcuLoader, AnyBytesAtAll) {
-    McuModel mcu;
-    std::mt19937 random(710);
-    std::uniform_int_distribution<int> byte(0, 255);
-    const std::string heads[] = {unhex("55 AA 83"), unhex("55 AA 84"), unhex("55 AA 85"),
-                                 unhex("55 AA"),    unhex("55"),       ""};
-    for (int round = 0; round < 20000; ++round) {
-        std::string chunk = heads[round % 6];
-        const int length = byte(random) % 40 == 0 ? byte(random) * 16 : byte(random) % 20;
-        for (int i = 0; i < length; ++i) {
-            chunk += static_cast<char>(byte(random));
-        }
-        if (round % 7 == 0) {
-            chunk = unhex(kStart300) + chunk;  // gives the data packs a reception to land in
-        }
-        for (const std::string& answer : mcu.feed(chunk)) {
-            ASSERT_GE(answer.size(), 4u);
-            EXPECT_EQ(mcuHex(answer.substr(0, 2)), "55aa");
-        }
-        ASSERT_LE(mcu.loader.received().size(), mcu.loader.announced());
-    }
-    mcu.feed(std::string(1 << 20, '\x55'));
-    mcu.feed({});
-    // Whatever came before, the line recovers: after enough bytes to close any frame left open,
-    // a whole upgrade goes through.
-    mcu.feed(std::string(300, '\x00'));
-    EXPECT_EQ(exchange(mcu, {unhex(kStart3), unhex("55 AA 84 05 01 02 FF 02"), unhex(kDone)}),
-              (std::vector<std::string>{kAckStart, kAckData, kAckDone}));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-# The virtual camera's VISCA handling, framing and control commands, driven directly; then the
+# The virtual camera's answer bytes and framing of each transport, driven directly; then the
 # program itself on loopback (testsupport names the program and builds it first).
 zek_test(virtualCameraModelTest ${CMAKE_CURRENT_LIST_DIR}/virtualCameraModelTest.cpp)
 target_link_libraries(virtualCameraModelTest PRIVATE virtualcameramodel)

@@ -1,6 +1,6 @@
-# The switcher's side of the tally link on bytes alone; then the program itself, on loopback and,
-# for the scan, in the camera namespace (scripts/netns-run.sh; testsupport names the program and
-# builds it first). Neither links the product's libraries.
+# The switcher's side of the tally link on bytes alone; then the program itself on the wire
+# (scripts/netns-run.sh; testsupport names the program and builds it first). Neither links the
+# product's libraries.
 add_executable(virtualSwitcherModelTest ${CMAKE_CURRENT_LIST_DIR}/virtualSwitcherModelTest.cpp)
 target_link_libraries(virtualSwitcherModelTest PRIVATE virtualswitchermodel GTest::gtest
                       GTest::gtest_main)

@@ -173,15 +173,6 @@ TestCase {
         tryCompare(viewport, "contentY", 168, 5000)
     }
 
-    function test_cellSize() {
-        var screen = openMapping()
-        compare(cell(screen, 0).width, 230)
-        compare(cell(screen, 0).height, 160)
-        // Five to a row.
-        compare(cell(screen, 5).y, cell(screen, 0).y + 168)
-        compare(cell(screen, 4).y, cell(screen, 0).y)
-    }
-
     function test_tallyModeOpensTheMappingAndAsksForTheList() {
         var tally = createTemporaryObject(tallyComponent, testCase)
         tally.open()
