@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 bash scripts/check-format.sh
+# Tests stay between a quarter and a third of the code.
+bash scripts/code-ratio.sh --check
 
 jobs=$(nproc 2>/dev/null || echo 2)
 run_suite() {
