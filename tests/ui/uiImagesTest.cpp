@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
+#include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QString>
 
 namespace {
-
-struct namedImage {
-    const char* path;
-    int width;
-    int height;
-};
 
 bool drawn(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
@@ -25,26 +21,55 @@ bool drawn(const QImage& image) {
     return false;
 }
 
-TEST(UiImages, NamedImagesAreThereAtTheirSize) {
-    const namedImage images[] = {
-        {":/images/img_bg_launch.png", 1280, 720},
-        {":/images/img_bg_camera_list.png", 400, 250},
-        {":/images/img_bg_select_camera_list.png", 400, 250},
-        {":/images/img_disconnect_camera_list.png", 400, 250},
-        {":/images/tally/btn_n_tally_map_1.png", 88, 72},
-        {":/images/tally/btn_n_tally_map_12.png", 88, 72},
-        {":/images/tally/btn_p_tally_map_1.png", 88, 72},
-        {":/images/tally/btn_p_tally_map_12.png", 88, 72},
-        {":/images/pst/img_pst1_camera.png", 84, 48},
-        {":/images/pst/img_pst14_camera.png", 84, 48},
-    };
-    for (const namedImage& expected : images) {
-        const QImage image(QString::fromLatin1(expected.path));
-        ASSERT_FALSE(image.isNull()) << expected.path;
-        EXPECT_EQ(image.width(), expected.width) << expected.path;
-        EXPECT_EQ(image.height(), expected.height) << expected.path;
-        EXPECT_TRUE(drawn(image)) << expected.path;
+void expectImage(const QString& path, int width, int height) {
+    const QImage image(path);
+    ASSERT_FALSE(image.isNull()) << path.toStdString();
+    EXPECT_EQ(image.width(), width) << path.toStdString();
+    EXPECT_EQ(image.height(), height) << path.toStdString();
+    EXPECT_TRUE(drawn(image)) << path.toStdString();
+}
+
+// The images the screens are described with: the splash, the camera tile backgrounds, the
+// channel buttons of the tally mapping and the preset badges of the tiles.
+TEST(UiImages, ImagesOfTheScreensAreThereAtTheirSize) {
+    expectImage(":/images/img_bg_launch.png", 1280, 720);
+    for (const char* tile :
+         {":/images/img_bg_camera_list.png", ":/images/img_bg_select_camera_list.png",
+          ":/images/img_disconnect_camera_list.png"}) {
+        expectImage(tile, 400, 250);
     }
+    for (int channel = 1; channel <= 12; ++channel) {
+        expectImage(QStringLiteral(":/images/tally/btn_n_tally_map_%1.png").arg(channel), 88, 72);
+        expectImage(QStringLiteral(":/images/tally/btn_p_tally_map_%1.png").arg(channel), 88, 72);
+    }
+    for (int preset = 1; preset <= 14; ++preset) {
+        expectImage(QStringLiteral(":/images/pst/img_pst%1_camera.png").arg(preset), 84, 48);
+    }
+}
+
+// Every image a document names whole is in the resources.
+TEST(UiImages, EveryImageTheDocumentsNameIsThere) {
+    const QRegularExpression named(QStringLiteral("qrc(:/images/[A-Za-z0-9_/]+\\.png)"));
+    int documents = 0;
+    int names = 0;
+    for (QDirIterator it(":/", QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        if (!path.endsWith(".qml") && !path.endsWith(".js")) {
+            continue;
+        }
+        QFile document(path);
+        ASSERT_TRUE(document.open(QIODevice::ReadOnly)) << path.toStdString();
+        ++documents;
+        const QString text = QString::fromUtf8(document.readAll());
+        for (auto match = named.globalMatch(text); match.hasNext();) {
+            const QString image = match.next().captured(1);
+            ++names;
+            EXPECT_FALSE(QImage(image).isNull())
+                << image.toStdString() << " named in " << path.toStdString();
+        }
+    }
+    EXPECT_GE(documents, 20);
+    EXPECT_GE(names, 25);
 }
 
 TEST(UiImages, EveryImageLoadsAndNumberedOnesDiffer) {

@@ -132,8 +132,8 @@ QtObject {
             tour.cameraPage().currentPageIndex = 0
             tour.pop(tour.cameraPage().statusScreen)
         } },
-        { name: "camera-fine-white-balance", show: function () { tour.closeAll(); tour.pop(tour.find(tour.cameraPage(), "fineWhiteBalance") || tour.cameraPage().statusScreen) } },
-        { name: "camera-colour-temperature", show: function () { tour.closeAll(); tour.pop(tour.find(tour.cameraPage(), "colorTemperature") || tour.cameraPage().statusScreen) } },
+        { name: "camera-fine-white-balance", show: function () { tour.closeAll(); tour.pop(tour.cameraPage().statusScreen); tour.pop(tour.cameraPage().statusScreen.fineWhiteBalanceScreen) } },
+        { name: "camera-colour-temperature", show: function () { tour.closeAll(); tour.pop(tour.cameraPage().statusScreen); tour.pop(tour.cameraPage().statusScreen.colorTemperatureScreen) } },
         { name: "camera-video-settings", show: function () { tour.closeAll(); tour.pop(tour.cameraPage().videoSettingsScreen) } },
         { name: "camera-video-mode", show: function () { tour.closeAll(); tour.pop(tour.cameraPage().videoModeScreen) } },
         { name: "camera-orientation", show: function () { tour.closeAll(); tour.pop(tour.cameraPage().orientationScreen) } },
