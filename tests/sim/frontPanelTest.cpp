@@ -4,9 +4,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/input.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,11 +28,6 @@ const std::string kPanelColours =
     "000000000000FFFFFFFFFFFFFFFF000000000000FFFF000000000000FFFF0F0FB5B51717DFDF69692222"
     "26266666B9B9FFFF73730000FFFF7D7D3E3EFCFC0B0BAFAF0000D6D668680606BFBFF9F900000000FFFF"
     "7FFF0000FFFF10108E8ECECE";
-
-void append(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::app | std::ios::binary);
-    out << text;
-}
 
 LampRegisters registers(int r2, int r3, int r4) {
     return LampRegisters{r2, r3, r4};
@@ -188,53 +183,6 @@ TEST(FrontPanelLamps, UnknownUntilItsRegistersAreWritten) {
     EXPECT_FALSE(lampColour(regs, 3).known);
     EXPECT_FALSE(lampColour(registers(0x55, 0x55, 0x55), 4).known);
     EXPECT_FALSE(lampColour(registers(0x55, 0x55, 0x55), -1).known);
-}
-
-TEST(FrontPanelLamps, FollowsOnlyNewCompleteLines) {
-    TempRoot root(false);
-    const std::string path = root / "commands.log";
-    LineFollower follower(path);
-    std::vector<std::string> lines;
-    std::string error;
-    EXPECT_EQ(follower.poll(lines, error), LineFollower::Result::missing);
-
-    append(path, "first\nsecond\nthi");
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"first", "second"}));
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_TRUE(lines.empty());
-    append(path, "rd\r\nfourth\n");
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"third", "fourth"}));
-
-    // Truncated and rewritten shorter: read again from the start.
-    { std::ofstream(path, std::ios::trunc) << "new\n"; }
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"new"}));
-
-    // Replaced by another file (a new run): read again from the start.
-    const std::string other = root / "commands.log.next";
-    { std::ofstream(other) << "one\ntwo\nthree\nfour\n"; }
-    ASSERT_EQ(::rename(other.c_str(), path.c_str()), 0);
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_EQ(lines.size(), 4u);
-
-    // An absurdly long line is skipped without holding up the lines after it.
-    append(path, std::string(10000, 'x') + "\nafter\n");
-    error.clear();
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"after"}));
-    EXPECT_FALSE(error.empty());
-
-    // A read cap: the rest comes on the next call.
-    append(path, "a\nb\nc\n");
-    ASSERT_EQ(follower.poll(lines, error, 3), LineFollower::Result::lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a"}));
-    ASSERT_EQ(follower.poll(lines, error), LineFollower::Result::lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"b", "c"}));
-
-    LineFollower onDirectory(root.path());
-    EXPECT_EQ(onDirectory.poll(lines, error), LineFollower::Result::failed);
 }
 
 std::vector<input_event> readEvents(int fd) {
