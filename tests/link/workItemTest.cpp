@@ -87,9 +87,8 @@ TEST(WorkItem, DoesNotRunWhilePaused) {
 
     item.startRunningThread();
     ASSERT_TRUE(log.waitForCount(2));
-    item.pauseThread();
-    // A run already under way may finish; after that nothing more.
-    std::this_thread::sleep_for(60ms);
+    // A run already under way finishes; after that nothing more.
+    item.pauseAndWaitIdle();
     const std::size_t atPause = log.count();
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(log.count(), atPause);
@@ -114,8 +113,7 @@ TEST(WorkItem, StopReturnsForRunningPausedAndNeverStartedItems) {
     std::thread pausedThread = startWorkerThread(paused);
     paused.startRunningThread();
     ASSERT_TRUE(log.waitForCount(3));
-    paused.pauseThread();
-    std::this_thread::sleep_for(50ms);
+    paused.pauseAndWaitIdle();
     paused.stop();
     pausedThread.join();
 
