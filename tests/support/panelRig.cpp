@@ -109,6 +109,31 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return condition();
 }
 
+namespace {
+
+// Status requests (0x81) the virtual MCU has answered; -1 when it does not say.
+long statusExchanges(VirtualMcu& mcu) {
+    const std::string counts = mcu.command("get counts");
+    const std::size_t at = counts.find("81=");
+    return at == std::string::npos ? -1 : std::stol(counts.substr(at + 3));
+}
+
+}  // namespace
+
+bool PanelRig::tapKey(int key) {
+    for (const char* action : {"press ", "release "}) {
+        const long before = statusExchanges(*mcu_);
+        if (before < 0 || mcu_->command(action + std::to_string(key)) != "ok") {
+            return false;
+        }
+        if (!waitUntil([&] { return statusExchanges(*mcu_) >= before + 2; },
+                       std::chrono::seconds(5))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PanelRig::turnRotary(int value) {
     const std::string path = root_->path() + "/dev/input/event0";
     const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);

@@ -56,6 +56,10 @@ public:
     VirtualCamera& networkCamera(const std::string& name) { return *network_.at(name); }
     // One detent of the rotary encoder (+1 or -1), written into its FIFO.
     bool turnRotary(int value);
+    // Presses a key on the virtual MCU and releases it, each held until the key loop has read
+    // the MCU's state with it (two status exchanges answered after the change), the GUI thread
+    // working meanwhile; false when the MCU or the key loop did not follow within 5 s.
+    bool tapKey(int key);
 
 private:
     std::string why_;

@@ -49,12 +49,7 @@ protected:
     VirtualCamera& camera(const std::string& name) { return rig->networkCamera(name); }
 
     // Presses and releases a key on the virtual MCU while the GUI thread keeps working.
-    void tapKey(int key) {
-        ASSERT_EQ(rig->mcu().command("press " + std::to_string(key)), "ok");
-        waitUntil([] { return false; }, 150ms);
-        ASSERT_EQ(rig->mcu().command("release " + std::to_string(key)), "ok");
-        waitUntil([] { return false; }, 150ms);
-    }
+    void tapKey(int key) { ASSERT_TRUE(rig->tapKey(key)) << "key " << key; }
     bool presetIs(VirtualCamera& cam, int preset, std::chrono::milliseconds limit = 15s) {
         return waitUntil([&] { return cam.get("lastPreset") == std::to_string(preset); }, limit);
     }

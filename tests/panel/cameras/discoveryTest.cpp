@@ -73,12 +73,7 @@ protected:
     }
 
     // Presses and releases a key on the virtual MCU; the key loop sees both.
-    void tapKey(int key) {
-        ASSERT_EQ(rig->mcu().command("press " + std::to_string(key)), "ok");
-        QThread::msleep(150);
-        ASSERT_EQ(rig->mcu().command("release " + std::to_string(key)), "ok");
-        QThread::msleep(150);
-    }
+    void tapKey(int key) { ASSERT_TRUE(rig->tapKey(key)) << "key " << key; }
 
     std::unique_ptr<VirtualHcipDevices> others;
     std::unique_ptr<PanelRig> rig;
