@@ -120,14 +120,15 @@ long statusExchanges(VirtualMcu& mcu) {
 
 }  // namespace
 
+bool PanelRig::keyLoopHasRead() {
+    const long before = statusExchanges(*mcu_);
+    return before >= 0 &&
+           waitUntil([&] { return statusExchanges(*mcu_) >= before + 2; }, std::chrono::seconds(5));
+}
+
 bool PanelRig::tapKey(int key) {
     for (const char* action : {"press ", "release "}) {
-        const long before = statusExchanges(*mcu_);
-        if (before < 0 || mcu_->command(action + std::to_string(key)) != "ok") {
-            return false;
-        }
-        if (!waitUntil([&] { return statusExchanges(*mcu_) >= before + 2; },
-                       std::chrono::seconds(5))) {
+        if (mcu_->command(action + std::to_string(key)) != "ok" || !keyLoopHasRead()) {
             return false;
         }
     }

@@ -60,6 +60,9 @@ public:
     // the MCU's state with it (two status exchanges answered after the change), the GUI thread
     // working meanwhile; false when the MCU or the key loop did not follow within 5 s.
     bool tapKey(int key);
+    // Waits (the GUI thread working) until the key loop has read the MCU's state as it is now:
+    // two status exchanges answered from here; false after 5 s without them.
+    bool keyLoopHasRead();
 
 private:
     std::string why_;

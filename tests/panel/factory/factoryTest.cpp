@@ -111,7 +111,7 @@ protected:
 TEST_F(Factory, CalibrationStoresBothEndsAndVerifiesThemWithTheKeyLoopOffTheLine) {
     ASSERT_EQ(mcu("tbar 10"), "ok");
     // Let the key loop report the position, then watch every frame from here.
-    QThread::msleep(300);
+    ASSERT_TRUE(rig->keyLoopHasRead());
     ASSERT_EQ(mcu("reset counts"), "ok");
     rig->panel().callCalibration(1);
     EXPECT_TRUE(doingCalibration.load());
