@@ -64,6 +64,24 @@ protected:
         return simCommand(root / "run/mcu.sock", command);
     }
     std::string daemonLog() { return root.readFile("daemon.log"); }
+    // Status frames (0x81) the virtual MCU has answered.
+    long statusFrames() {
+        const std::string counts = mcuCommand("get counts");
+        const std::size_t at = counts.find("81=");
+        return at == std::string::npos ? -1 : std::stol(counts.substr(at + 3));
+    }
+    // Waits for the polling work item's next status frame; false after 5 s (it polls every 2 s).
+    bool pollSeen() {
+        const long before = statusFrames();
+        const auto deadline = Clock::now() + 5s;
+        while (Clock::now() < deadline) {
+            if (statusFrames() > before) {
+                return true;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
 
     // Asks for control and connects to the pool port offered; the first message on it is sent
     // by the caller.
@@ -164,12 +182,11 @@ TEST_F(LinkDaemon, InitialisesPollsAndAnswersStatus) {
         << daemonLog();
     EXPECT_EQ(mcuCommand("get colours"), "none") << "a wrong length never reaches the MCU";
 
-    const std::string before = mcuCommand("get counts");
+    EXPECT_EQ(statusFrames(), 0) << "no poll before a client initialises the MCU";
     EXPECT_EQ(hexOf(c.pool->ask("INITZEK" + initTable(), 5)), "0005826806") << daemonLog();
     EXPECT_EQ(mcuCommand("get colours"), hexOf(initTable()));
     // The polling work item now sends the LED map every 2 s.
-    std::this_thread::sleep_for(2500ms);
-    EXPECT_NE(mcuCommand("get counts"), before);
+    EXPECT_TRUE(pollSeen());
 
     ASSERT_EQ(mcuCommand("press 9"), "ok");
     ASSERT_EQ(mcuCommand("tbar 4660"), "ok");
@@ -437,7 +454,7 @@ TEST_F(LinkDaemon, AnMcuLeftInItsLoaderCanBeFlashedAgain) {
     // pauses it before the first loader frame, and it stays paused after the done frame.
     EXPECT_EQ(hexOf(c.pool->ask("INITZEK" + initTable(), 5)), "0005826806");
     ASSERT_EQ(mcuCommand("version 1 0"), "ok");
-    std::this_thread::sleep_for(2500ms);
+    ASSERT_TRUE(pollSeen());
     ASSERT_EQ(mcuCommand("reset counts"), "ok");
     EXPECT_EQ(c.pool->ask("STARTFWUPD", 5 + 4 * 15, 30s).size(), 65u);
     std::this_thread::sleep_for(2500ms);
