@@ -17,9 +17,13 @@ run_suite() {
   local dir=$1
   shift
   echo "== $dir"
+  local start=$SECONDS
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && ctest --output-on-failure) | tee "$dir/ctest.log"
+  echo "== $dir built in $((SECONDS - start)) s"
+  # Most tests wait on lines, sockets and the programs they start: they run side by side.
+  (cd "$dir" && ctest -j "$jobs" --output-on-failure) | tee "$dir/ctest.log"
+  echo "== $dir built and tested in $((SECONDS - start)) s"
   local summary
   summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$dir/ctest.log" | tail -n 1)
   local failed total
