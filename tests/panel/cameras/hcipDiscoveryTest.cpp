@@ -262,28 +262,9 @@ TEST(ScanAnswers, TablesNeverOverflow) {
     EXPECT_EQ(leftOut, 20 + 2 + 6) << "devices, switchers and cameras past their tables";
 }
 
-TEST(ScanAnswers, AnyBytesAreSafe) {
+// Random datagrams are the fuzz target's; these are the edges it may not reach.
+TEST(ScanAnswers, HugeAndCutShortDatagramsAreSafe) {
     hcip::scanAnswers scan;
-    std::mt19937 random(1234);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int size = 0; size <= 64; ++size) {
-        for (const quint8 typeCode : {0x80, 0x81}) {
-            for (const quint8 code : {0x00, 0x40, 0x41, 0x05}) {
-                QByteArray datagram(size, '\0');
-                for (char& c : datagram) {
-                    c = static_cast<char>(byte(random));
-                }
-                // The length field claims the received size, so every reader is reached.
-                if (size >= 4) {
-                    datagram[0] = static_cast<char>(size >> 8);
-                    datagram[1] = static_cast<char>(size & 0xFF);
-                    datagram[2] = static_cast<char>(typeCode);
-                    datagram[3] = static_cast<char>(code);
-                }
-                scan.take(datagram, static_cast<quint32>(random()));
-            }
-        }
-    }
     scan.take(QByteArray(65536, '\xFF'), 0);
     // A name without a zero byte before the MAC, in a body cut right after it.
     scan.take(hex("00 15 80 00 00") + text("NO-TERMINATOR-XY"), 0);
