@@ -120,6 +120,9 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     lampPacer = new QTimer(this);
     lampPacer->setSingleShot(true);
     connect(lampPacer, &QTimer::timeout, this, &mainControl::sendNextLamp);
+    viscaSerialSaver = new QTimer(this);
+    viscaSerialSaver->setSingleShot(true);
+    connect(viscaSerialSaver, &QTimer::timeout, this, &mainControl::saveViscaSerials);
 
     // 7-10. MCU line, version, initialisation, first status exchange with the start-up map.
     openMcuLineUntilOpen();
@@ -163,6 +166,7 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
 
 mainControl::~mainControl() {
     stopWorkers();
+    saveViscaSerials();
 }
 
 void mainControl::openMcuLineUntilOpen() {

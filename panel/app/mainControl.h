@@ -22,6 +22,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -606,6 +607,15 @@ private:
     int lampAnswerSlot = -1;        // the network camera whose lamp answer is awaited
     bool lampAnswerOnLine = false;  // a serial camera's lamp answer to take from the line
     void queueLamp(int camera, int red, int green, std::chrono::milliseconds pauseAfter);
+    // The VISCA-over-IP sequence numbers go to the settings file (flash on the board) at most
+    // once a second and at exit, not with every message: a number older than the camera's does
+    // no harm, since the first message after a start goes after a sequence reset.
+    static constexpr std::chrono::milliseconds kViscaSerialSavePeriod{1000};
+    std::map<QString, qint64> unsavedViscaSerials;
+    std::chrono::steady_clock::time_point viscaSerialsSavedAt{};
+    QTimer* viscaSerialSaver = nullptr;
+    void keepViscaSerial(const QString& address, qint64 sequence);
+    void saveViscaSerials();
     void sendNextLamp();
     void takeLampAnswer();
     // The two ports of the factory loop-back test, and the T-bar positions taken when the

@@ -194,6 +194,7 @@ void mainControl::deviceLoad() {
             // A VISCA camera is reached over UDP, with the sequence number it was left at.
             viscaUdpSockets[slot]->abort();
             viscaUdpSockets[slot]->connectToHost(QHostAddress(record.hcipnetwork.ipadd), 52381);
+            saveViscaSerials();  // a number kept but not yet saved is the newer one
             settings.beginGroup("ViscaSerial");
             const qint64 sequence = settings.value(record.hcipnetwork.ipadd, 0).toLongLong();
             settings.endGroup();

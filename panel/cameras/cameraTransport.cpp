@@ -330,10 +330,10 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
         cmdPrev.set(datagram);
         socket->write(datagram);
         sent = true;
-        // Saved for every camera driven by VISCA, whatever its protocol: only the header
+        // Kept for every camera driven by VISCA, whatever its protocol: only the header
         // protocol moves the number on, but the saved list always holds the camera's present
         // one.
-        saveSetting("ViscaSerial", record.hcipnetwork.ipadd, sequence);
+        keepViscaSerial(record.hcipnetwork.ipadd, sequence);
         socket->waitForBytesWritten(kWriteWaitMs);
         const QList<QByteArray> datagrams = datagramsWithin(socket, kAnswerSettle);
         answer.clear();
@@ -805,6 +805,7 @@ void mainControl::setCameraNetworkManual(int index, const QString& ip, int proto
         if (viscaUdpSockets[index]->state() == QAbstractSocket::ConnectedState) {
             scan = 1;
             if (protocol == protocolViscaOverIp) {
+                saveViscaSerials();  // a number kept but not yet saved is the newer one
                 QSettings& settings = zek710aSettings();
                 settings.beginGroup("ViscaSerial");
                 const qint64 sequence = settings.value(ip, 0).toLongLong();
@@ -816,6 +817,32 @@ void mainControl::setCameraNetworkManual(int index, const QString& ip, int proto
     }
     cameraDevice.update(index, [](orb_camera_info& r) { r.exist = true; });
     emit refreshCameraExist(index + 1, true);
+}
+
+void mainControl::keepViscaSerial(const QString& address, qint64 sequence) {
+    unsavedViscaSerials[address] = sequence;
+    const auto since = std::chrono::steady_clock::now() - viscaSerialsSavedAt;
+    if (since >= kViscaSerialSavePeriod) {
+        saveViscaSerials();
+    } else if (!viscaSerialSaver->isActive()) {
+        viscaSerialSaver->start(static_cast<int>(
+            std::chrono::ceil<std::chrono::milliseconds>(kViscaSerialSavePeriod - since).count()));
+    }
+}
+
+void mainControl::saveViscaSerials() {
+    if (unsavedViscaSerials.empty()) {
+        return;
+    }
+    QSettings& settings = zek710aSettings();
+    settings.beginGroup("ViscaSerial");
+    for (const auto& [address, sequence] : unsavedViscaSerials) {
+        settings.setValue(address, sequence);
+    }
+    settings.endGroup();
+    settings.sync();
+    unsavedViscaSerials.clear();
+    viscaSerialsSavedAt = std::chrono::steady_clock::now();
 }
 
 void mainControl::udpRcvReadPendingDatagrams() {
