@@ -10,8 +10,13 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -78,6 +83,38 @@ void startScreenTourIfAsked(QQmlApplicationEngine& engine) {
     guide->setProperty("window", QVariant::fromValue(engine.rootObjects().first()));
     guide->setProperty("outputDir", qEnvironmentVariable("ZEK_UI_TOUR_OUTPUT"));
     component.completeCreate();
+}
+
+// SIGTERM (systemd stopping the panel) and SIGINT end the event loop instead of the process, so
+// the panel stops the cameras it drives and saves what it keeps before it ends. The handler only
+// writes a byte to a pipe; the GUI thread reads it.
+int quitSignalPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(quitSignalPipe[1], &byte, 1);
+}
+
+std::unique_ptr<QSocketNotifier> quitOnSignals(QCoreApplication& app) {
+    if (::pipe2(quitSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qDebug() << "no pipe for SIGTERM: the panel ends at once when stopped";
+        return nullptr;
+    }
+    auto notifier = std::make_unique<QSocketNotifier>(quitSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&app] {
+        char byte = 0;
+        while (::read(quitSignalPipe[0], &byte, 1) > 0) {
+        }
+        qDebug() << "stop requested: ending";
+        app.quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    return notifier;
 }
 
 // With ZEK_SCREENSHOT set to a file name, the window is saved there once a second, so the
@@ -216,6 +253,7 @@ int main(int argc, char* argv[]) {
     qDebug() << "Testmode:" << testmode.load();
 
     panelApplication app(argc, argv);
+    const std::unique_ptr<QSocketNotifier> quitNotifier = quitOnSignals(app);
     app.setOrganizationName("velmora");
     app.setApplicationName("zek710a");
     placeSettingsUnderRoot();

@@ -18,6 +18,7 @@
 #include "cameraRules.h"
 #include "commandRunner.h"
 #include "hardwareLink.h"
+#include "joystick.h"
 #include "mcuCommunicate.h"
 #include "mcuExchange.h"
 #include "panelState.h"
@@ -257,6 +258,13 @@ void mainControl::createWorkers() {
             &mainControl::refreshUICamStatus, Qt::QueuedConnection);
     connect(myCommandWorker, &commandWorker::useTcpSocket, this, &mainControl::tcpCommand,
             Qt::QueuedConnection);
+    connect(
+        myCommandWorker, &commandWorker::resendNetworkStops, this,
+        [this] {
+            resendNetworkStop();
+            commandWorker::stopResendPending = false;
+        },
+        Qt::QueuedConnection);
 
     // Camera sockets live in the GUI thread; answers of VISCA-over-IP cameras are drained here.
     for (int slot = 0; slot < kCameraSlots; ++slot) {
@@ -294,6 +302,7 @@ void mainControl::createWorkers() {
 }
 
 void mainControl::stopWorkers() {
+    const bool drivingCameras = myCommandWorker != nullptr && !testmode;
     longOperation.wait();
     for (loopWorker* worker : std::initializer_list<loopWorker*>{
              myKeyWorker, myRotaryWorker, myTallyWorker, myCommandWorker, mySwitcherWorker}) {
@@ -310,6 +319,9 @@ void mainControl::stopWorkers() {
     }
     if (testmode && myCommandWorker != nullptr) {
         delete myCommandWorker;
+    }
+    if (drivingCameras) {
+        stopCamerasAtExit();
     }
     // With every loop ended, nothing uses the lines any more.
     {
@@ -328,6 +340,36 @@ void mainControl::stopWorkers() {
     myTallyWorker = nullptr;
     myCommandWorker = nullptr;
     mySwitcherWorker = nullptr;
+}
+
+void mainControl::stopCamerasAtExit() {
+    // A camera moving under the joystick, or one whose stop is not confirmed yet, would go on
+    // moving on air after the panel ends: its stops go out now, made sure of as while running.
+    const int control = currentControl;
+    if (control >= 1) {
+        for (const QByteArray& block : cameraCommandRingBuf.takeAll()) {
+            unconfirmedStops.add(control - 1, block);
+        }
+        if (joystick.joyState != 0) {
+            unconfirmedStops.add(control - 1, visca::xyStopCommand());
+        }
+        if (joystick.joyZState != 0) {
+            unconfirmedStops.add(control - 1, visca::zStopCommand());
+        }
+    }
+    joystick.joyState = 0;
+    joystick.joyZState = 0;
+    const auto deadline = std::chrono::steady_clock::now() + kStopsAtExitLimit;
+    while (!unconfirmedStops.empty() && std::chrono::steady_clock::now() < deadline) {
+        if (!commandWorker::resendSerialStop() && !resendNetworkStop()) {
+            break;
+        }
+    }
+    for (const pendingStops::stop& s : unconfirmedStops.all()) {
+        qDebug().noquote() << "camera" << s.slot + 1 << "stop" << s.message.toHex(' ')
+                           << "not confirmed at exit";
+    }
+    unconfirmedStops.clear();
 }
 
 int mainControl::sysInit() {

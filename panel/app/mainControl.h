@@ -32,6 +32,7 @@
 
 #include "backgroundTask.h"
 #include "cameraRecords.h"
+#include "pendingStops.h"
 
 namespace LibSerial {
 class SerialStream;
@@ -206,6 +207,10 @@ public:
     // Ends the worker loops and their threads and closes the lines (the panel never does; tests
     // and a clean exit do).
     void stopWorkers();
+    // Sends the stops a camera still needs before the program ends (bounded by
+    // kStopsAtExitLimit).
+    void stopCamerasAtExit();
+    static constexpr std::chrono::milliseconds kStopsAtExitLimit{2000};
 
     // Start-up discovery: binds the HCIP sockets to the host's one usable address and, with
     // automatic scanning on, scans. True when a network camera is present.
@@ -500,7 +505,13 @@ private:
     // Sends one VISCA message to a camera driven over UDP, by its protocol: with the header, a
     // sequence reset goes first when the camera is first used, answered with a sequence error,
     // or answered nothing the last time. Returns the answers; sent says whether it went out.
-    QByteArray sendOverViscaUdp(int slot, const QByteArray& visca, bool& sent);
+    // With resend, the stop it names goes again: with the header, the same datagram under the
+    // same sequence number (the protocol's retransmission); the duplicate rule and cmdPrev are
+    // left alone, since the message is not a new one.
+    QByteArray sendOverViscaUdp(int slot, const QByteArray& visca, bool& sent,
+                                const pendingStops::stop* resend = nullptr);
+    // Sends again the oldest stop a network camera has not confirmed; false when none is due.
+    bool resendNetworkStop();
     void sendViscaSequenceReset(int slot);
     struct cameraLink {
         bool down = false;

@@ -59,12 +59,16 @@ public:
     // Set while a network step asked of the GUI thread has not finished; the GUI thread clears
     // it when the step has run.
     static std::atomic<bool> networkStepPending;
+    // The same for a resend of a network camera's stop.
+    static std::atomic<bool> stopResendPending;
 
 public slots:
     void startCommandRobin();
 signals:
     void refreshCameraStatus();
     void useTcpSocket();
+    // Asks the GUI thread to send again a stop a network camera has not confirmed.
+    void resendNetworkStops();
 
 private:
     enum class pace {
@@ -77,4 +81,9 @@ private:
     void serialCommandStep();
     void retargetLines(int control, int onScreen);
     void requestNetworkStep();
+
+public:
+    // Sends again the oldest stop a serial camera has not confirmed; false when none is due.
+    // The command thread calls it, and the GUI thread once that thread has ended.
+    static bool resendSerialStop();
 };

@@ -19,6 +19,7 @@
 #include "mainControl.h"
 #include "networkConfig.h"
 #include "panelState.h"
+#include "pendingStops.h"
 #include "viscaCommands.h"
 #include "workers.h"
 
@@ -87,6 +88,34 @@ QList<QByteArray> datagramsWithin(QUdpSocket* socket, std::chrono::milliseconds 
     return datagrams;
 }
 
+// The VISCA answers inside what an HCIP camera sent: each behind its 2-byte length, which counts
+// itself. A length that does not fit ends the walk.
+QByteArray hcipAnswerBodies(const QByteArray& received) {
+    QByteArray bodies;
+    int at = 0;
+    while (at + 2 <= received.size()) {
+        const int length =
+            static_cast<quint8>(received[at]) << 8 | static_cast<quint8>(received[at + 1]);
+        if (length < 3 || at + length > received.size()) {
+            break;
+        }
+        bodies += received.mid(at + 2, length - 2);
+        at += length;
+    }
+    return bodies;
+}
+
+// Writes a whole message; false when the socket took less.
+bool writeWhole(QAbstractSocket* socket, const QByteArray& message) {
+    const bool taken = socket->write(message) == message.size();
+    socket->waitForBytesWritten(kWriteWaitMs);
+    return taken && socket->state() == QAbstractSocket::ConnectedState;
+}
+
+bool servedBySerialLine(int slot) {
+    return useSerialPort && slot < kSerialCameras;
+}
+
 // Reads what the socket has now and what arrives within the wait.
 QByteArray readAnswer(QAbstractSocket* socket, bool waitForData) {
     if (waitForData && socket->bytesAvailable() == 0) {
@@ -143,6 +172,9 @@ void mainControl::tcpCommand() {
     struct stepDone {
         ~stepDone() { commandWorker::networkStepPending = false; }
     } done;
+    if (resendNetworkStop()) {
+        return;
+    }
     const int control = currentControl;
     const int onScreen = currentStatusOnScreen;
     const int controlSlot = slotOf(control);
@@ -244,6 +276,13 @@ void mainControl::tcpCommand() {
     }
 
     if (zek710aTcpsocket[controlSlot]->state() != QAbstractSocket::ConnectedState) {
+        // Stops wait for the connection outside the queue, which a camera change clears: they
+        // are the first thing the camera gets when it is back.
+        QByteArray stop;
+        while (cameraCommandRingBuf.takeIf(
+            stop, [](const QByteArray& b) { return visca::stopAxes(b) != 0; })) {
+            unconfirmedStops.add(controlSlot, stop);
+        }
         raiseUnreachable(control);
         return;
     }
@@ -262,11 +301,59 @@ void mainControl::tcpCommand() {
     cmdPrev.set(message);
     QTcpSocket* socket = zek710aTcpsocket[controlSlot];
     socket->readAll();
-    socket->write(message);
-    socket->waitForBytesWritten(kWriteWaitMs);
-    if (answerWithin(socket, kAnswerSettle).size() >= 3) {
+    const auto sentAt = pendingStops::clock::now();
+    const bool written = writeWhole(socket, message);
+    const QByteArray answer = written ? answerWithin(socket, kAnswerSettle) : QByteArray();
+    if (answer.size() >= 3) {
         camStatusCounter = 0;
     }
+    unconfirmedStops.sent(controlSlot, block, visca::judgeCommandAnswer(hcipAnswerBodies(answer)),
+                          sentAt);
+}
+
+bool mainControl::resendNetworkStop() {
+    if (unconfirmedStops.empty()) {
+        return false;
+    }
+    // An HCIP camera's stop waits for its connection, for a bounded time.
+    std::vector<int> unconnected;
+    for (int slot = 0; slot < kCameraSlots; ++slot) {
+        if (!servedBySerialLine(slot) && !cameraDevice.camera(slot).useVisca &&
+            zek710aTcpsocket[slot]->state() != QAbstractSocket::ConnectedState) {
+            unconnected.push_back(slot);
+        }
+    }
+    for (const pendingStops::stop& s :
+         unconfirmedStops.expire(std::chrono::steady_clock::now(), unconnected)) {
+        qDebug().noquote() << "camera" << s.slot + 1 << "stop" << s.message.toHex(' ')
+                           << "given up: not connected again within"
+                           << static_cast<int>(kConnectionWait.count()) << "s";
+    }
+    // A camera whose tally lamp answer is still on its way waits for the next step, so that
+    // answer is not taken for the stop's.
+    const auto due = unconfirmedStops.next([this, &unconnected](int slot) {
+        return !servedBySerialLine(slot) && slot != lampAnswerSlot &&
+               std::find(unconnected.begin(), unconnected.end(), slot) == unconnected.end();
+    });
+    if (!due) {
+        return false;
+    }
+    const int slot = due->slot;
+    if (cameraDevice.camera(slot).useVisca) {
+        bool sent = false;
+        sendOverViscaUdp(slot, due->message, sent, &*due);
+        if (!sent) {
+            // No association to send on: counted, so the stop is not tried for ever.
+            unconfirmedStops.sent(slot, due->message, visca::commandAnswer::silent);
+        }
+        return true;
+    }
+    QTcpSocket* socket = zek710aTcpsocket[slot];
+    socket->readAll();
+    const bool written = writeWhole(socket, visca::hcipEnvelope(due->message));
+    const QByteArray answer = written ? answerWithin(socket, kAnswerSettle) : QByteArray();
+    unconfirmedStops.sent(slot, due->message, visca::judgeCommandAnswer(hcipAnswerBodies(answer)));
+    return true;
 }
 
 void mainControl::sendViscaSequenceReset(int slot) {
@@ -281,7 +368,8 @@ void mainControl::sendViscaSequenceReset(int slot) {
 
 // Sends one message to a camera driven by VISCA over UDP. Returns what the camera answered
 // within the waits (nothing for a socket that is not connected).
-QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bool& sent) {
+QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bool& sent,
+                                         const pendingStops::stop* resend) {
     sent = false;
     QUdpSocket* socket = viscaUdpSockets[slot];
     if (socket->state() != QAbstractSocket::ConnectedState) {
@@ -303,31 +391,44 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
         link.viscaResetDue = link.viscaResetDue || withHeader;
         setCameraDown(slot, false);
     }
+    // A stop that went out under a number and was not answered goes again under that number.
+    const bool retransmission =
+        resend != nullptr && withHeader && resend->sequence >= 0 && !resend->wire.isEmpty();
     QByteArray answer;
+    const auto sentAt = pendingStops::clock::now();
+    QList<QByteArray> lastDatagrams;
+    QByteArray datagram;
+    qint64 sentSequence = -1;
     // A reset and a resend at most once: a camera that refuses the number right after a reset
     // is left for the next message.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (withHeader && link.viscaResetDue) {
+        const bool again = retransmission && attempt == 0;
+        if (withHeader && link.viscaResetDue && !again) {
             sendViscaSequenceReset(slot);
         }
         const orb_camera_info record = cameraDevice.camera(slot);
-        QByteArray datagram;
         qint64 sequence = record.viscaSerial;
-        if (withHeader) {
+        if (again) {
+            datagram = resend->wire;
+            sentSequence = resend->sequence;
+        } else if (withHeader) {
             datagram = visca::viscaOverIpEnvelope(message, sequence);
+            sentSequence = sequence;
             ++sequence;
             cameraDevice.update(slot, [sequence](orb_camera_info& r) { r.viscaSerial = sequence; });
         } else {
             datagram = message;
         }
-        if (attempt == 0 &&
-            !visca::passesDuplicateRule(datagram, cmdPrev.get(),
-                                        visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
-            qDebug() << "Same Command";
-            camStatusCounter = 0;
-            return {};
+        if (resend == nullptr) {
+            if (attempt == 0 && !visca::passesDuplicateRule(
+                                    datagram, cmdPrev.get(),
+                                    visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
+                qDebug() << "Same Command";
+                camStatusCounter = 0;
+                return {};
+            }
+            cmdPrev.set(datagram);
         }
-        cmdPrev.set(datagram);
         socket->write(datagram);
         sent = true;
         // Kept for every camera driven by VISCA, whatever its protocol: only the header
@@ -335,19 +436,19 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
         // one.
         keepViscaSerial(record.hcipnetwork.ipadd, sequence);
         socket->waitForBytesWritten(kWriteWaitMs);
-        const QList<QByteArray> datagrams = datagramsWithin(socket, kAnswerSettle);
+        lastDatagrams = datagramsWithin(socket, kAnswerSettle);
         answer.clear();
         bool refusedNumber = false;
-        for (const QByteArray& d : datagrams) {
+        for (const QByteArray& d : lastDatagrams) {
             answer += d;
             if (withHeader &&
                 visca::classifyViscaOverIpAnswer(d) == visca::viscaOverIpAnswer::sequenceError) {
                 refusedNumber = true;
             }
         }
-        if (datagrams.isEmpty()) {
+        if (lastDatagrams.isEmpty()) {
             // Silent: it may have rebooted or lost its cable; when it answers again it may
-            // expect numbers from 0, so the next message goes after a reset.
+            // expect numbers from 0, so the next new message goes after a reset.
             if (!link.down) {
                 qDebug() << "camera" << slot + 1 << record.hcipnetwork.ipadd << "does not answer";
             }
@@ -359,12 +460,16 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
         if (!refusedNumber) {
             break;
         }
-        qDebug() << "camera" << slot + 1 << "refused sequence number" << sequence - 1;
+        qDebug() << "camera" << slot + 1 << "refused sequence number" << sentSequence;
         link.viscaResetDue = true;
         if (attempt == 1) {
             break;
         }
     }
+    const visca::commandAnswer verdict =
+        withHeader ? visca::judgeViscaOverIpAnswer(lastDatagrams, sentSequence)
+                   : visca::judgeCommandAnswer(answer);
+    unconfirmedStops.sent(slot, message, verdict, sentAt, datagram, withHeader ? sentSequence : -1);
     return answer;
 }
 
@@ -407,9 +512,11 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
         }
         prevScreen = onScreen;
         followHotPlug(camOnScreen, onScreen);
+        const auto sentAt = pendingStops::clock::now();
         writeCameraLine(camOnScreen, buf);
         sleepMs(50);
-        readAvailable(camOnScreen);
+        unconfirmedStops.sent(onScreen - 1, buf,
+                              visca::judgeCommandAnswer(readAvailable(camOnScreen)), sentAt);
         return 0;
     }
     const int slot = slotOf(onScreen);
@@ -423,16 +530,18 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
     qDebug() << "sendOnScreenCommand currentOnScreenSocket" << slot << record.hcipnetwork.ipadd;
     QTcpSocket* socket = zek710aTcpsocket[slot];
     if (socket->state() != QAbstractSocket::ConnectedState) {
+        unconfirmedStops.add(slot, buf);  // a stop waits for the connection; nothing else does
         return 0;
     }
     socket->readAll();
-    socket->write(visca::hcipEnvelope(buf));
+    const auto sentAt = pendingStops::clock::now();
+    const bool written = writeWhole(socket, visca::hcipEnvelope(buf));
     qDebug() << "socketWrite len:" << buf.size() + 2;
-    socket->waitForBytesWritten(kWriteWaitMs);
-    const QByteArray answer = answerWithin(socket, kAnswerSettle);
+    const QByteArray answer = written ? answerWithin(socket, kAnswerSettle) : QByteArray();
     if (answer.size() >= 3) {
         qDebug() << "socketRead len:" << answer.size() - 2;
     }
+    unconfirmedStops.sent(slot, buf, visca::judgeCommandAnswer(hcipAnswerBodies(answer)), sentAt);
     return 0;
 }
 

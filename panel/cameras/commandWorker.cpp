@@ -5,6 +5,7 @@
 #include "cameraLines.h"
 #include "mainControl.h"
 #include "panelState.h"
+#include "pendingStops.h"
 #include "viscaCommands.h"
 #include "workers.h"
 
@@ -21,10 +22,17 @@ QByteArray lineExchange(LibSerial::SerialStream& line, const QByteArray& message
     return readAvailable(line);
 }
 
+// Whether a camera slot is served by a serial line (the command thread) rather than by the network
+// (the GUI thread).
+bool servedBySerialLine(int slot) {
+    return useSerialPort && slot < kSerialCameras;
+}
+
 }  // namespace
 
 std::atomic<bool> commandWorker::wakeOnCommand{true};
 std::atomic<bool> commandWorker::networkStepPending{false};
+std::atomic<bool> commandWorker::stopResendPending{false};
 
 void commandWorker::startCommandRobin() {
     qDebug() << "startCommandRobin" << runRobin.load() << useSerialPort.load()
@@ -76,7 +84,43 @@ void commandWorker::requestNetworkStep() {
     }
 }
 
+// A stop a serial camera has not confirmed goes to it again, on whichever line holds that camera,
+// or on a line opened for it alone (a camera that is no longer the controlled one).
+bool commandWorker::resendSerialStop() {
+    const auto due = unconfirmedStops.next(servedBySerialLine);
+    if (!due) {
+        return false;
+    }
+    const int camera = due->slot + 1;
+    QByteArray answer;
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        if (camera == camControlHolds || camera == camOnScreenHolds) {
+            LibSerial::SerialStream& line = camera == camControlHolds ? camControl : camOnScreen;
+            followHotPlug(line, camera);
+            answer = lineExchange(line, due->message, 50);
+        } else {
+            LibSerial::SerialStream line;
+            if (openCameraLine(line, camera, savedLineSettings(camera))) {
+                answer = lineExchange(line, due->message, 50);
+                closeCameraLine(line);
+            }
+        }
+    }
+    unconfirmedStops.sent(due->slot, due->message, visca::judgeCommandAnswer(answer));
+    return true;
+}
+
 commandWorker::pace commandWorker::step() {
+    // Stops first, whatever else waits: a camera that did not confirm one is still moving.
+    if (useSerialPort && resendSerialStop()) {
+        return pace::full;
+    }
+    if (!unconfirmedStops.empty() &&
+        unconfirmedStops.next([](int slot) { return !servedBySerialLine(slot); }) &&
+        !stopResendPending.exchange(true)) {
+        emit resendNetworkStops();
+    }
     if (!runRobin) {
         return pace::full;
     }
@@ -176,9 +220,14 @@ commandWorker::pace commandWorker::step() {
             qDebug() << "Allowed Same Command";
         }
         cmdPrev.set(message);
-        std::lock_guard<std::mutex> lock(cameraLinesMutex);
-        followHotPlug(camControl, camControlHolds);
-        lineExchange(camControl, message, 50);
+        QByteArray answer;
+        const auto sentAt = pendingStops::clock::now();
+        {
+            std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            followHotPlug(camControl, camControlHolds);
+            answer = lineExchange(camControl, message, 50);
+        }
+        unconfirmedStops.sent(control - 1, message, visca::judgeCommandAnswer(answer), sentAt);
     } else if (scan != 0) {
         requestNetworkStep();
     }

@@ -52,6 +52,14 @@ void MyRingBuffer::clear() {
     bytes_ = 0;
 }
 
+std::deque<QByteArray> MyRingBuffer::takeAll() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::deque<QByteArray> taken;
+    taken.swap(blocks_);
+    bytes_ = 0;
+    return taken;
+}
+
 int MyRingBuffer::blockCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int>(blocks_.size());

@@ -21,12 +21,26 @@ public:
     // is empty. Readers use it rather than isEmpty() then read(): a clear from another thread
     // between the two would hand them an empty block to send.
     bool take(QByteArray& block);
+    // Takes the oldest block when accept(block) says so, in one step.
+    template <typename Accept>
+    bool takeIf(QByteArray& block, Accept accept) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (blocks_.empty() || !accept(blocks_.front())) {
+            return false;
+        }
+        block = std::move(blocks_.front());
+        blocks_.pop_front();
+        bytes_ -= block.size();
+        return true;
+    }
     // Size of the oldest block; 0 when empty.
     int nextDataBlockSize() const;
     bool isEmpty() const;
     // Total bytes queued.
     int size() const;
     void clear();
+    // Empties the queue and returns what it held, oldest first.
+    std::deque<QByteArray> takeAll();
     // Number of blocks queued.
     int blockCount() const;
     // Waits until a block is queued or the time is up; true when a block is there.

@@ -5,6 +5,7 @@
 
 #include "joystick.h"
 #include "panelState.h"
+#include "pendingStops.h"
 #include "viscaCommands.h"
 
 namespace {
@@ -338,7 +339,8 @@ bool keyDispatch::release(int key) {
 }
 
 void keyDispatch::selectCamera(int key) {
-    cameraCommandRingBuf.clear();
+    const int previous = currentControl;
+    const std::deque<QByteArray> dropped = cameraCommandRingBuf.takeAll();
     camStatusCounter = 0;
     cmdPrev.reset();
     const bool shifted = camShift;
@@ -348,6 +350,24 @@ void keyDispatch::selectCamera(int key) {
     } else {
         currentInterface = 1;
         currentControl = shifted ? key - 8 : key - 20;
+    }
+    if (previous < 1) {
+        return;
+    }
+    // The stops the camera was due still go to it, whichever camera is controlled now; a camera
+    // that is no longer controlled also gets a stop for every axis the joystick holds it moving on.
+    const int slot = previous - 1;
+    for (const QByteArray& block : dropped) {
+        unconfirmedStops.add(slot, block);
+    }
+    if (currentControl == previous) {
+        return;
+    }
+    if (joystick.joyState != 0) {
+        unconfirmedStops.add(slot, visca::xyStopCommand());
+    }
+    if (joystick.joyZState != 0) {
+        unconfirmedStops.add(slot, visca::zStopCommand());
     }
 }
 

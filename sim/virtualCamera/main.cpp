@@ -68,6 +68,8 @@
 //   unplug | plug               --serial: the adapter disappears (the link goes and the
 //                               pseudo-terminal closes, so a reader that has it open reads end of
 //                               file) or comes back as a new pseudo-terminal under the same path
+//   lose in|out N [HH ..] | loss IN OUT SEED | get lost
+//                               messages and answers lost on request (sim/virtualCamera/lossPlan.h)
 //   get link                    "rebooting=0|1 cable=in|pulled adapter=in|out"
 //   get udp-senders             every address:port a VISCA datagram came from, in the order
 //                               first seen (up to 64), "none" before the first
@@ -112,6 +114,7 @@
 #include "cameraModel.h"
 #include "controlServer.h"
 #include "hcipEndpoint.h"
+#include "lossPlan.h"
 #include "pseudoTerminal.h"
 #include "stopSignals.h"
 #include "viscaFraming.h"
@@ -199,6 +202,9 @@ private:
     void acceptConnections();
     void readConnection();
     void readDatagrams();
+    // The model's answers to one message, less those lost on request; nothing when the message
+    // itself is lost on its way in.
+    std::vector<std::string> handleUnlessLost(const std::string& message);
     std::string linkControl(const std::vector<std::string>& words);
     void endRebootWhenDue();
     // Sends bytes already in their envelope, through the same delays as the answers.
@@ -221,6 +227,7 @@ private:
     bool rebooting_ = false;
     Clock::time_point rebootEnds_{};
     bool cablePulled_ = false;
+    LossPlan loss_;
 };
 
 Simulator::~Simulator() {
@@ -315,6 +322,9 @@ std::string Simulator::control(const std::string& command) {
     if (!words.empty() && (words[0] == "reboot" || words[0] == "cable" || words[0] == "unplug" ||
                            words[0] == "plug" || command == "get link")) {
         return linkControl(words);
+    }
+    if (const std::optional<std::string> reply = loss_.control(words)) {
+        return *reply;
     }
     tick();
     const std::string reply = cameraControlCommand(model, command);
@@ -546,9 +556,23 @@ void Simulator::readSerial() {
         if (!f.problem.empty()) {
             model.noteDiscarded(f.bytes, f.problem);
         } else {
-            answer(model.handle(f.bytes), nullptr, nullptr);
+            answer(handleUnlessLost(f.bytes), nullptr, nullptr);
         }
     }
+}
+
+std::vector<std::string> Simulator::handleUnlessLost(const std::string& message) {
+    if (loss_.loseIncoming(message)) {
+        logLine("message " + viscaSpacedHex(message) + " lost on its way in, on request");
+        return {};
+    }
+    const std::vector<std::string> answers = model.handle(message);
+    std::vector<std::string> kept = loss_.survivingAnswers(message, answers);
+    if (kept.size() != answers.size()) {
+        logLine(std::to_string(answers.size() - kept.size()) + " answers to " +
+                viscaSpacedHex(message) + " lost on their way out, on request");
+    }
+    return kept;
 }
 
 void Simulator::acceptConnections() {
@@ -590,7 +614,7 @@ void Simulator::readConnection() {
         if (!f.problem.empty()) {
             model.noteDiscarded(f.bytes, f.problem);
         } else {
-            answer(model.handle(f.bytes), nullptr, nullptr);
+            answer(handleUnlessLost(f.bytes), nullptr, nullptr);
         }
     }
 }
@@ -633,6 +657,10 @@ void Simulator::readDatagrams() {
             }
             continue;
         }
+        if (loss_.loseIncoming(d.visca)) {
+            logLine("datagram " + viscaSpacedHex(bytes) + " lost on its way in, on request");
+            continue;
+        }
         if (d.form == ViscaDatagram::Form::Header) {
             model.recordSequence(d.sequence);
             if (!model.takeSequence(d.sequence)) {
@@ -640,7 +668,13 @@ void Simulator::readDatagrams() {
                 continue;
             }
         }
-        answer(model.handle(d.visca), &d, &from);
+        const std::vector<std::string> answers = model.handle(d.visca);
+        std::vector<std::string> kept = loss_.survivingAnswers(d.visca, answers);
+        if (kept.size() != answers.size()) {
+            logLine(std::to_string(answers.size() - kept.size()) + " answers to " +
+                    viscaSpacedHex(d.visca) + " lost on their way out, on request");
+        }
+        answer(kept, &d, &from);
     }
 }
 

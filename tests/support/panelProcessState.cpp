@@ -8,6 +8,7 @@
 #include "hardwareLink.h"
 #include "joystick.h"
 #include "panelState.h"
+#include "pendingStops.h"
 #include "tallyState.h"
 #include "workers.h"
 
@@ -72,6 +73,8 @@ void resetPanelProcessState() {
 
     // The command queue, the duplicate filter and the round robin's own flags.
     cameraCommandRingBuf.clear();
+    unconfirmedStops.clear();
+    pendingStops::resendEnabled = true;
     cmdPrev.reset();
     commandWorker::wakeOnCommand = true;
     commandWorker::networkStepPending = false;

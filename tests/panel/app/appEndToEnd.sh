@@ -72,9 +72,23 @@ wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyR
 wait_for 20 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get tallyRed)\" = 1 ]" \
   || fail "tally did not come back after the switcher restart"
 
+# Stopped (SIGTERM, as systemd does) while camera 2 pans under the joystick: the camera is stopped
+# before the panel ends.
+ctl "$root/run/mcu.sock" joy x 1400 1 >/dev/null
+wait_for 10 bash -c "[ \"\$('$build/sim/simctl' '$root/run/cam2.sock' get panDir)\" = right ]" \
+  || fail "camera 2 did not pan"
+kill -TERM "$panel"
+(sleep 10; kill -KILL "$panel" 2>/dev/null) &
+watchdog=$!
+status=0
+wait "$panel" 2>/dev/null || status=$?
+kill "$watchdog" 2>/dev/null || true
+[ "$status" -eq 0 ] || fail "the panel did not end by itself on SIGTERM (status $status)"
+[ "$(ctl "$root/run/cam2.sock" get panDir)" = stop ] || fail "camera 2 still pans after the panel ended"
+grep -q "stop requested: ending" "$root/panel.log" || fail "no line about the stop request"
+ctl "$root/run/mcu.sock" joy x 0 0 >/dev/null
+
 # Started again without any input device: it says why the start-up stopped short, and runs on.
-kill "$panel"
-wait "$panel" 2>/dev/null || true
 rm -f "$root"/dev/input/event*
 ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
   "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &

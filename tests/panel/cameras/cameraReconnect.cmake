@@ -10,3 +10,9 @@ add_test(NAME reconnectEndToEnd
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/netns-run.sh
                  ${CMAKE_CURRENT_LIST_DIR}/reconnectEndToEnd.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(reconnectEndToEnd PROPERTIES TIMEOUT 180)
+# Stops lost on their way to a camera or back, on every transport.
+add_executable(stopResendTest ${CMAKE_CURRENT_LIST_DIR}/stopResendTest.cpp)
+target_link_libraries(stopResendTest PRIVATE panelrig GTest::gtest)
+add_test(NAME stopResendTest
+         COMMAND ${PROJECT_SOURCE_DIR}/scripts/netns-run.sh $<TARGET_FILE:stopResendTest>)
+set_tests_properties(stopResendTest PROPERTIES TIMEOUT 300)
