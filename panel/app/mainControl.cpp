@@ -18,7 +18,6 @@
 #include "cameraRules.h"
 #include "commandRunner.h"
 #include "hardwareLink.h"
-#include "joystick.h"
 #include "mcuCommunicate.h"
 #include "mcuExchange.h"
 #include "panelState.h"
@@ -343,22 +342,15 @@ void mainControl::stopWorkers() {
 }
 
 void mainControl::stopCamerasAtExit() {
-    // A camera moving under the joystick, or one whose stop is not confirmed yet, would go on
-    // moving on air after the panel ends: its stops go out now, made sure of as while running.
+    // A camera moving under the joystick (the key loop left its stops on its way out), or one
+    // whose stop is still queued or not confirmed yet, would go on moving on air after the panel
+    // ends: its stops go out now, made sure of as while running.
     const int control = currentControl;
     if (control >= 1) {
         for (const QByteArray& block : cameraCommandRingBuf.takeAll()) {
             unconfirmedStops.add(control - 1, block);
         }
-        if (joystick.joyState != 0) {
-            unconfirmedStops.add(control - 1, visca::xyStopCommand());
-        }
-        if (joystick.joyZState != 0) {
-            unconfirmedStops.add(control - 1, visca::zStopCommand());
-        }
     }
-    joystick.joyState = 0;
-    joystick.joyZState = 0;
     const auto deadline = std::chrono::steady_clock::now() + kStopsAtExitLimit;
     while (!unconfirmedStops.empty() && std::chrono::steady_clock::now() < deadline) {
         if (!commandWorker::resendSerialStop() && !resendNetworkStop()) {

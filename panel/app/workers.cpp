@@ -19,11 +19,13 @@
 #include "functionKeyLamps.h"
 #include "hardwareLink.h"
 #include "hcipService.h"
+#include "joystick.h"
 #include "keyDispatch.h"
 #include "mainControl.h"
 #include "mcuCommunicate.h"
 #include "mcuExchange.h"
 #include "panelState.h"
+#include "pendingStops.h"
 #include "rotaryInput.h"
 #include "stateEncoding.h"
 #include "viscaCommands.h"
@@ -107,6 +109,19 @@ int keyWorker::rollingKeyStates() {
         writeKeyBoard(&my_serial_stream, keyLedsAsShown());
         dispatch.pass(g_HardwareState.get());
     }
+    // The program ends with the stick deflected: the camera it moves gets its stops on the way
+    // out (mainControl sends them once every loop has ended).
+    const int control = currentControl;
+    if (!testmode && control >= 1) {
+        if (joystick.joyState != 0) {
+            unconfirmedStops.add(control - 1, visca::xyStopCommand());
+        }
+        if (joystick.joyZState != 0) {
+            unconfirmedStops.add(control - 1, visca::zStopCommand());
+        }
+    }
+    joystick.joyState = 0;
+    joystick.joyZState = 0;
     return 0;
 }
 
