@@ -276,6 +276,9 @@ public slots:
     int getCurrentSerialFlowcontrol() const;
     void setAutoScan(bool doAuto);
     bool getAutoScan() const;
+    // Camera lines paced by fixed waits rather than by the cameras' answers (saved).
+    void setFixedCameraPacing(bool fixed);
+    bool getFixedCameraPacing() const;
     bool getSeeNoMoreWarning(int index) const;
     void setSeeNoMoreWarning(int index, bool enable);
     void setCameraNetworkManual(int index, const QString& ip, int protocol);
@@ -508,8 +511,10 @@ private:
     // With resend, the stop it names goes again: with the header, the same datagram under the
     // same sequence number (the protocol's retransmission); the duplicate rule and cmdPrev are
     // left alone, since the message is not a new one.
+    // verdictOut, when given, receives what the answer said of the message.
     QByteArray sendOverViscaUdp(int slot, const QByteArray& visca, bool& sent,
-                                const pendingStops::stop* resend = nullptr);
+                                const pendingStops::stop* resend = nullptr,
+                                visca::commandAnswer* verdictOut = nullptr);
     // Sends again the oldest stop a network camera has not confirmed; false when none is due.
     bool resendNetworkStop();
     void sendViscaSequenceReset(int slot);

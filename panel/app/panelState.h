@@ -84,6 +84,10 @@ extern std::atomic<int> currentMcuMinorVer;
 
 // Pause of the command round robin after each step, milliseconds.
 constexpr int walkRobin = 55;
+// Camera lines paced by fixed waits (every answer wait and pause lasts its whole time) instead
+// of by the cameras' answers, for cameras that need it. Settings key "fixedCameraPacing" in
+// group "system", off by default.
+extern std::atomic<bool> fixedCameraPacing;
 
 extern MyRingBuffer cameraCommandRingBuf;
 

@@ -48,6 +48,7 @@ void mainControl::deviceSave() {
     settings.beginGroup("system");
     settings.setValue("useRS422", useSerialPort.load());
     settings.setValue("hcipautoscan", autoScan.load());
+    settings.setValue("fixedCameraPacing", fixedCameraPacing.load());
     settings.setValue("joyfunction", iCurrentSpeedFunction.load());
     settings.setValue("alldeviceindex", cameraCount.load());
     settings.setValue("currentControl", currentControl.load());
@@ -121,6 +122,7 @@ void mainControl::deviceLoad() {
     settings.beginGroup("system");
     useSerialPort = settings.value("useRS422", true).toBool();
     autoScan = settings.value("hcipautoscan", true).toBool();
+    fixedCameraPacing = settings.value("fixedCameraPacing", false).toBool();
     iCurrentSpeedFunction = settings.value("joyfunction", 0).toInt();
     const int deviceCount = settings.value("alldeviceindex", 0).toInt();
     // Camera numbers from the file are held to 1..24: the rest of the program indexes with them.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "answerTracker.h"
 #include "loopWorker.h"
 #include "tallyWorkers.h"
 
@@ -61,6 +62,9 @@ public:
     static std::atomic<bool> networkStepPending;
     // The same for a resend of a network camera's stop.
     static std::atomic<bool> stopResendPending;
+    // The GUI thread tells the round robin that a network step which sent a queued command has
+    // ended, and whether the camera took the command (answered, and not with "buffer full").
+    static void networkCommandDone(bool taken, bool bufferFull);
 
 public slots:
     void startCommandRobin();
@@ -75,12 +79,25 @@ private:
         full,       // the whole pause
         none,       // the next step at once (a poll found no answer)
         afterIdle,  // nothing was sent: the pause may end early for a command
+        answered,   // the camera answered: a queued command goes at once, and otherwise the step
+                    // lasts as long as with fixed waits (stepEnd_), so polls keep their spacing
+        untilEnd,   // the step lasts until stepEnd_, whatever is queued
     };
     pace step();
-    void serialIdleStep();
-    void serialCommandStep();
+    // How a step that wrote a command or a poll is paced, from what the camera answered.
+    pace paceAfter(const visca::exchangeResult& result,
+                   std::chrono::steady_clock::time_point sentAt, int fixedStepMs);
     void retargetLines(int control, int onScreen);
     void requestNetworkStep();
+    // A queued command a camera refused with "buffer full": sent once more, after the pause, while
+    // the camera is still the controlled one.
+    void retryBusyCommand(int control);
+
+    std::chrono::steady_clock::time_point stepEnd_;
+    // After a "buffer full" the camera's line goes back to fixed pacing until then.
+    std::chrono::steady_clock::time_point busyUntil_;
+    int busyCamera_ = 0;
+    QByteArray busyCommand_;
 
 public:
     // Sends again the oldest stop a serial camera has not confirmed; false when none is due.

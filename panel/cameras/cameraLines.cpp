@@ -3,16 +3,21 @@
 #include <QDebug>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
-
+#include <cerrno>
+#include <chrono>
 #include <exception>
+#include <thread>
 
 #include "cameraRules.h"
+#include "panelState.h"
 #include "pathResolver.h"
 
 namespace {
@@ -59,6 +64,7 @@ bool openCameraLine(LibSerial::SerialStream& line, int cameraNumber, const seria
         qDebug().noquote() << "camera line" << QString::fromStdString(device) << "is not there";
         return false;
     }
+    lineAnswers(cameraNumber).reset();
     try {
         line.Open(device);
         line.SetBaudRate(baudFromCode(info.baudRate));
@@ -186,4 +192,49 @@ bool followHotPlug(LibSerial::SerialStream& line, int cameraNumber) {
     qDebug().noquote() << "camera line" << QString::fromStdString(device)
                        << "is there; opening it with its saved settings";
     return openCameraLine(line, cameraNumber, savedLineSettings(cameraNumber));
+}
+
+visca::answerTracker& lineAnswers(int cameraNumber) {
+    static std::array<visca::answerTracker, 8> trackers;
+    return trackers[static_cast<std::size_t>(std::clamp(cameraNumber, 1, 8) - 1)];
+}
+
+visca::exchangeResult exchangeOnLine(LibSerial::SerialStream& line, int cameraNumber,
+                                     const QByteArray& message,
+                                     visca::answerTracker::waitingFor what, int waitMs) {
+    visca::answerTracker& answers = lineAnswers(cameraNumber);
+    answers.feed(readAvailable(line));
+    answers.begin(what);
+    writeCameraLine(line, message);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    if (fixedCameraPacing) {
+        std::this_thread::sleep_until(deadline);
+        answers.feed(readAvailable(line));
+    } else {
+        while (!answers.over()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                break;
+            }
+            const int fd = line.IsOpen() ? line.GetFileDescriptor() : -1;
+            if (fd < 0) {
+                std::this_thread::sleep_until(deadline);  // nothing to wait on: the whole wait
+                break;
+            }
+            pollfd readable{fd, POLLIN, 0};
+            if (::poll(&readable, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) {
+                std::this_thread::sleep_until(deadline);
+                break;
+            }
+            if ((readable.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+                // A pulled adapter: the line reads nothing more, and the wait is not cut short.
+                std::this_thread::sleep_until(deadline);
+                answers.feed(readAvailable(line));
+                break;
+            }
+            answers.feed(readAvailable(line));
+        }
+    }
+    return {answers.answer(), answers.over(), answers.bufferFull()};
 }

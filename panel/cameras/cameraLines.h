@@ -6,6 +6,7 @@
 
 #include <libserial/SerialStream.h>
 
+#include "answerTracker.h"
 #include "cameraRecords.h"
 
 // Opens camera line cameraNumber (1..8) at 38400 baud, 8N1, no flow control, or with the given
@@ -29,3 +30,15 @@ serial_port_info savedLineSettings(int cameraNumber);
 // came back as another device) is opened with the line's saved settings. Returns whether the
 // line is open on its device now. Callers hold cameraLinesMutex.
 bool followHotPlug(LibSerial::SerialStream& line, int cameraNumber);
+
+// The answers of camera line cameraNumber (1..8), followed across exchanges; forgotten when the
+// line is opened again. Callers hold cameraLinesMutex.
+visca::answerTracker& lineAnswers(int cameraNumber);
+
+// Writes message on the line of camera cameraNumber and waits up to waitMs for the answer it
+// asks for. With answer pacing the wait ends as soon as that answer is complete; with fixed
+// pacing it always lasts waitMs. Answers that arrived since the last exchange are taken first,
+// so a late one is not read as this message's. Callers hold cameraLinesMutex.
+visca::exchangeResult exchangeOnLine(LibSerial::SerialStream& line, int cameraNumber,
+                                     const QByteArray& message,
+                                     visca::answerTracker::waitingFor what, int waitMs);

@@ -50,11 +50,15 @@ int slotOf(int cameraNumber) {
 // Waits out the answer time after a write, handing what arrives to take() as it comes. A socket
 // of the GUI thread only fills its buffer when it is told to look at the network, which a plain
 // sleep never does: reading after a sleep would find nothing, however much the camera sent.
-template <typename Take>
-void collectWithin(QAbstractSocket* socket, std::chrono::milliseconds wait, Take take) {
+// With answer pacing the wait ends as soon as done() says the answer is complete.
+template <typename Take, typename Done>
+void collectWithin(QAbstractSocket* socket, std::chrono::milliseconds wait, Take take, Done done) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     take();
     for (;;) {
+        if (!fixedCameraPacing && done()) {
+            return;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
@@ -70,39 +74,24 @@ void collectWithin(QAbstractSocket* socket, std::chrono::milliseconds wait, Take
     take();
 }
 
-// Everything that arrived within the wait.
-QByteArray answerWithin(QAbstractSocket* socket, std::chrono::milliseconds wait) {
-    QByteArray answer;
-    collectWithin(socket, wait, [&] { answer += socket->readAll(); });
-    return answer;
-}
-
-// The datagrams a VISCA-over-IP camera sends within the wait, each whole.
-QList<QByteArray> datagramsWithin(QUdpSocket* socket, std::chrono::milliseconds wait) {
+// The datagrams a VISCA-over-IP camera sends within the wait, each whole, until done(datagrams).
+template <typename Done>
+QList<QByteArray> datagramsWithin(QUdpSocket* socket, std::chrono::milliseconds wait, Done done) {
     QList<QByteArray> datagrams;
-    collectWithin(socket, wait, [&] {
-        while (socket->hasPendingDatagrams()) {
-            datagrams.append(socket->receiveDatagram().data());
-        }
-    });
+    collectWithin(
+        socket, wait,
+        [&] {
+            while (socket->hasPendingDatagrams()) {
+                datagrams.append(socket->receiveDatagram().data());
+            }
+        },
+        [&] { return done(datagrams); });
     return datagrams;
 }
 
-// The VISCA answers inside what an HCIP camera sent: each behind its 2-byte length, which counts
-// itself. A length that does not fit ends the walk.
-QByteArray hcipAnswerBodies(const QByteArray& received) {
-    QByteArray bodies;
-    int at = 0;
-    while (at + 2 <= received.size()) {
-        const int length =
-            static_cast<quint8>(received[at]) << 8 | static_cast<quint8>(received[at + 1]);
-        if (length < 3 || at + length > received.size()) {
-            break;
-        }
-        bodies += received.mid(at + 2, length - 2);
-        at += length;
-    }
-    return bodies;
+QList<QByteArray> datagramsNow(QUdpSocket* socket) {
+    return datagramsWithin(socket, std::chrono::milliseconds(0),
+                           [](const QList<QByteArray>&) { return true; });
 }
 
 // Writes a whole message; false when the socket took less.
@@ -114,6 +103,54 @@ bool writeWhole(QAbstractSocket* socket, const QByteArray& message) {
 
 bool servedBySerialLine(int slot) {
     return useSerialPort && slot < kSerialCameras;
+}
+
+using waitingFor = visca::answerTracker::waitingFor;
+
+// A network camera's answers, followed across exchanges (GUI thread only): whole HCIP envelopes,
+// or bare VISCA datagrams, go to its tracker.
+struct networkAnswers {
+    QByteArray pending;  // the start of an HCIP envelope still on its way
+    visca::answerTracker tracker;
+
+    void feedHcip(const QByteArray& received) {
+        pending += received;
+        int at = 0;
+        while (at + 2 <= pending.size()) {
+            const int length =
+                static_cast<quint8>(pending[at]) << 8 | static_cast<quint8>(pending[at + 1]);
+            if (length < 3) {
+                pending.clear();  // no envelope starts here: what is left is noise
+                return;
+            }
+            if (at + length > pending.size()) {
+                break;
+            }
+            tracker.feed(pending.mid(at + 2, length - 2));
+            at += length;
+        }
+        pending.remove(0, at);
+    }
+};
+std::array<networkAnswers, kCameraSlots> answersOf;
+
+visca::exchangeResult resultOf(const visca::answerTracker& tracker) {
+    return {tracker.answer(), tracker.over(), tracker.bufferFull()};
+}
+
+// Writes message to HCIP camera slot and collects its answer within the answer wait; with
+// answer pacing the wait ends as soon as the answer is complete.
+visca::exchangeResult hcipSend(QTcpSocket* socket, int slot, const QByteArray& message) {
+    networkAnswers& answers = answersOf[static_cast<std::size_t>(slot)];
+    answers.feedHcip(socket->readAll());  // answers that came late to earlier messages
+    answers.tracker.begin(waitingFor::commandAnswer);
+    if (!writeWhole(socket, visca::hcipEnvelope(message))) {
+        return {};
+    }
+    collectWithin(
+        socket, kAnswerSettle, [&] { answers.feedHcip(socket->readAll()); },
+        [&] { return answers.tracker.over(); });
+    return resultOf(answers.tracker);
 }
 
 // Reads what the socket has now and what arrives within the wait.
@@ -155,16 +192,27 @@ void mainControl::raiseUnreachable(int cameraNumber) {
 
 QByteArray mainControl::hcipExchange(int slot, const QByteArray& message, int minimumAnswer) {
     QTcpSocket* socket = zek710aTcpsocket[slot];
-    socket->readAll();  // an answer that came too late to its own request
+    networkAnswers& answers = answersOf[static_cast<std::size_t>(slot)];
+    answers.feedHcip(socket->readAll());  // an answer that came too late to its own request
+    answers.tracker.begin(waitingFor::inquiryAnswer);
     socket->write(visca::hcipEnvelope(message));
     socket->waitForBytesWritten(kWriteWaitMs);
-    sleepMs(kAnswerSettleMs);
-    QByteArray answer = readAnswer(socket, true);
-    // The answer may still be on its way in pieces.
-    while (answer.size() < minimumAnswer && socket->waitForReadyRead(kAnswerSettleMs)) {
-        answer += socket->readAll();
+    if (fixedCameraPacing) {
+        sleepMs(kAnswerSettleMs);
+        answers.feedHcip(readAnswer(socket, true));
+        // The answer may still be on its way in pieces.
+        int received = answers.tracker.answer().size() + 2;
+        while (received < minimumAnswer && socket->waitForReadyRead(kAnswerSettleMs)) {
+            answers.feedHcip(socket->readAll());
+            received = answers.tracker.answer().size() + 2;
+        }
+    } else {
+        collectWithin(
+            socket, std::chrono::milliseconds(kAnswerSettleMs + kAnswerWaitMs),
+            [&] { answers.feedHcip(socket->readAll()); }, [&] { return answers.tracker.over(); });
     }
-    return answer;
+    // In its envelope again, as the callers read it.
+    return answers.tracker.over() ? visca::hcipEnvelope(answers.tracker.answer()) : QByteArray();
 }
 
 void mainControl::tcpCommand() {
@@ -299,16 +347,14 @@ void mainControl::tcpCommand() {
         return;
     }
     cmdPrev.set(message);
-    QTcpSocket* socket = zek710aTcpsocket[controlSlot];
-    socket->readAll();
     const auto sentAt = pendingStops::clock::now();
-    const bool written = writeWhole(socket, message);
-    const QByteArray answer = written ? answerWithin(socket, kAnswerSettle) : QByteArray();
-    if (answer.size() >= 3) {
+    const visca::exchangeResult result =
+        hcipSend(zek710aTcpsocket[controlSlot], controlSlot, block);
+    if (!result.answer.isEmpty()) {
         camStatusCounter = 0;
     }
-    unconfirmedStops.sent(controlSlot, block, visca::judgeCommandAnswer(hcipAnswerBodies(answer)),
-                          sentAt);
+    unconfirmedStops.sent(controlSlot, block, visca::judgeCommandAnswer(result.answer), sentAt);
+    commandWorker::networkCommandDone(result.answered && !result.bufferFull, result.bufferFull);
 }
 
 bool mainControl::resendNetworkStop() {
@@ -348,11 +394,8 @@ bool mainControl::resendNetworkStop() {
         }
         return true;
     }
-    QTcpSocket* socket = zek710aTcpsocket[slot];
-    socket->readAll();
-    const bool written = writeWhole(socket, visca::hcipEnvelope(due->message));
-    const QByteArray answer = written ? answerWithin(socket, kAnswerSettle) : QByteArray();
-    unconfirmedStops.sent(slot, due->message, visca::judgeCommandAnswer(hcipAnswerBodies(answer)));
+    const visca::exchangeResult result = hcipSend(zek710aTcpsocket[slot], slot, due->message);
+    unconfirmedStops.sent(slot, due->message, visca::judgeCommandAnswer(result.answer));
     return true;
 }
 
@@ -369,7 +412,8 @@ void mainControl::sendViscaSequenceReset(int slot) {
 // Sends one message to a camera driven by VISCA over UDP. Returns what the camera answered
 // within the waits (nothing for a socket that is not connected).
 QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bool& sent,
-                                         const pendingStops::stop* resend) {
+                                         const pendingStops::stop* resend,
+                                         visca::commandAnswer* verdictOut) {
     sent = false;
     QUdpSocket* socket = viscaUdpSockets[slot];
     if (socket->state() != QAbstractSocket::ConnectedState) {
@@ -380,8 +424,12 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
     // Answers that came after the last wait: a late answer still says the camera is there, and
     // a sequence error among them asks for a reset.
     bool answered = false;
-    for (const QByteArray& late : datagramsWithin(socket, std::chrono::milliseconds(0))) {
+    visca::answerTracker& bareAnswers = answersOf[static_cast<std::size_t>(slot)].tracker;
+    for (const QByteArray& late : datagramsNow(socket)) {
         answered = true;
+        if (!withHeader) {
+            bareAnswers.feed(late);
+        }
         if (withHeader &&
             visca::classifyViscaOverIpAnswer(late) == visca::viscaOverIpAnswer::sequenceError) {
             link.viscaResetDue = true;
@@ -429,6 +477,9 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
             }
             cmdPrev.set(datagram);
         }
+        if (!withHeader) {
+            bareAnswers.begin(waitingFor::commandAnswer);
+        }
         socket->write(datagram);
         sent = true;
         // Kept for every camera driven by VISCA, whatever its protocol: only the header
@@ -436,7 +487,23 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
         // one.
         keepViscaSerial(record.hcipnetwork.ipadd, sequence);
         socket->waitForBytesWritten(kWriteWaitMs);
-        lastDatagrams = datagramsWithin(socket, kAnswerSettle);
+        // The wait ends at the reply under this message's number (or at a refused number), or,
+        // without the header, at the answer the tracker takes for this message.
+        std::size_t fed = 0;
+        lastDatagrams = datagramsWithin(socket, kAnswerSettle, [&](const QList<QByteArray>& got) {
+            if (withHeader) {
+                return visca::judgeViscaOverIpAnswer(got, sentSequence) !=
+                           visca::commandAnswer::silent ||
+                       std::any_of(got.begin(), got.end(), [](const QByteArray& d) {
+                           return visca::classifyViscaOverIpAnswer(d) ==
+                                  visca::viscaOverIpAnswer::sequenceError;
+                       });
+            }
+            for (; fed < static_cast<std::size_t>(got.size()); ++fed) {
+                bareAnswers.feed(got[static_cast<int>(fed)]);
+            }
+            return bareAnswers.over();
+        });
         answer.clear();
         bool refusedNumber = false;
         for (const QByteArray& d : lastDatagrams) {
@@ -466,9 +533,16 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
             break;
         }
     }
+    if (!withHeader) {
+        // Whatever arrived after the wait ended early is read with the next exchange.
+        answer = bareAnswers.answer();
+    }
     const visca::commandAnswer verdict =
         withHeader ? visca::judgeViscaOverIpAnswer(lastDatagrams, sentSequence)
                    : visca::judgeCommandAnswer(answer);
+    if (verdictOut != nullptr) {
+        *verdictOut = verdict;
+    }
     unconfirmedStops.sent(slot, message, verdict, sentAt, datagram, withHeader ? sentSequence : -1);
     return answer;
 }
@@ -491,10 +565,14 @@ void mainControl::viscaCommandFor(int control) {
         return;
     }
     bool sent = false;
-    const QByteArray answer = sendOverViscaUdp(slot, block, sent);
+    visca::commandAnswer verdict = visca::commandAnswer::silent;
+    const QByteArray answer = sendOverViscaUdp(slot, block, sent, nullptr, &verdict);
     if (sent && answer.size() >= 3) {
         camStatusCounter = 0;
     }
+    commandWorker::networkCommandDone(
+        verdict != visca::commandAnswer::silent && verdict != visca::commandAnswer::busy,
+        verdict == visca::commandAnswer::busy);
 }
 
 int mainControl::sendOnScreenCommand(QByteArray buf) {
@@ -513,10 +591,9 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
         prevScreen = onScreen;
         followHotPlug(camOnScreen, onScreen);
         const auto sentAt = pendingStops::clock::now();
-        writeCameraLine(camOnScreen, buf);
-        sleepMs(50);
-        unconfirmedStops.sent(onScreen - 1, buf,
-                              visca::judgeCommandAnswer(readAvailable(camOnScreen)), sentAt);
+        const visca::exchangeResult result =
+            exchangeOnLine(camOnScreen, onScreen, buf, waitingFor::commandAnswer, kAnswerSettleMs);
+        unconfirmedStops.sent(onScreen - 1, buf, visca::judgeCommandAnswer(result.answer), sentAt);
         return 0;
     }
     const int slot = slotOf(onScreen);
@@ -533,15 +610,13 @@ int mainControl::sendOnScreenCommand(QByteArray buf) {
         unconfirmedStops.add(slot, buf);  // a stop waits for the connection; nothing else does
         return 0;
     }
-    socket->readAll();
     const auto sentAt = pendingStops::clock::now();
-    const bool written = writeWhole(socket, visca::hcipEnvelope(buf));
+    const visca::exchangeResult result = hcipSend(socket, slot, buf);
     qDebug() << "socketWrite len:" << buf.size() + 2;
-    const QByteArray answer = written ? answerWithin(socket, kAnswerSettle) : QByteArray();
-    if (answer.size() >= 3) {
-        qDebug() << "socketRead len:" << answer.size() - 2;
+    if (!result.answer.isEmpty()) {
+        qDebug() << "socketRead len:" << result.answer.size();
     }
-    unconfirmedStops.sent(slot, buf, visca::judgeCommandAnswer(hcipAnswerBodies(answer)), sentAt);
+    unconfirmedStops.sent(slot, buf, visca::judgeCommandAnswer(result.answer), sentAt);
     return 0;
 }
 
@@ -557,10 +632,7 @@ void mainControl::taskCommand(int cameraNum, QByteArray* cmdBuf) {
         camStatusCounter = 0;
         return;
     }
-    QTcpSocket* socket = zek710aTcpsocket[slot];
-    socket->write(visca::hcipEnvelope(*cmdBuf));
-    socket->waitForBytesWritten(kWriteWaitMs);
-    answerWithin(socket, kAnswerSettle);
+    hcipSend(zek710aTcpsocket[slot], slot, *cmdBuf);
     camStatusCounter = 0;
 }
 
@@ -841,6 +913,16 @@ void mainControl::setAutoScan(bool doAuto) {
 
 bool mainControl::getAutoScan() const {
     return autoScan;
+}
+
+void mainControl::setFixedCameraPacing(bool fixed) {
+    fixedCameraPacing = fixed;
+    qDebug() << "camera pacing:" << (fixed ? "fixed waits" : "by the cameras' answers");
+    saveSetting("system", "fixedCameraPacing", fixed);
+}
+
+bool mainControl::getFixedCameraPacing() const {
+    return fixedCameraPacing;
 }
 
 bool mainControl::getSeeNoMoreWarning(int /*index*/) const {

@@ -2,6 +2,9 @@
 #include <QDebug>
 #include <QThread>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "cameraLines.h"
 #include "mainControl.h"
 #include "panelState.h"
@@ -15,11 +18,40 @@ void sleepMs(int ms) {
     QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-// Writes a message on a camera line and collects what came back after the answer wait.
-QByteArray lineExchange(LibSerial::SerialStream& line, const QByteArray& message, int waitMs) {
-    writeCameraLine(line, message);
-    sleepMs(waitMs);
-    return readAvailable(line);
+using waitingFor = visca::answerTracker::waitingFor;
+using steadyClock = std::chrono::steady_clock;
+
+// The answer wait of a serial exchange, and the pause after a status poll's answer.
+constexpr int kSerialAnswerWaitMs = 50;
+constexpr int kStatusPollPauseMs = 30;
+// How long a camera that answered "buffer full" is paced by fixed waits again.
+constexpr std::chrono::milliseconds kBusyBackoff{1000};
+
+// Network command steps that have ended, counted, and whether the last one's command was taken.
+std::mutex networkDoneMutex;
+std::condition_variable networkDone;
+unsigned long networkCommandsDone = 0;
+bool networkCommandTaken = false;
+bool networkCommandBusy = false;
+
+unsigned long networkCommandsDoneSoFar() {
+    std::lock_guard<std::mutex> lock(networkDoneMutex);
+    return networkCommandsDone;
+}
+
+// What became of a network command step the round robin asked for.
+enum class networkOutcome { notYet, taken, busy, silent };
+
+// Waits, until deadline, for a network command step after the first `before` to end.
+networkOutcome waitNetworkCommand(unsigned long before, steadyClock::time_point deadline) {
+    std::unique_lock<std::mutex> lock(networkDoneMutex);
+    if (!networkDone.wait_until(lock, deadline,
+                                [before] { return networkCommandsDone != before; })) {
+        return networkOutcome::notYet;
+    }
+    return networkCommandTaken  ? networkOutcome::taken
+           : networkCommandBusy ? networkOutcome::busy
+                                : networkOutcome::silent;
 }
 
 // Whether a camera slot is served by a serial line (the command thread) rather than by the network
@@ -33,6 +65,16 @@ bool servedBySerialLine(int slot) {
 std::atomic<bool> commandWorker::wakeOnCommand{true};
 std::atomic<bool> commandWorker::networkStepPending{false};
 std::atomic<bool> commandWorker::stopResendPending{false};
+
+void commandWorker::networkCommandDone(bool taken, bool bufferFull) {
+    {
+        std::lock_guard<std::mutex> lock(networkDoneMutex);
+        ++networkCommandsDone;
+        networkCommandTaken = taken;
+        networkCommandBusy = bufferFull;
+    }
+    networkDone.notify_all();
+}
 
 void commandWorker::startCommandRobin() {
     qDebug() << "startCommandRobin" << runRobin.load() << useSerialPort.load()
@@ -50,6 +92,14 @@ void commandWorker::startCommandRobin() {
                 } else {
                     sleepMs(walkRobin);
                 }
+                break;
+            case pace::answered:
+                cameraCommandRingBuf.waitForBlock(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(stepEnd_ -
+                                                                          steadyClock::now()));
+                break;
+            case pace::untilEnd:
+                std::this_thread::sleep_until(stepEnd_);
                 break;
         }
     }
@@ -98,17 +148,52 @@ bool commandWorker::resendSerialStop() {
         if (camera == camControlHolds || camera == camOnScreenHolds) {
             LibSerial::SerialStream& line = camera == camControlHolds ? camControl : camOnScreen;
             followHotPlug(line, camera);
-            answer = lineExchange(line, due->message, 50);
+            answer = exchangeOnLine(line, camera, due->message, waitingFor::commandAnswer,
+                                    kSerialAnswerWaitMs)
+                         .answer;
         } else {
             LibSerial::SerialStream line;
             if (openCameraLine(line, camera, savedLineSettings(camera))) {
-                answer = lineExchange(line, due->message, 50);
+                answer = exchangeOnLine(line, camera, due->message, waitingFor::commandAnswer,
+                                        kSerialAnswerWaitMs)
+                             .answer;
                 closeCameraLine(line);
             }
         }
     }
     unconfirmedStops.sent(due->slot, due->message, visca::judgeCommandAnswer(answer));
     return true;
+}
+
+commandWorker::pace commandWorker::paceAfter(const visca::exchangeResult& result,
+                                             steadyClock::time_point sentAt, int fixedStepMs) {
+    stepEnd_ = sentAt + std::chrono::milliseconds(fixedStepMs);
+    if (result.bufferFull) {
+        busyUntil_ = steadyClock::now() + kBusyBackoff;
+    }
+    // A camera that did not answer, or answered "buffer full" a moment ago, gets no more than
+    // fixed waits allow: never a second message before it acknowledged the first.
+    if (fixedCameraPacing || !result.answered || steadyClock::now() < busyUntil_) {
+        return pace::untilEnd;
+    }
+    return pace::answered;
+}
+
+void commandWorker::retryBusyCommand(int control) {
+    if (busyCommand_.isEmpty()) {
+        return;
+    }
+    QByteArray message;
+    message.swap(busyCommand_);
+    if (control != busyCamera_ || !useSerialPort || control > kSerialCameras) {
+        return;  // another camera is controlled now: the command was for the old one
+    }
+    qDebug().noquote() << "camera" << control << "was busy: sending" << message.toHex(' ')
+                       << "again";
+    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+    followHotPlug(camControl, camControlHolds);
+    exchangeOnLine(camControl, camControlHolds, message, waitingFor::commandAnswer,
+                   kSerialAnswerWaitMs);
 }
 
 commandWorker::pace commandWorker::step() {
@@ -132,6 +217,10 @@ commandWorker::pace commandWorker::step() {
     if (useSerialPort) {
         retargetLines(control, onScreen);
     }
+    if (!busyCommand_.isEmpty()) {
+        retryBusyCommand(control);
+        return pace::full;
+    }
     if (cameraCommandRingBuf.isEmpty()) {
         const int counter = camStatusCounter;
         bool sent = false;
@@ -143,54 +232,64 @@ commandWorker::pace commandWorker::step() {
         if (useSerialPort && onScreen <= kSerialCameras) {
             sent = sent || counter == 5 || (counter == 10 && control <= kSerialCameras) ||
                    counter == 20 || counter == 30;
-            if (counter == 10 && control <= kSerialCameras) {
-                QByteArray answer;
+            if ((counter == 10 && control <= kSerialCameras) || counter == 5) {
+                const bool ofControl = counter == 10;
+                visca::exchangeResult result;
+                const auto sentAt = steadyClock::now();
                 {
                     std::lock_guard<std::mutex> lock(cameraLinesMutex);
-                    followHotPlug(camControl, camControlHolds);
-                    answer = lineExchange(camControl, visca::camStatusInquiry(), 50);
+                    const bool onControlLine = ofControl || onScreen == control;
+                    LibSerial::SerialStream& line = onControlLine ? camControl : camOnScreen;
+                    const int holds = onControlLine ? camControlHolds : camOnScreenHolds;
+                    followHotPlug(line, holds);
+                    result = exchangeOnLine(line, holds, visca::camStatusInquiry(),
+                                            waitingFor::inquiryAnswer, kSerialAnswerWaitMs);
                 }
-                sleepMs(30);
-                orb_camera_info record;
+                if (fixedCameraPacing) {
+                    sleepMs(kStatusPollPauseMs);
+                }
                 bool applied = false;
-                cameraDevice.update(control - 1, [&](orb_camera_info& r) {
-                    applied = visca::applyStatusBlock(answer, r, visca::speedRule::controlCamera);
-                    record = r;
-                });
+                if (ofControl) {
+                    orb_camera_info record;
+                    cameraDevice.update(control - 1, [&](orb_camera_info& r) {
+                        applied = visca::applyStatusBlock(result.answer, r,
+                                                          visca::speedRule::controlCamera);
+                        record = r;
+                    });
+                    if (applied) {
+                        applyControlCameraRules(record, visca::statusSpeedMode(result.answer));
+                    }
+                } else {
+                    cameraDevice.update(onScreen - 1, [&](orb_camera_info& r) {
+                        applied = visca::applyStatusBlock(result.answer, r,
+                                                          visca::speedRule::onScreenCamera);
+                    });
+                    if (applied) {
+                        emit refreshCameraStatus();
+                    }
+                }
                 if (!applied) {
                     ++camStatusCounter;
                     return pace::none;
                 }
-                applyControlCameraRules(record, visca::statusSpeedMode(answer));
-            } else if (counter == 5) {
-                QByteArray answer;
-                {
-                    std::lock_guard<std::mutex> lock(cameraLinesMutex);
-                    LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
-                    followHotPlug(line, onScreen == control ? camControlHolds : camOnScreenHolds);
-                    answer = lineExchange(line, visca::camStatusInquiry(), 50);
-                }
-                sleepMs(30);
-                bool applied = false;
-                cameraDevice.update(onScreen - 1, [&](orb_camera_info& r) {
-                    applied = visca::applyStatusBlock(answer, r, visca::speedRule::onScreenCamera);
-                });
-                if (!applied) {
-                    ++camStatusCounter;
-                    return pace::none;
-                }
-                emit refreshCameraStatus();
-            } else if (counter == 20 || counter == 30) {
+                ++camStatusCounter;
+                return paceAfter(result, sentAt,
+                                 kSerialAnswerWaitMs + kStatusPollPauseMs + walkRobin);
+            }
+            if (counter == 20 || counter == 30) {
                 const bool shutter = counter == 20;
-                QByteArray answer;
+                visca::exchangeResult result;
+                const auto sentAt = steadyClock::now();
                 {
                     std::lock_guard<std::mutex> lock(cameraLinesMutex);
                     LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
-                    followHotPlug(line, onScreen == control ? camControlHolds : camOnScreenHolds);
-                    answer =
-                        lineExchange(line, shutter ? visca::cmdShutter() : visca::cmdGain(), 50);
+                    const int holds = onScreen == control ? camControlHolds : camOnScreenHolds;
+                    followHotPlug(line, holds);
+                    result = exchangeOnLine(line, holds,
+                                            shutter ? visca::cmdShutter() : visca::cmdGain(),
+                                            waitingFor::inquiryAnswer, kSerialAnswerWaitMs);
                 }
-                const int position = visca::positionFromAnswer(answer, 4);
+                const int position = visca::positionFromAnswer(result.answer, 4);
                 if (position >= 0) {
                     cameraDevice.update(onScreen - 1, [shutter, position](orb_camera_info& r) {
                         (shutter ? r.shutter : r.gain) = position;
@@ -198,7 +297,10 @@ commandWorker::pace commandWorker::step() {
                     (shutter ? cameraMirror.shutter : cameraMirror.gain) = position;
                 }
                 emit refreshCameraStatus();
-            } else if (counter >= 38) {
+                ++camStatusCounter;
+                return paceAfter(result, sentAt, kSerialAnswerWaitMs + walkRobin);
+            }
+            if (counter >= 38) {
                 camStatusCounter = 0;
             }
         }
@@ -220,16 +322,40 @@ commandWorker::pace commandWorker::step() {
             qDebug() << "Allowed Same Command";
         }
         cmdPrev.set(message);
-        QByteArray answer;
+        visca::exchangeResult result;
         const auto sentAt = pendingStops::clock::now();
         {
             std::lock_guard<std::mutex> lock(cameraLinesMutex);
             followHotPlug(camControl, camControlHolds);
-            answer = lineExchange(camControl, message, 50);
+            result = exchangeOnLine(camControl, camControlHolds, message, waitingFor::commandAnswer,
+                                    kSerialAnswerWaitMs);
         }
-        unconfirmedStops.sent(control - 1, message, visca::judgeCommandAnswer(answer), sentAt);
-    } else if (scan != 0) {
+        unconfirmedStops.sent(control - 1, message, visca::judgeCommandAnswer(result.answer),
+                              sentAt);
+        if (result.bufferFull && visca::stopAxes(message) == 0) {
+            // A stop has its own resends; any other command is tried once more.
+            qDebug().noquote() << "camera" << control
+                               << "busy (buffer full):" << message.toHex(' ');
+            busyCamera_ = control;
+            busyCommand_ = message;
+        }
+        return paceAfter(result, sentAt, kSerialAnswerWaitMs + walkRobin);
+    }
+    if (scan != 0) {
+        const auto requestedAt = steadyClock::now();
+        const unsigned long before = networkCommandsDoneSoFar();
         requestNetworkStep();
+        stepEnd_ = requestedAt + std::chrono::milliseconds(walkRobin);
+        // The GUI thread sends the command; once the camera took it, the next one may follow.
+        const networkOutcome outcome = waitNetworkCommand(before, stepEnd_);
+        if (outcome == networkOutcome::busy) {
+            busyUntil_ = steadyClock::now() + kBusyBackoff;
+        }
+        if (outcome == networkOutcome::taken && !fixedCameraPacing &&
+            steadyClock::now() >= busyUntil_) {
+            return pace::answered;
+        }
+        return pace::untilEnd;
     }
     return pace::full;
 }

@@ -30,15 +30,6 @@ bool parseNumber(const std::string& text, long& value) {
     return used == text.size() - (hex ? 2 : 0);
 }
 
-bool parseInRange(const std::string& text, long low, long high, int& out) {
-    long v = 0;
-    if (!parseNumber(text, v) || v < low || v > high) {
-        return false;
-    }
-    out = static_cast<int>(v);
-    return true;
-}
-
 constexpr long kCountMax = 1000000000L;
 
 Field intField(const char* name, int CameraState::*member, long low, long high) {
@@ -207,6 +198,15 @@ std::string position(double value) {
 }
 
 }  // namespace
+
+bool parseInRange(const std::string& text, long low, long high, int& out) {
+    long v = 0;
+    if (!parseNumber(text, v) || v < low || v > high) {
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
 
 std::string cameraStateLine(const CameraModel& camera) {
     return joined(fields(), [&camera](const Field& f) { return f.name + "=" + f.get(camera); });

@@ -10,3 +10,6 @@ std::string cameraControlCommand(CameraModel& camera, const std::string& line);
 
 // "key=value ..." of every state field, in a fixed order.
 std::string cameraStateLine(const CameraModel& camera);
+
+// A decimal or 0x... number within [low, high].
+bool parseInRange(const std::string& text, long low, long high, int& out);

@@ -110,7 +110,7 @@ const std::vector<CameraModel::Inquiry>& CameraModel::inquiries() {
     return table;
 }
 
-std::vector<std::string> CameraModel::handle(const std::string& message) {
+void CameraModel::logMessage(const std::string& message) {
     ++messageCount;
     std::string hex = viscaHex(message.substr(0, kMaxLoggedBytes));
     if (message.size() > kMaxLoggedBytes) {
@@ -124,6 +124,15 @@ std::vector<std::string> CameraModel::handle(const std::string& message) {
         messages_.pop_front();
         arrivals_.pop_front();
     }
+}
+
+void CameraModel::noteBusy(const std::string& message) {
+    logMessage(message);
+    report("buffer full: " + viscaSpacedHex(message, 24) + " not taken");
+}
+
+std::vector<std::string> CameraModel::handle(const std::string& message) {
+    logMessage(message);
 
     if (message.empty()) {
         return reject(message, "empty");

@@ -119,6 +119,7 @@ public:
     // Takes one whole VISCA message (FF included) and returns the answers, each a whole VISCA
     // message. Every message is logged, whatever it holds.
     std::vector<std::string> handle(const std::string& message);
+    void logMessage(const std::string& message);
 
     // Lets seconds pass for whatever is moving.
     void advance(double seconds);
@@ -132,6 +133,8 @@ public:
     // are counted and logged; neither reaches handle().
     void noteDiscarded(const std::string& bytes, const std::string& why);
     void noteRejected(const std::string& bytes, const std::string& why);
+    // A command refused with "buffer full": logged like any message, not applied.
+    void noteBusy(const std::string& message);
     void recordSequence(std::uint32_t sequence);
 
     // VISCA-over-IP sequence numbers. With checking on, a header datagram is taken only with the

@@ -73,6 +73,12 @@
 //   get link                    "rebooting=0|1 cable=in|pulled adapter=in|out"
 //   get udp-senders             every address:port a VISCA datagram came from, in the order
 //                               first seen (up to 64), "none" before the first
+//   timing ACK_MS DONE_MS       a command is acknowledged (90 4z FF) ACK_MS and completed
+//                               (90 5z FF) DONE_MS after it arrived (0 0 at start: both at once)
+//   sockets 0|1|2               commands that may run at once; one more arriving while they run
+//                               is answered 90 60 03 FF (buffer full) and not applied. 0 (at
+//                               start): no limit, every command in socket 1
+//   get timing                  "ack=N done=N sockets=N busy=N", busy counting buffer-full answers
 //   version 11|16|10            length of the version answer
 //   model HHHH | vendor HHHH    codes of the version answer
 //   get identity                "name=NAME mac=02:A4:5C:07:12:AB dhcp=0|1 address=A.B.C.D
@@ -193,6 +199,9 @@ private:
                 const sockaddr_in* to);
     void deliver(const Delayed& d);
     void sendOrDelay(Delayed d, Clock::time_point now);
+    // The model's answers, or "buffer full" when every command socket is taken.
+    std::vector<std::string> handleInSocket(const std::string& message);
+    std::string timingControl(const std::vector<std::string>& words);
     void queueOut(std::string& buffer, const std::string& bytes, const char* where);
     bool flush(int fd, std::string& buffer);
     bool openListener(std::string& error);
@@ -228,6 +237,14 @@ private:
     Clock::time_point rebootEnds_{};
     bool cablePulled_ = false;
     LossPlan loss_;
+    // Answer timing: commands acknowledged and completed this long after they arrive.
+    int ackMs_ = 0;
+    int doneMs_ = 0;
+    int sockets_ = 0;
+    long busyAnswers_ = 0;
+    // When the command in socket 1 and socket 2 completes.
+    Clock::time_point socketFreeAt_[3]{};
+    int lastSocket_ = 1;  // the socket the latest command was given
 };
 
 Simulator::~Simulator() {
@@ -318,6 +335,10 @@ std::string Simulator::control(const std::string& command) {
     std::vector<std::string> words;
     for (std::string w; in >> w;) {
         words.push_back(w);
+    }
+    if (!words.empty() &&
+        (words[0] == "timing" || words[0] == "sockets" || command == "get timing")) {
+        return timingControl(words);
     }
     if (!words.empty() && (words[0] == "reboot" || words[0] == "cable" || words[0] == "unplug" ||
                            words[0] == "plug" || command == "get link")) {
@@ -447,8 +468,15 @@ void Simulator::closeConnection(const std::string& why) {
 void Simulator::answer(const std::vector<std::string>& answers, const ViscaDatagram* request,
                        const sockaddr_in* to) {
     const auto now = Clock::now();
-    for (const std::string& a : answers) {
-        Delayed d{now, a, connection_, to != nullptr ? *to : sockaddr_in{}};
+    for (std::string a : answers) {
+        auto after = std::chrono::milliseconds(0);
+        // An acknowledgement and a completion carry the command's socket and leave on time.
+        if (a.size() == 3 && (a[1] == '\x41' || a[1] == '\x51')) {
+            const bool ack = a[1] == '\x41';
+            a[1] = static_cast<char>((ack ? 0x40 : 0x50) | lastSocket_);
+            after = std::chrono::milliseconds(ack ? ackMs_ : std::max(ackMs_, doneMs_));
+        }
+        Delayed d{now + after, a, connection_, to != nullptr ? *to : sockaddr_in{}};
         if (transport == Transport::Hcip) {
             d.bytes = hcipWrap(a);
         } else if (transport == Transport::Visca && request != nullptr) {
@@ -459,14 +487,60 @@ void Simulator::answer(const std::vector<std::string>& answers, const ViscaDatag
 }
 
 void Simulator::sendOrDelay(Delayed d, Clock::time_point now) {
-    // A slow camera answers late, and nothing overtakes an answer already waiting.
-    if (model.faults.slowMs > 0 || !delayed_.empty()) {
-        d.due = std::max(now + std::chrono::milliseconds(model.faults.slowMs),
-                         delayed_.empty() ? now : delayed_.back().due);
-        delayed_.push_back(std::move(d));
-    } else {
+    // A slow camera answers late. Answers leave in the order they are due, and in the order they
+    // were made when due together.
+    d.due = std::max(d.due, now) + std::chrono::milliseconds(model.faults.slowMs);
+    if (d.due <= now && (delayed_.empty() || delayed_.front().due > now)) {
         deliver(d);
+        return;
     }
+    const auto at = std::upper_bound(
+        delayed_.begin(), delayed_.end(), d.due,
+        [](Clock::time_point due, const Delayed& waiting) { return due < waiting.due; });
+    delayed_.insert(at, std::move(d));
+}
+
+std::vector<std::string> Simulator::handleInSocket(const std::string& message) {
+    const bool command = message.size() >= 3 && static_cast<unsigned char>(message[1]) == 0x01;
+    if (command && sockets_ > 0) {
+        const auto now = Clock::now();
+        int free = 0;
+        for (int socket = 1; socket <= sockets_ && free == 0; ++socket) {
+            if (socketFreeAt_[socket] <= now) {
+                free = socket;
+            }
+        }
+        if (free == 0) {
+            ++busyAnswers_;
+            model.noteBusy(message);
+            return {std::string("\x90\x60\x03\xFF", 4)};
+        }
+        lastSocket_ = free;
+        socketFreeAt_[free] = now + std::chrono::milliseconds(std::max(ackMs_, doneMs_));
+    } else if (command) {
+        lastSocket_ = 1;
+    }
+    return model.handle(message);
+}
+
+std::string Simulator::timingControl(const std::vector<std::string>& words) {
+    int a = 0;
+    int b = 0;
+    if (words[0] == "timing" && words.size() == 3 && parseInRange(words[1], 0, 600000, a) &&
+        parseInRange(words[2], 0, 600000, b)) {
+        ackMs_ = a;
+        doneMs_ = b;
+        return "ok";
+    }
+    if (words[0] == "sockets" && words.size() == 2 && parseInRange(words[1], 0, 2, a)) {
+        sockets_ = a;
+        return "ok";
+    }
+    if (words.size() == 2 && words[0] == "get") {
+        return "ack=" + std::to_string(ackMs_) + " done=" + std::to_string(doneMs_) +
+               " sockets=" + std::to_string(sockets_) + " busy=" + std::to_string(busyAnswers_);
+    }
+    return "error usage: timing ACK_MS DONE_MS | sockets 0|1|2 | get timing";
 }
 
 void Simulator::answerWire(const std::string& wire, const sockaddr_in& to) {
@@ -566,7 +640,7 @@ std::vector<std::string> Simulator::handleUnlessLost(const std::string& message)
         logLine("message " + viscaSpacedHex(message) + " lost on its way in, on request");
         return {};
     }
-    const std::vector<std::string> answers = model.handle(message);
+    const std::vector<std::string> answers = handleInSocket(message);
     std::vector<std::string> kept = loss_.survivingAnswers(message, answers);
     if (kept.size() != answers.size()) {
         logLine(std::to_string(answers.size() - kept.size()) + " answers to " +
@@ -668,7 +742,7 @@ void Simulator::readDatagrams() {
                 continue;
             }
         }
-        const std::vector<std::string> answers = model.handle(d.visca);
+        const std::vector<std::string> answers = handleInSocket(d.visca);
         std::vector<std::string> kept = loss_.survivingAnswers(d.visca, answers);
         if (kept.size() != answers.size()) {
             logLine(std::to_string(answers.size() - kept.size()) + " answers to " +

@@ -1,6 +1,10 @@
 #include "pendingStops.h"
 
+#include "answerTracker.h"
+
 #include <QList>
+
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +135,115 @@ TEST(PendingStops, AStopWaitsForItsConnectionForABoundedTime) {
     EXPECT_EQ(expired[0].slot, 8);
     ASSERT_EQ(book.all().size(), 1u);
     EXPECT_EQ(book.all()[0].slot, 9);
+}
+
+}  // namespace
+
+namespace {
+
+using visca::answerTracker;
+using waitingFor = answerTracker::waitingFor;
+
+// Each row: what came before the message (answers to earlier messages), then what came after it
+// in the pieces the line delivered, and what the exchange made of it.
+TEST(AnswerTracker, AnswersOfThePresentMessageEndTheWait) {
+    const struct {
+        const char* name;
+        waitingFor what;
+        const char* before;
+        std::vector<const char*> after;
+        bool over;
+        const char* answer;
+        bool bufferFull;
+    } rows[] = {
+        {"acknowledged", waitingFor::commandAnswer, "", {"90 41 FF"}, true, "90 41 FF", false},
+        {"ack and completion in pieces",
+         waitingFor::commandAnswer,
+         "",
+         {"90", "42 FF 90", "52 FF"},
+         true,
+         "90 42 FF 90 52 FF",
+         false},
+        {"cut before its FF", waitingFor::commandAnswer, "", {"90 41"}, false, "", false},
+        {"completed without ack",
+         waitingFor::commandAnswer,
+         "",
+         {"90 51 FF"},
+         true,
+         "90 51 FF",
+         false},
+        {"late completion of an earlier command",
+         waitingFor::commandAnswer,
+         "90 41 FF",
+         {"90 51 FF"},
+         false,
+         "",
+         false},
+        {"late completion, then own ack",
+         waitingFor::commandAnswer,
+         "90 41 FF",
+         {"90 51 FF 90 42 FF"},
+         true,
+         "90 42 FF",
+         false},
+        {"buffer full",
+         waitingFor::commandAnswer,
+         "90 41 FF 90 42 FF",
+         {"90 60 03 FF"},
+         true,
+         "90 60 03 FF",
+         true},
+        {"not executable",
+         waitingFor::commandAnswer,
+         "",
+         {"90 61 41 FF"},
+         true,
+         "90 61 41 FF",
+         false},
+        {"status block",
+         waitingFor::inquiryAnswer,
+         "90 41 FF",
+         {"90 51 FF 90 50 00 01 02 03 04 05 06 07 08 09 0A 01 FF"},
+         true,
+         "90 50 00 01 02 03 04 05 06 07 08 09 0A 01 FF",
+         false},
+        {"an inquiry is not answered by an ack",
+         waitingFor::inquiryAnswer,
+         "",
+         {"90 41 FF"},
+         false,
+         "",
+         false},
+        {"noise and another device",
+         waitingFor::commandAnswer,
+         "",
+         {"00 41 FF 81 01 FF 91 41 FF"},
+         false,
+         "",
+         false},
+        {"address B", waitingFor::commandAnswer, "", {"B0 41 FF"}, true, "B0 41 FF", false},
+    };
+    for (const auto& row : rows) {
+        answerTracker tracker;
+        tracker.begin(waitingFor::commandAnswer);
+        tracker.feed(hex(row.before));
+        tracker.begin(row.what);
+        for (const char* piece : row.after) {
+            tracker.feed(hex(piece));
+        }
+        EXPECT_EQ(tracker.over(), row.over) << row.name;
+        EXPECT_EQ(tracker.answer(), hex(row.answer)) << row.name;
+        EXPECT_EQ(tracker.bufferFull(), row.bufferFull) << row.name;
+    }
+}
+
+TEST(AnswerTracker, NoiseWithoutAnEndIsDroppedAndTheLineRecovers) {
+    answerTracker tracker;
+    tracker.begin(waitingFor::commandAnswer);
+    tracker.feed(QByteArray(10000, '\x90'));
+    tracker.feed(hex("90 41 FF"));
+    EXPECT_TRUE(tracker.over());
+    EXPECT_EQ(tracker.answer(), hex("90 41 FF"));
 }
 
 }  // namespace
