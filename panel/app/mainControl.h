@@ -517,6 +517,18 @@ private:
                                 visca::commandAnswer* verdictOut = nullptr);
     // Sends again the oldest stop a network camera has not confirmed; false when none is due.
     bool resendNetworkStop();
+    // A command a network camera refused with "buffer full" goes again at the next network step
+    // while that camera is the controlled one, for at most commandWorker::kBusyBackoff.
+    // takeBusyRetry hands it out (and forgets it) when it is for slot.
+    bool takeBusyRetry(int slot, QByteArray& block);
+    void keepBusyCommand(int slot, const QByteArray& block, bool wasRetry);
+    struct busyCommand {
+        int slot = -1;
+        QByteArray block;
+        std::chrono::steady_clock::time_point since;
+    };
+    busyCommand busyRetry_;
+    bool sendingBusyRetry_ = false;
     void sendViscaSequenceReset(int slot);
     struct cameraLink {
         bool down = false;

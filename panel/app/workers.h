@@ -65,6 +65,9 @@ public:
     // The GUI thread tells the round robin that a network step which sent a queued command has
     // ended, and whether the camera took the command (answered, and not with "buffer full").
     static void networkCommandDone(bool taken, bool bufferFull);
+    // How long a camera that answered "buffer full" is paced by fixed waits again, and how long
+    // the command it refused is offered to it again.
+    static constexpr std::chrono::milliseconds kBusyBackoff{1000};
 
 public slots:
     void startCommandRobin();
@@ -89,15 +92,16 @@ private:
                    std::chrono::steady_clock::time_point sentAt, int fixedStepMs);
     void retargetLines(int control, int onScreen);
     void requestNetworkStep();
-    // A queued command a camera refused with "buffer full": sent once more, after the pause, while
-    // the camera is still the controlled one.
-    void retryBusyCommand(int control);
+    // A queued command a camera refused with "buffer full": sent again after the pause, while
+    // the camera is still the controlled one and for at most kBusyBackoff after the refusal.
+    pace retryBusyCommand(int control);
 
     std::chrono::steady_clock::time_point stepEnd_;
     // After a "buffer full" the camera's line goes back to fixed pacing until then.
     std::chrono::steady_clock::time_point busyUntil_;
     int busyCamera_ = 0;
     QByteArray busyCommand_;
+    std::chrono::steady_clock::time_point busySince_;
 
 public:
     // Sends again the oldest stop a serial camera has not confirmed; false when none is due.

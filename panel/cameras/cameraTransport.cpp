@@ -239,7 +239,9 @@ void mainControl::tcpCommand() {
         viscaCommandFor(control);
         return;
     }
-    if (cameraCommandRingBuf.isEmpty()) {
+    QByteArray retryBlock;
+    const bool retrying = takeBusyRetry(controlSlot, retryBlock);
+    if (cameraCommandRingBuf.isEmpty() && !retrying) {
         const int counter = camStatusCounter;
         if (counter == 15) {
             if (zek710aTcpsocket[controlSlot]->state() != QAbstractSocket::ConnectedState) {
@@ -336,12 +338,13 @@ void mainControl::tcpCommand() {
     }
     // The block is taken in one step and the length computed from it: a clear between a look at
     // the queue and the read would otherwise send an empty frame.
-    QByteArray block;
-    if (!cameraCommandRingBuf.take(block)) {
+    QByteArray block = retryBlock;
+    if (!retrying && !cameraCommandRingBuf.take(block)) {
         return;
     }
     const QByteArray message = visca::hcipEnvelope(block);
-    if (!visca::passesDuplicateRule(message, cmdPrev.get(), 5)) {
+    // A command sent again because the camera was busy is the same message on purpose.
+    if (!retrying && !visca::passesDuplicateRule(message, cmdPrev.get(), 5)) {
         qDebug() << "Same Command";
         camStatusCounter = 0;
         return;
@@ -350,6 +353,12 @@ void mainControl::tcpCommand() {
     const auto sentAt = pendingStops::clock::now();
     const visca::exchangeResult result =
         hcipSend(zek710aTcpsocket[controlSlot], controlSlot, block);
+    if (result.bufferFull) {
+        keepBusyCommand(controlSlot, block, retrying);
+    }
+    if (result.answered && cameraLinks[controlSlot].down) {
+        setCameraDown(controlSlot, false);  // it answers: back before the supervisor's next look
+    }
     if (!result.answer.isEmpty()) {
         camStatusCounter = 0;
     }
@@ -468,9 +477,10 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
             datagram = message;
         }
         if (resend == nullptr) {
-            if (attempt == 0 && !visca::passesDuplicateRule(
-                                    datagram, cmdPrev.get(),
-                                    visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
+            if (attempt == 0 && !sendingBusyRetry_ &&
+                !visca::passesDuplicateRule(
+                    datagram, cmdPrev.get(),
+                    visca::viscaUdpCommandByteIndex(record.protocolIndex))) {
                 qDebug() << "Same Command";
                 camStatusCounter = 0;
                 return {};
@@ -547,26 +557,61 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
     return answer;
 }
 
+bool mainControl::takeBusyRetry(int slot, QByteArray& block) {
+    if (busyRetry_.block.isEmpty()) {
+        return false;
+    }
+    const bool forThisCamera = busyRetry_.slot == slot;
+    if (forThisCamera) {
+        block = busyRetry_.block;
+    }
+    busyRetry_.block.clear();  // kept again by keepBusyCommand while the camera stays busy
+    return forThisCamera;
+}
+
+void mainControl::keepBusyCommand(int slot, const QByteArray& block, bool wasRetry) {
+    if (visca::stopAxes(block) != 0) {
+        return;  // a stop has resends of its own
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!wasRetry) {
+        qDebug().noquote() << "camera" << slot + 1 << "busy (buffer full):" << block.toHex(' ');
+        busyRetry_.since = now;
+    } else if (now - busyRetry_.since >= commandWorker::kBusyBackoff) {
+        qDebug().noquote() << "camera" << slot + 1 << "stayed busy:" << block.toHex(' ')
+                           << "dropped";
+        return;
+    }
+    busyRetry_.slot = slot;
+    busyRetry_.block = block;
+}
+
 void mainControl::viscaCommand() {
     viscaCommandFor(currentControl);
 }
 
 void mainControl::viscaCommandFor(int control) {
-    if (cameraCommandRingBuf.isEmpty()) {
+    const int slot = slotOf(control);
+    QByteArray block;
+    const bool retrying = takeBusyRetry(slot, block);
+    if (cameraCommandRingBuf.isEmpty() && !retrying) {
         return;
     }
-    const int slot = slotOf(control);
     if (viscaUdpSockets[slot]->state() != QAbstractSocket::ConnectedState) {
         raiseUnreachable(control);
         return;
     }
-    QByteArray block;
-    if (!cameraCommandRingBuf.take(block)) {
+    if (!retrying && !cameraCommandRingBuf.take(block)) {
         return;
     }
     bool sent = false;
     visca::commandAnswer verdict = visca::commandAnswer::silent;
+    sendingBusyRetry_ = retrying;
     const QByteArray answer = sendOverViscaUdp(slot, block, sent, nullptr, &verdict);
+    sendingBusyRetry_ = false;
+    if (verdict == visca::commandAnswer::busy) {
+        keepBusyCommand(slot, block, retrying);
+    }
     if (sent && answer.size() >= 3) {
         camStatusCounter = 0;
     }

@@ -24,8 +24,6 @@ using steadyClock = std::chrono::steady_clock;
 // The answer wait of a serial exchange, and the pause after a status poll's answer.
 constexpr int kSerialAnswerWaitMs = 50;
 constexpr int kStatusPollPauseMs = 30;
-// How long a camera that answered "buffer full" is paced by fixed waits again.
-constexpr std::chrono::milliseconds kBusyBackoff{1000};
 
 // Network command steps that have ended, counted, and whether the last one's command was taken.
 std::mutex networkDoneMutex;
@@ -67,6 +65,8 @@ std::atomic<bool> commandWorker::networkStepPending{false};
 std::atomic<bool> commandWorker::stopResendPending{false};
 
 void commandWorker::networkCommandDone(bool taken, bool bufferFull) {
+    // The round robin may ask for the next step as soon as it hears of this one's end.
+    networkStepPending = false;
     {
         std::lock_guard<std::mutex> lock(networkDoneMutex);
         ++networkCommandsDone;
@@ -179,21 +179,29 @@ commandWorker::pace commandWorker::paceAfter(const visca::exchangeResult& result
     return pace::answered;
 }
 
-void commandWorker::retryBusyCommand(int control) {
-    if (busyCommand_.isEmpty()) {
-        return;
-    }
+commandWorker::pace commandWorker::retryBusyCommand(int control) {
     QByteArray message;
     message.swap(busyCommand_);
     if (control != busyCamera_ || !useSerialPort || control > kSerialCameras) {
-        return;  // another camera is controlled now: the command was for the old one
+        return pace::none;  // another camera is controlled now: the command was for the old one
     }
-    qDebug().noquote() << "camera" << control << "was busy: sending" << message.toHex(' ')
-                       << "again";
-    std::lock_guard<std::mutex> lock(cameraLinesMutex);
-    followHotPlug(camControl, camControlHolds);
-    exchangeOnLine(camControl, camControlHolds, message, waitingFor::commandAnswer,
-                   kSerialAnswerWaitMs);
+    visca::exchangeResult result;
+    const auto sentAt = steadyClock::now();
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
+        followHotPlug(camControl, camControlHolds);
+        result = exchangeOnLine(camControl, camControlHolds, message, waitingFor::commandAnswer,
+                                kSerialAnswerWaitMs);
+    }
+    if (result.bufferFull) {
+        if (sentAt - busySince_ < kBusyBackoff) {
+            busyCommand_ = message;  // still busy: again after the pause
+        } else {
+            qDebug().noquote() << "camera" << control << "stayed busy:" << message.toHex(' ')
+                               << "dropped";
+        }
+    }
+    return paceAfter(result, sentAt, kSerialAnswerWaitMs + walkRobin);
 }
 
 commandWorker::pace commandWorker::step() {
@@ -218,8 +226,7 @@ commandWorker::pace commandWorker::step() {
         retargetLines(control, onScreen);
     }
     if (!busyCommand_.isEmpty()) {
-        retryBusyCommand(control);
-        return pace::full;
+        return retryBusyCommand(control);
     }
     if (cameraCommandRingBuf.isEmpty()) {
         const int counter = camStatusCounter;
@@ -333,11 +340,13 @@ commandWorker::pace commandWorker::step() {
         unconfirmedStops.sent(control - 1, message, visca::judgeCommandAnswer(result.answer),
                               sentAt);
         if (result.bufferFull && visca::stopAxes(message) == 0) {
-            // A stop has its own resends; any other command is tried once more.
+            // The camera did not take it: sent again after the pause while the camera stays
+            // busy, for a bounded time (a stop has resends of its own).
             qDebug().noquote() << "camera" << control
                                << "busy (buffer full):" << message.toHex(' ');
             busyCamera_ = control;
             busyCommand_ = message;
+            busySince_ = sentAt;
         }
         return paceAfter(result, sentAt, kSerialAnswerWaitMs + walkRobin);
     }

@@ -77,6 +77,7 @@ void resetPanelProcessState() {
     pendingStops::resendEnabled = true;
     cmdPrev.reset();
     commandWorker::wakeOnCommand = true;
+    fixedCameraPacing = false;
     commandWorker::networkStepPending = false;
     {
         std::lock_guard<std::mutex> lock(cameraLinesMutex);

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,30 @@ private:
     std::unique_ptr<SimProcess> process_;
     bool started_ = false;
 };
+
+// Splits a control-channel answer into its words.
+inline std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) {
+        out.push_back(w);
+    }
+    return out;
+}
+
+// Arrival times of the messages a virtual camera logged that start with the hex prefix, oldest
+// first.
+inline std::vector<long long> arrivalsOf(VirtualCamera& camera, const std::string& prefix) {
+    const std::vector<std::string> messages = words(camera.command("get messages"));
+    const std::vector<std::string> times = words(camera.command("get times"));
+    std::vector<long long> out;
+    for (std::size_t i = 0; i < messages.size() && i < times.size(); ++i) {
+        if (messages[i].rfind(prefix, 0) == 0) {
+            out.push_back(std::stoll(times[i]));
+        }
+    }
+    return out;
+}
 
 // The virtual panel MCU in a root: line at <root>/dev/ttyAMA0, control at <root>/run/mcu.sock.
 class VirtualMcu {

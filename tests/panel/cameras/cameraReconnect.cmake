@@ -16,3 +16,9 @@ target_link_libraries(stopResendTest PRIVATE panelrig GTest::gtest)
 add_test(NAME stopResendTest
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/netns-run.sh $<TARGET_FILE:stopResendTest>)
 set_tests_properties(stopResendTest PROPERTIES TIMEOUT 300)
+# Camera lines paced by the cameras' answers, on every transport.
+add_executable(answerPacingTest ${CMAKE_CURRENT_LIST_DIR}/answerPacingTest.cpp)
+target_link_libraries(answerPacingTest PRIVATE panelrig GTest::gtest)
+add_test(NAME answerPacingTest
+         COMMAND ${PROJECT_SOURCE_DIR}/scripts/netns-run.sh $<TARGET_FILE:answerPacingTest>)
+set_tests_properties(answerPacingTest PROPERTIES TIMEOUT 300)
