@@ -41,9 +41,19 @@ ApplicationWindow {
     font.family: "Calibri"
     color: Theme.background
 
-    // The splash goes once sysInit has returned, whatever it returned: a panel that started
-    // without its input devices must still take touches.
-    Component.onCompleted: {
+    // sysInit holds the GUI thread while it opens the lines and probes the serial cameras, so it
+    // starts once the splash is on the screen: after the first frame. The splash goes once sysInit
+    // has returned, whatever it returned: a panel that started without its input devices must
+    // still take touches.
+    Connections {
+        id: firstFrame
+        target: root
+        function onFrameSwapped() {
+            firstFrame.enabled = false
+            Qt.callLater(root.startUp)
+        }
+    }
+    function startUp() {
         mainObject.sysInit()
         splash.close()
     }

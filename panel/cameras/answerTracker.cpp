@@ -22,6 +22,14 @@ void answerTracker::begin(waitingFor what) {
     answer_.clear();
 }
 
+int answerTracker::socketsInUse() const {
+    int count = 0;
+    for (unsigned bits = socketsInUse_; bits != 0; bits &= bits - 1) {
+        ++count;
+    }
+    return count;
+}
+
 void answerTracker::reset() {
     begin(waitingFor::nothing);
     socketsInUse_ = 0;

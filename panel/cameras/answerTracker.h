@@ -25,6 +25,9 @@ public:
     const QByteArray& answer() const { return answer_; }
     // The present message was refused with "buffer full".
     bool bufferFull() const { return bufferFull_; }
+    // Commands the camera acknowledged and has not completed: with both of a camera's sockets
+    // taken, a further command would be refused as "buffer full".
+    int socketsInUse() const;
     // The line was opened again: what the camera was doing is forgotten.
     void reset();
 
@@ -42,9 +45,13 @@ private:
 
 // What an exchange on a camera line or connection came to.
 struct exchangeResult {
-    QByteArray answer;        // the answers that belong to the message sent, whole
-    bool answered = false;    // the answer waited for came
-    bool bufferFull = false;  // the camera refused the message with "buffer full"
+    QByteArray answer;         // the answers that belong to the message sent, whole
+    bool answered = false;     // the answer waited for came
+    bool bufferFull = false;   // the camera refused the message with "buffer full"
+    bool socketsFull = false;  // both command sockets of the camera are taken now
 };
+
+// The camera's command sockets (VISCA cameras have two).
+constexpr int kCommandSockets = 2;
 
 }  // namespace visca

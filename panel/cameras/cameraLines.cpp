@@ -236,5 +236,6 @@ visca::exchangeResult exchangeOnLine(LibSerial::SerialStream& line, int cameraNu
             answers.feed(readAvailable(line));
         }
     }
-    return {answers.answer(), answers.over(), answers.bufferFull()};
+    return {answers.answer(), answers.over(), answers.bufferFull(),
+            answers.socketsInUse() >= visca::kCommandSockets};
 }

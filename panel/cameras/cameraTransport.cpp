@@ -135,7 +135,8 @@ struct networkAnswers {
 std::array<networkAnswers, kCameraSlots> answersOf;
 
 visca::exchangeResult resultOf(const visca::answerTracker& tracker) {
-    return {tracker.answer(), tracker.over(), tracker.bufferFull()};
+    return {tracker.answer(), tracker.over(), tracker.bufferFull(),
+            tracker.socketsInUse() >= visca::kCommandSockets};
 }
 
 // Writes message to HCIP camera slot and collects its answer within the answer wait; with
@@ -363,7 +364,8 @@ void mainControl::tcpCommand() {
         camStatusCounter = 0;
     }
     unconfirmedStops.sent(controlSlot, block, visca::judgeCommandAnswer(result.answer), sentAt);
-    commandWorker::networkCommandDone(result.answered && !result.bufferFull, result.bufferFull);
+    commandWorker::networkCommandDone(result.answered && !result.bufferFull && !result.socketsFull,
+                                      result.bufferFull);
 }
 
 bool mainControl::resendNetworkStop() {
@@ -433,12 +435,19 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
     // Answers that came after the last wait: a late answer still says the camera is there, and
     // a sequence error among them asks for a reset.
     bool answered = false;
-    visca::answerTracker& bareAnswers = answersOf[static_cast<std::size_t>(slot)].tracker;
+    // The camera's answers, followed for its sockets (and, without the header, to tell which
+    // answer is this message's).
+    visca::answerTracker& answers = answersOf[static_cast<std::size_t>(slot)].tracker;
+    const auto follow = [&answers, withHeader](const QByteArray& d) {
+        if (!withHeader) {
+            answers.feed(d);
+        } else if (d.size() > 8 && d[0] == 0x01 && d[1] == 0x11) {
+            answers.feed(d.mid(8));
+        }
+    };
     for (const QByteArray& late : datagramsNow(socket)) {
         answered = true;
-        if (!withHeader) {
-            bareAnswers.feed(late);
-        }
+        follow(late);
         if (withHeader &&
             visca::classifyViscaOverIpAnswer(late) == visca::viscaOverIpAnswer::sequenceError) {
             link.viscaResetDue = true;
@@ -487,9 +496,7 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
             }
             cmdPrev.set(datagram);
         }
-        if (!withHeader) {
-            bareAnswers.begin(waitingFor::commandAnswer);
-        }
+        answers.begin(waitingFor::commandAnswer);
         socket->write(datagram);
         sent = true;
         // Kept for every camera driven by VISCA, whatever its protocol: only the header
@@ -501,6 +508,9 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
         // without the header, at the answer the tracker takes for this message.
         std::size_t fed = 0;
         lastDatagrams = datagramsWithin(socket, kAnswerSettle, [&](const QList<QByteArray>& got) {
+            for (; fed < static_cast<std::size_t>(got.size()); ++fed) {
+                follow(got[static_cast<int>(fed)]);
+            }
             if (withHeader) {
                 return visca::judgeViscaOverIpAnswer(got, sentSequence) !=
                            visca::commandAnswer::silent ||
@@ -509,10 +519,7 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
                                   visca::viscaOverIpAnswer::sequenceError;
                        });
             }
-            for (; fed < static_cast<std::size_t>(got.size()); ++fed) {
-                bareAnswers.feed(got[static_cast<int>(fed)]);
-            }
-            return bareAnswers.over();
+            return answers.over();
         });
         answer.clear();
         bool refusedNumber = false;
@@ -545,7 +552,7 @@ QByteArray mainControl::sendOverViscaUdp(int slot, const QByteArray& message, bo
     }
     if (!withHeader) {
         // Whatever arrived after the wait ended early is read with the next exchange.
-        answer = bareAnswers.answer();
+        answer = answers.answer();
     }
     const visca::commandAnswer verdict =
         withHeader ? visca::judgeViscaOverIpAnswer(lastDatagrams, sentSequence)
@@ -615,9 +622,11 @@ void mainControl::viscaCommandFor(int control) {
     if (sent && answer.size() >= 3) {
         camStatusCounter = 0;
     }
-    commandWorker::networkCommandDone(
-        verdict != visca::commandAnswer::silent && verdict != visca::commandAnswer::busy,
-        verdict == visca::commandAnswer::busy);
+    const bool socketsFull =
+        answersOf[static_cast<std::size_t>(slot)].tracker.socketsInUse() >= visca::kCommandSockets;
+    commandWorker::networkCommandDone(verdict != visca::commandAnswer::silent &&
+                                          verdict != visca::commandAnswer::busy && !socketsFull,
+                                      verdict == visca::commandAnswer::busy);
 }
 
 int mainControl::sendOnScreenCommand(QByteArray buf) {

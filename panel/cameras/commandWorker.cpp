@@ -171,9 +171,11 @@ commandWorker::pace commandWorker::paceAfter(const visca::exchangeResult& result
     if (result.bufferFull) {
         busyUntil_ = steadyClock::now() + kBusyBackoff;
     }
-    // A camera that did not answer, or answered "buffer full" a moment ago, gets no more than
-    // fixed waits allow: never a second message before it acknowledged the first.
-    if (fixedCameraPacing || !result.answered || steadyClock::now() < busyUntil_) {
+    // A camera that did not answer, has both sockets taken, or answered "buffer full" a moment
+    // ago, gets no more than fixed waits allow: never a second message before it acknowledged
+    // the first.
+    if (fixedCameraPacing || !result.answered || result.socketsFull ||
+        steadyClock::now() < busyUntil_) {
         return pace::untilEnd;
     }
     return pace::answered;

@@ -69,10 +69,15 @@ void mainControl::readPanelNetworkSettings() {
     setSystemNetwork(copies);
 
     // The MAC address lives on the boot partition.
+    // The mount has returned when the command has; the settle time is only waited out when the
+    // file is not readable yet.
     platform::runCommand("sudo mount /dev/mmcblk0p1 /boot");
     platform::runCommand("sync");
-    std::this_thread::sleep_for(kMountSettle);
-    const auto commandLine = platform::readSystemFile(netconfig::kBootCommandLine);
+    auto commandLine = platform::readSystemFile(netconfig::kBootCommandLine);
+    if (!commandLine) {
+        std::this_thread::sleep_for(kMountSettle);
+        commandLine = platform::readSystemFile(netconfig::kBootCommandLine);
+    }
     zek710AMACADD = qText(netconfig::macOfCommandLine(commandLine.value_or(std::string())));
 }
 

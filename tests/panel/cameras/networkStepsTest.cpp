@@ -162,6 +162,14 @@ protected:
         engine_->rootContext()->setContextProperty("mainObject", &rig->panel());
         engine_->rootContext()->setContextProperty("qmlTranslator", translator_);
         engine_->load(QUrl(QStringLiteral("qrc:/main.qml")));
+        // The start-up runs after the first frame; the tests begin once it is over.
+        waitUntil([] {
+            const QObject* splash =
+                engine_->rootObjects().isEmpty()
+                    ? nullptr
+                    : engine_->rootObjects().first()->findChild<QObject*>("splash");
+            return splash != nullptr && !splash->property("visible").toBool();
+        });
     }
     static void TearDownTestSuite() {
         delete engine_;

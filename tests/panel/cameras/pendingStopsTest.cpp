@@ -247,3 +247,26 @@ TEST(AnswerTracker, NoiseWithoutAnEndIsDroppedAndTheLineRecovers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnswerTracker, SocketsAreTakenByAcknowledgementsAndFreedByCompletionsAndErrors) {
+    visca::answerTracker tracker;
+    const struct {
+        const char* bytes;
+        int inUse;
+    } steps[] = {{"90 41 FF", 1},
+                 {"90 42 FF", 2},
+                 {"90 51 FF", 1},
+                 {"90 62 04 FF", 0},  // cancelled
+                 {"90 41 FF", 1}};
+    for (const auto& step : steps) {
+        tracker.begin(visca::answerTracker::waitingFor::commandAnswer);
+        tracker.feed(hex(step.bytes));
+        EXPECT_EQ(tracker.socketsInUse(), step.inUse) << step.bytes;
+    }
+    tracker.reset();
+    EXPECT_EQ(tracker.socketsInUse(), 0);
+}
+
+}  // namespace

@@ -16,6 +16,8 @@ TestCase {
         window = createTemporaryObject(component, test)
         verify(window !== null)
         tryVerify(function () { return window.visible })
+        // The start-up runs once the first frame is drawn.
+        tryVerify(function () { return mainObject.callsOf("sysInit").length === 1 })
         mainObject.refreshSystemNetConfig("", false, "", "", "", "", "", "")
     }
     function cleanup() {
