@@ -29,14 +29,19 @@ use_display() {
   for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 }
 
-# start_panel_devices BUILD CAMERAS: the device stand-ins zek710amgrgui needs in $root: a rotary
-# encoder input that stays silent, the virtual MCU on /dev/ttyAMA0 and CAMERAS virtual serial
-# cameras on /dev/ttyUSB0 onwards, with their control sockets $root/run/mcu.sock, cam1.sock, ...
-# and their output in $root/mcu.out, cam1.out, ...; and the screens' translations where the
-# application looks for them. Returns once every simulator is ready.
+# start_panel_devices BUILD CAMERAS: the device stand-ins zek710amgrgui needs in $root: its boot
+# partition's command line, a rotary encoder input that stays silent, the virtual MCU on
+# /dev/ttyAMA0 and CAMERAS virtual serial cameras on /dev/ttyUSB0 onwards, with their control
+# sockets $root/run/mcu.sock, cam1.sock, ... and their output in $root/mcu.out, cam1.out, ...; and
+# the screens' translations where the application looks for them. Returns once every simulator
+# is ready.
 start_panel_devices() {
   local build=$1 cameras=$2 n
   mkdir -p "$root/dev/input" "$root/run" "$root/home/zek710a/application/current"
+  # The board's boot partition, where the panel reads its MAC address.
+  mkdir -p "$root/boot"
+  [ -f "$root/boot/cmdline.txt" ] ||
+    echo "console=tty1 smsc95xx.macaddr=02:a4:5c:01:00:07 rootwait" >"$root/boot/cmdline.txt"
   mkfifo "$root/dev/input/event0"
   echo "rotary@10" > "$root/dev/input/event0.name"
   cp "$build"/ui/translations/app_*.qm "$root/home/zek710a/application/current/"

@@ -550,6 +550,7 @@ private:
     serial_port_info openSerialProbe(int j);
     void askSerialProbe();
     void finishSerialProbe(int j, const serial_port_info& info);
+    void finishSerialProbe(int j, const serial_port_info& info, const QByteArray& answer);
     void probeSerialPortsThen(int j, std::function<void()> done);
     bool serialSwitchUnderWay = false;
     void disconnectNetworkSlot(int slot);

@@ -860,10 +860,18 @@ void mainControl::askSerialProbe() {
 }
 
 void mainControl::finishSerialProbe(int j, const serial_port_info& info) {
-    QString model;
+    QByteArray answer;
     {
         std::lock_guard<std::mutex> lock(cameraLinesMutex);
-        model = visca::modelFromVersionAnswer(readAvailable(camScanner));
+        answer = readAvailable(camScanner);
+    }
+    finishSerialProbe(j, info, answer);
+}
+
+void mainControl::finishSerialProbe(int j, const serial_port_info& info, const QByteArray& answer) {
+    const QString model = visca::modelFromVersionAnswer(answer);
+    {
+        std::lock_guard<std::mutex> lock(cameraLinesMutex);
         closeCameraLine(camScanner);
     }
     const bool exist = !model.isNull();
@@ -890,10 +898,29 @@ void mainControl::scanSerialPorts() {
     for (int j = 0; j < kSerialCameras; ++j) {
         sleepMs(kProbeOpenPauseMs);
         const serial_port_info info = openSerialProbe(j);
-        sleepMs(kProbeAskPauseMs);
-        askSerialProbe();
-        sleepMs(kProbeAnswerMs);
-        finishSerialProbe(j, info);
+        if (fixedCameraPacing) {
+            sleepMs(kProbeAskPauseMs);
+            askSerialProbe();
+            sleepMs(kProbeAnswerMs);
+            finishSerialProbe(j, info);
+            continue;
+        }
+        // A line whose adapter is not there has nothing to wait for; on one that is, the wait
+        // for the version answer ends with the answer.
+        QByteArray answer;
+        bool open = false;
+        {
+            std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            open = camScanner.IsOpen();
+        }
+        if (open) {
+            sleepMs(kProbeAskPauseMs);
+            std::lock_guard<std::mutex> lock(cameraLinesMutex);
+            answer = exchangeOnLine(camScanner, j + 1, visca::cmdVersion(),
+                                    waitingFor::inquiryAnswer, kProbeAnswerMs)
+                         .answer;
+        }
+        finishSerialProbe(j, info, answer);
     }
 }
 
