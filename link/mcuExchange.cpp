@@ -366,6 +366,11 @@ void tightenTimerSlack() {
     }
 }
 
+// One byte on the MCU line: 10 bits at 115200 baud.
+constexpr std::chrono::nanoseconds kByteTime{10 * 1000000000LL / 115200};
+// sync pair, type, length and the 20-byte hardware status
+constexpr std::size_t kStatusAnswerBytes = 24;
+
 void logTimeout(const std::string& frame) {
     if (linkProgram() == LinkProgram::daemon) {
         linkLog(kCategory, fmt::format("no data from mcu~, timeout! {}\n", string_to_hex(frame)));
@@ -385,6 +390,12 @@ std::string exchange(const std::string& frame, LibSerial::SerialStream& stream,
         stream.clear();
         linkLog(kCategory, "mcu line write failed");
         return {};
+    }
+    if (kind == mcu::ExchangeKind::status && mcu::exchangeWaitMode() == mcu::WaitMode::onLine) {
+        // The status answer cannot be whole before the request and the answer have crossed the
+        // line one after the other: it is looked for then, rather than waking for its first
+        // bytes. Against the panel's line this costs nothing; it spares a wake-up per exchange.
+        std::this_thread::sleep_until(writtenAt + kByteTime * (frame.size() + kStatusAnswerBytes));
     }
     SerialAnswerLine line(stream.GetFileDescriptor());
     bool silent = false;

@@ -78,6 +78,14 @@ QSettings& zek710aSettings() {
 }
 
 mainControl::mainControl(QObject* parent) : QObject(parent) {
+    // The screens hear of a camera coming or going when the table changes, from whichever thread
+    // changed it; a burst of changes is looked at once.
+    cameraDevice.onChange([this] {
+        if (!existenceCheckQueued_.exchange(true)) {
+            QMetaObject::invokeMethod(this, &mainControl::announceCameraExistence,
+                                      Qt::QueuedConnection);
+        }
+    });
     // 1. Transport choice; the discovery sockets.
     useSerialPort = true;
     zek710aUdpsocket = new QUdpSocket(this);
@@ -167,6 +175,7 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
 
 mainControl::~mainControl() {
     stopWorkers();
+    cameraDevice.onChange(nullptr);
     saveViscaSerials();
 }
 

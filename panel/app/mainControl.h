@@ -515,6 +515,10 @@ private:
     QByteArray sendOverViscaUdp(int slot, const QByteArray& visca, bool& sent,
                                 const pendingStops::stop* resend = nullptr,
                                 visca::commandAnswer* verdictOut = nullptr);
+    // Tells the screens of every camera whose existence changed since they last heard of it.
+    void announceCameraExistence();
+    std::atomic<bool> existenceCheckQueued_{false};
+    std::array<bool, kUsedCameraSlots> existenceShown_{};
     // Sends again the oldest stop a network camera has not confirmed; false when none is due.
     bool resendNetworkStop();
     // A command a network camera refused with "buffer full" goes again at the next network step

@@ -13,8 +13,11 @@ hcip_device_info cameraTable::device(int slot) const {
 }
 
 void cameraTable::clear() {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    slots_.fill(hcip_device_info{});
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        slots_.fill(hcip_device_info{});
+    }
+    changed();
 }
 
 QByteArray lastCommand::get() const {

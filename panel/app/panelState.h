@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -28,26 +29,44 @@ public:
         if (slot < 0 || slot >= kCameraSlots) {
             return;
         }
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        change(slots_[slot].orb);
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            change(slots_[slot].orb);
+        }
+        changed();
     }
     template <typename Change>
     void updateDevice(int slot, Change change) {
         if (slot < 0 || slot >= kCameraSlots) {
             return;
         }
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        change(slots_[slot]);
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            change(slots_[slot]);
+        }
+        changed();
     }
     // The whole table, for moves that touch many slots at once.
     template <typename Change>
     void updateAll(Change change) {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        change(slots_);
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            change(slots_);
+        }
+        changed();
     }
     void clear();
+    // Called, from the thread that made it, after every change (set before the threads that
+    // change the table start, cleared after they ended).
+    void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
 
 private:
+    void changed() {
+        if (listener_) {
+            listener_();
+        }
+    }
+    std::function<void()> listener_;
     mutable std::recursive_mutex mutex_;
     std::array<hcip_device_info, kCameraSlots> slots_{};
 };

@@ -359,8 +359,22 @@ QString mainControl::getCameraModel(int con_scn) const {
 
 bool mainControl::getCameraExist(int index) {
     const bool exist = cameraDevice.camera(index).exist;
+    if (index >= 0 && index < kUsedCameraSlots) {
+        existenceShown_[static_cast<std::size_t>(index)] = exist;
+    }
     emit refreshCameraExist(index + 1, exist);
     return exist;
+}
+
+void mainControl::announceCameraExistence() {
+    existenceCheckQueued_ = false;
+    for (int slot = 0; slot < kUsedCameraSlots; ++slot) {
+        const bool exist = cameraDevice.camera(slot).exist;
+        if (existenceShown_[static_cast<std::size_t>(slot)] != exist) {
+            existenceShown_[static_cast<std::size_t>(slot)] = exist;
+            emit refreshCameraExist(slot + 1, exist);
+        }
+    }
 }
 
 bool mainControl::getCameraNetworkManual(int index) const {

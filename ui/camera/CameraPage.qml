@@ -93,6 +93,10 @@ Item {
         for (var i = 0; i < 24; ++i)
             list.push(false)
         connectedList = list
+        // Each answer also arrives as refreshCameraExist, which the tiles follow; after this the
+        // application tells of every camera that comes or goes.
+        for (var c = 0; c < 24; ++c)
+            mainObject.getCameraExist(c)
         currentOnScreen = mainObject.getCurrentOnScreen()
         camNumber = currentOnScreen
         cameraExist = mainObject.getCameraExist(currentOnScreen - 1)
@@ -277,7 +281,7 @@ Item {
             page.linkDownList = list
         }
         function onRefreshCameraExist(cameraIndex, exist) {
-            // The poll repeats every answer each second; only a change is worth a relayout.
+            // Only a change is worth a relayout.
             if (cameraIndex < 1 || cameraIndex > 24 || page.connectedList[cameraIndex - 1] === exist)
                 return
             var list = page.connectedList.slice()
@@ -309,19 +313,6 @@ Item {
         function onCamVideoHFlipChanged() {
             if (!orientationList.opened)
                 page.orientationShown = Texts.orientationKey(mainObject.camVideoHFlip, mainObject.camVideoVFlip, page.orientationShown)
-        }
-    }
-
-    // The application only learns of a camera coming or going when asked; each answer also
-    // arrives as refreshCameraExist, which is what the tiles follow.
-    Timer {
-        id: existencePoll
-        interval: 1000
-        repeat: true
-        running: true
-        onTriggered: {
-            for (var i = 0; i < 24; ++i)
-                mainObject.getCameraExist(i)
         }
     }
 

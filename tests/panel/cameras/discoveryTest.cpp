@@ -88,6 +88,18 @@ const std::vector<PanelRig::NetworkCamera> kThreeCameras = {
     {"middle", "10.77.0.12", false, "Cam-Middle", "AA:BB:CC:00:00:12"},
 };
 
+// The screens hear of a camera coming without asking for it.
+TEST_F(Discovery, ACameraEnteredByHandIsAnnouncedToTheScreens) {
+    startPanel(kThreeCameras);
+    std::vector<std::pair<int, bool>> announced;
+    QObject::connect(
+        &rig->panel(), &mainControl::refreshCameraExist,
+        [&announced](int camera, bool exist) { announced.emplace_back(camera, exist); });
+    rig->panel().setCameraNetworkManual(12, "10.77.0.40", protocolHcip);
+    ASSERT_TRUE(waitUntil([&] { return !announced.empty(); }, std::chrono::seconds(5)));
+    EXPECT_EQ(announced, (std::vector<std::pair<int, bool>>{{13, true}}));
+}
+
 TEST_F(Discovery, StartUpPlacesCamerasByAddressFilesSwitchersAndSkipsTheRest) {
     startPanel(kThreeCameras);
     // Serial control is on: network cameras start at slot 8 (camera 9).
