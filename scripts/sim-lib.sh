@@ -1,12 +1,22 @@
 # Shared by the scripts that run simulators and the panel in a temporary root (sourced).
 # Every process started is remembered and stopped by process id when the script ends (SIGTERM,
-# then SIGKILL), and the root is removed.
+# then SIGKILL for what is still there after 3 s; a virtual display last), and the root is
+# removed.
 
 pids=()
+xvfb_pid=
 cleanup() {
   for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  sleep 0.3
+  # The panel stops the cameras it leaves moving on its way out (up to 2 s): it is given that
+  # time, and its display stays until it has gone.
+  for _ in $(seq 30); do
+    alive=0
+    for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
+    [ "$alive" -eq 0 ] && break
+    sleep 0.1
+  done
   for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+  [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null || true
   [ -n "${root:-}" ] && rm -rf "$root"
 }
@@ -24,7 +34,7 @@ use_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   local display=":$((200 + $$ % 300))"
   Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
-  pids+=($!)
+  xvfb_pid=$!
   export DISPLAY="$display"
   for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 }
