@@ -3,7 +3,8 @@
 // and gain position on a line (offset 4) and behind the HCIP length (offset 6), the model of a
 // version answer, and the HCIP answer taken apart. The duplicate rule gets the input split into a
 // message and the previous one. A VISCA-over-IP datagram shorter than its 8-byte header is
-// malformed whatever it holds.
+// malformed whatever it holds. The answer tracker takes the bytes in two pieces, as a line may
+// deliver them, waiting for a command's answer and then for an inquiry's.
 //
 // The expected fields are written here from the answers' byte tables, apart from the parsers, so
 // that the two check each other.
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "answerTracker.h"
 #include "fuzzCheck.h"
 #include "viscaCommands.h"
 
@@ -138,6 +140,31 @@ void checkHcip(const QByteArray& received) {
     FUZZ_REQUIRE(visca::hcipAnswerBody(visca::hcipEnvelope(received)) == received);
 }
 
+// What the tracker calls the present message's answer is whole answers (9x to Fx, then FF), there
+// exactly when the exchange is over; "buffer full" is one of them.
+void checkTracker(const QByteArray& received) {
+    for (const auto what : {visca::answerTracker::waitingFor::commandAnswer,
+                            visca::answerTracker::waitingFor::inquiryAnswer}) {
+        visca::answerTracker tracker;
+        tracker.begin(what);
+        tracker.feed(received.left(received.size() / 2));
+        tracker.feed(received.mid(received.size() / 2));
+        const QByteArray& answer = tracker.answer();
+        FUZZ_REQUIRE(tracker.over() == !answer.isEmpty());
+        FUZZ_REQUIRE(answer.isEmpty() || answer.endsWith('\xFF'));
+        for (int start = 0; start < answer.size();) {
+            const int end = answer.indexOf('\xFF', start);
+            FUZZ_REQUIRE(end >= start + 2);
+            FUZZ_REQUIRE(at(answer, start) >= 0x90 && (at(answer, start) & 0x0F) == 0);
+            start = end + 1;
+        }
+        if (tracker.bufferFull()) {
+            FUZZ_REQUIRE(answer.size() == 4 && at(answer, 2) == 0x03);
+        }
+        FUZZ_REQUIRE(tracker.socketsInUse() >= 0 && tracker.socketsInUse() <= 16);
+    }
+}
+
 bool isRepeatableCommand(int command) {
     switch (command) {
         case 0x01:
@@ -194,6 +221,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkPosition(answer, 6);
     checkModel(answer);
     checkHcip(answer);
+    checkTracker(answer);
     checkDuplicateRule(answer);
     const visca::viscaOverIpAnswer verdict = visca::classifyViscaOverIpAnswer(answer);
     if (size < 8) {
