@@ -52,6 +52,17 @@ networkOutcome waitNetworkCommand(unsigned long before, steadyClock::time_point 
                                 : networkOutcome::silent;
 }
 
+// One exchange on the control line (onControlLine) or the on-screen line, whichever camera it
+// holds now, under the lines' lock.
+visca::exchangeResult exchangeOnHeldLine(bool onControlLine, const QByteArray& message,
+                                         visca::answerTracker::waitingFor what) {
+    std::lock_guard<std::mutex> lock(cameraLinesMutex);
+    LibSerial::SerialStream& line = onControlLine ? camControl : camOnScreen;
+    const int holds = onControlLine ? camControlHolds : camOnScreenHolds;
+    followHotPlug(line, holds);
+    return exchangeOnLine(line, holds, message, what, kSerialAnswerWaitMs);
+}
+
 // Whether a camera slot is served by a serial line (the command thread) rather than by the network
 // (the GUI thread).
 bool servedBySerialLine(int slot) {
@@ -187,14 +198,9 @@ commandWorker::pace commandWorker::retryBusyCommand(int control) {
     if (control != busyCamera_ || !useSerialPort || control > kSerialCameras) {
         return pace::none;  // another camera is controlled now: the command was for the old one
     }
-    visca::exchangeResult result;
     const auto sentAt = steadyClock::now();
-    {
-        std::lock_guard<std::mutex> lock(cameraLinesMutex);
-        followHotPlug(camControl, camControlHolds);
-        result = exchangeOnLine(camControl, camControlHolds, message, waitingFor::commandAnswer,
-                                kSerialAnswerWaitMs);
-    }
+    const visca::exchangeResult result =
+        exchangeOnHeldLine(true, message, waitingFor::commandAnswer);
     if (result.bufferFull) {
         if (sentAt - busySince_ < kBusyBackoff) {
             busyCommand_ = message;  // still busy: again after the pause
@@ -243,17 +249,10 @@ commandWorker::pace commandWorker::step() {
                    counter == 20 || counter == 30;
             if ((counter == 10 && control <= kSerialCameras) || counter == 5) {
                 const bool ofControl = counter == 10;
-                visca::exchangeResult result;
                 const auto sentAt = steadyClock::now();
-                {
-                    std::lock_guard<std::mutex> lock(cameraLinesMutex);
-                    const bool onControlLine = ofControl || onScreen == control;
-                    LibSerial::SerialStream& line = onControlLine ? camControl : camOnScreen;
-                    const int holds = onControlLine ? camControlHolds : camOnScreenHolds;
-                    followHotPlug(line, holds);
-                    result = exchangeOnLine(line, holds, visca::camStatusInquiry(),
-                                            waitingFor::inquiryAnswer, kSerialAnswerWaitMs);
-                }
+                const visca::exchangeResult result =
+                    exchangeOnHeldLine(ofControl || onScreen == control, visca::camStatusInquiry(),
+                                       waitingFor::inquiryAnswer);
                 if (fixedCameraPacing) {
                     sleepMs(kStatusPollPauseMs);
                 }
@@ -287,17 +286,10 @@ commandWorker::pace commandWorker::step() {
             }
             if (counter == 20 || counter == 30) {
                 const bool shutter = counter == 20;
-                visca::exchangeResult result;
                 const auto sentAt = steadyClock::now();
-                {
-                    std::lock_guard<std::mutex> lock(cameraLinesMutex);
-                    LibSerial::SerialStream& line = onScreen == control ? camControl : camOnScreen;
-                    const int holds = onScreen == control ? camControlHolds : camOnScreenHolds;
-                    followHotPlug(line, holds);
-                    result = exchangeOnLine(line, holds,
-                                            shutter ? visca::cmdShutter() : visca::cmdGain(),
-                                            waitingFor::inquiryAnswer, kSerialAnswerWaitMs);
-                }
+                const visca::exchangeResult result = exchangeOnHeldLine(
+                    onScreen == control, shutter ? visca::cmdShutter() : visca::cmdGain(),
+                    waitingFor::inquiryAnswer);
                 const int position = visca::positionFromAnswer(result.answer, 4);
                 if (position >= 0) {
                     cameraDevice.update(onScreen - 1, [shutter, position](orb_camera_info& r) {
@@ -331,14 +323,9 @@ commandWorker::pace commandWorker::step() {
             qDebug() << "Allowed Same Command";
         }
         cmdPrev.set(message);
-        visca::exchangeResult result;
         const auto sentAt = pendingStops::clock::now();
-        {
-            std::lock_guard<std::mutex> lock(cameraLinesMutex);
-            followHotPlug(camControl, camControlHolds);
-            result = exchangeOnLine(camControl, camControlHolds, message, waitingFor::commandAnswer,
-                                    kSerialAnswerWaitMs);
-        }
+        const visca::exchangeResult result =
+            exchangeOnHeldLine(true, message, waitingFor::commandAnswer);
         unconfirmedStops.sent(control - 1, message, visca::judgeCommandAnswer(result.answer),
                               sentAt);
         if (result.bufferFull && visca::stopAxes(message) == 0) {
