@@ -8,6 +8,8 @@
 #pragma once
 #include <QByteArray>
 
+#include <chrono>
+
 namespace visca {
 
 class answerTracker {
@@ -49,6 +51,8 @@ struct exchangeResult {
     bool answered = false;     // the answer waited for came
     bool bufferFull = false;   // the camera refused the message with "buffer full"
     bool socketsFull = false;  // both command sockets of the camera are taken now
+    // When the message was on the line (serial exchanges): fixed pacing counts from here.
+    std::chrono::steady_clock::time_point writtenAt{};
 };
 
 // The camera's command sockets (VISCA cameras have two).

@@ -206,7 +206,8 @@ visca::exchangeResult exchangeOnLine(LibSerial::SerialStream& line, int cameraNu
     answers.feed(readAvailable(line));
     answers.begin(what);
     writeCameraLine(line, message);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    const auto writtenAt = std::chrono::steady_clock::now();
+    const auto deadline = writtenAt + std::chrono::milliseconds(waitMs);
     if (fixedCameraPacing) {
         std::this_thread::sleep_until(deadline);
         answers.feed(readAvailable(line));
@@ -237,5 +238,5 @@ visca::exchangeResult exchangeOnLine(LibSerial::SerialStream& line, int cameraNu
         }
     }
     return {answers.answer(), answers.over(), answers.bufferFull(),
-            answers.socketsInUse() >= visca::kCommandSockets};
+            answers.socketsInUse() >= visca::kCommandSockets, writtenAt};
 }

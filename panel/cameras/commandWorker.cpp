@@ -2,6 +2,7 @@
 #include <QDebug>
 #include <QThread>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -178,7 +179,9 @@ bool commandWorker::resendSerialStop() {
 
 commandWorker::pace commandWorker::paceAfter(const visca::exchangeResult& result,
                                              steadyClock::time_point sentAt, int fixedStepMs) {
-    stepEnd_ = sentAt + std::chrono::milliseconds(fixedStepMs);
+    // Counted from the moment the message was on the line, as the fixed waits always were: a
+    // write held up behind the lines' lock must not bring the next message closer.
+    stepEnd_ = std::max(sentAt, result.writtenAt) + std::chrono::milliseconds(fixedStepMs);
     if (result.bufferFull) {
         busyUntil_ = steadyClock::now() + kBusyBackoff;
     }
