@@ -63,6 +63,15 @@ ln -sfn "$library" "$staging/lib/libserial.so"
 build_triplet=$(dpkg-architecture -qDEB_BUILD_MULTIARCH)
 sed -e "s|^libdir=.*|libdir=$staging/lib|" /usr/lib/"$build_triplet"/pkgconfig/libserial.pc \
   > "$staging/pkgconfig/libserial.pc"
+# The same for cpp-httplib: the board's library, the build machine's header.
+library=$(ls /usr/lib/"$triplet"/libcpp-httplib.so.0.11* 2>/dev/null | head -n 1)
+if [ -z "$library" ]; then
+  echo "libcpp-httplib0.11:$arch is not installed" >&2
+  exit 1
+fi
+ln -sfn "$library" "$staging/lib/libcpp-httplib.so"
+sed -e "s|^libdir=.*|libdir=$staging/lib|" /usr/lib/"$build_triplet"/pkgconfig/cpp-httplib.pc \
+  > "$staging/pkgconfig/cpp-httplib.pc"
 export ZEK_CROSS_STAGING=$staging
 
 quick_tests=(linkProtocolTest linkRobustnessTest daemonProtocolTest cameraCoreTest keyDispatchTest

@@ -48,6 +48,11 @@ tallymode=2
 tallymap0=1
 tallymap1=9
 tallymap2=2
+
+[automation]
+enabled=true
+readOnlyTokenHash=832325dfdda2985ff4dd0f750cc9907a77211950d2852cbded293e21e7b0bcaa
+controlTokenHash=a1528aca3a55359af7a271aea44ec058ec61c07b98f12e0f439473d8fcb6194b
 CONF
 
 build/sim/virtualMcu --link "$root/dev/ttyAMA0" --control "$root/run/mcu.sock" >"$root/mcu.out" &
@@ -178,6 +183,37 @@ sw restart 1500; sleep 1
 lamps
 sleep 4
 lamps
+
+# The automation interface, turned on in the settings above with a read-only token (d0 32 times)
+# and a control token (dc 32 times); its clients on the camera network.
+say "automation: the studio's automation reads the state, follows the events and acts"
+api=http://10.77.0.1:8710
+read_token=$(printf 'd0%.0s' $(seq 32))
+control_token=$(printf 'dc%.0s' $(seq 32))
+on_network() { ip netns exec "$ZEK_CAMERA_NS" "$@"; }
+on_network curl -s --max-time 5 -H "Authorization: Bearer $read_token" "$api/api/v1/state" |
+  python3 -c 'import json, sys; s = json.load(sys.stdin)
+print("  state: controlled camera %d; cameras found: %s; tally %s" % (s["selection"]["controlled"],
+      ", ".join(str(c["camera"]) for c in s["cameras"] if c["exists"]), s["tally"]["mode"]))' || true
+on_network curl -sN --max-time 8 -H "Authorization: Bearer $read_token" "$api/api/v1/events" \
+  >"$root/events.txt" 2>/dev/null &
+sleep 0.5
+echo "  recall preset 4 on camera 2: $(on_network curl -s --max-time 5 \
+  -H "Authorization: Bearer $control_token" -d '{"camera":2,"preset":4}' "$api/api/v1/actions/recall")"
+sleep 0.5
+echo "  camera 2 recalled preset: $(ctl "$root/run/cam2.sock" get lastPreset)"
+echo "  with the read-only token: $(on_network curl -s --max-time 5 -H "Authorization: Bearer $read_token" \
+  -d '{"camera":1}' "$api/api/v1/actions/select")"
+tap 21
+echo "  camera key 1 on the panel; events seen by the client:"
+sleep 0.5
+grep '^event: ' "$root/events.txt" | sort | uniq -c | sed 's/^/   /' || true
+say "the status page in a browser on the camera network; the switcher cuts to camera 2 meanwhile"
+if on_network python3 tests/panel/automation/pageCheck.py "$api/#token=$read_token" \
+  "$root/automation-page.png" 2 build/sim/simctl "$root/run/switcher.sock" program 3 | sed 's/^/  /'; then
+  cp "$root/automation-page.png" demo-output/automation-page.png
+  say "the status page, camera 2 on program -> demo-output/automation-page.png"
+fi
 
 say "a configuration tool on the camera network scans and sets up the panel:"
 hcip() { ip netns exec "$ZEK_CAMERA_NS" build/sim/hcipTool/hcipTool --interface "$ZEK_CAMERA_IFACE" "$@"; }

@@ -19,6 +19,9 @@ packages=(
   libserial-dev libfmt-dev libgtest-dev libgmock-dev iproute2 xvfb xdotool
   clang libclang-rt-14-dev zip unzip
   fonts-crosextra-carlito fonts-wqy-microhei
+  libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
+  # The automation interface's tests and demo: a client, and a browser for the status page.
+  curl chromium python3
 )
 
 packages+=(lintian debootstrap)
@@ -36,6 +39,8 @@ for arch in "${cross_architectures[@]}"; do
     # libserial-dev cannot stand beside the build machine's own: only its library is installed
     # here, scripts/cross-build.sh stages the rest.
     "libserial1:$arch" "libfmt-dev:$arch" "libgtest-dev:$arch" "libgmock-dev:$arch"
+    # The same for libcpp-httplib-dev: its library here, its header is the build machine's.
+    "libcpp-httplib0.11:$arch" "libssl-dev:$arch" "zlib1g-dev:$arch" "libbrotli-dev:$arch"
   )
 done
 

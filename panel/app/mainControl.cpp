@@ -14,9 +14,11 @@
 #include <chrono>
 #include <thread>
 
+#include "automationServer.h"
 #include "cameraLines.h"
 #include "cameraRules.h"
 #include "commandRunner.h"
+#include "eventLog.h"
 #include "hardwareLink.h"
 #include "mcuCommunicate.h"
 #include "mcuExchange.h"
@@ -129,6 +131,17 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     lampPacer = new QTimer(this);
     lampPacer->setSingleShot(true);
     connect(lampPacer, &QTimer::timeout, this, &mainControl::sendNextLamp);
+    automationLog = std::make_unique<automation::eventLog>();
+    automationTimer = new QTimer(this);
+    automationTimer->setSingleShot(true);
+    connect(automationTimer, &QTimer::timeout, this, &mainControl::automationTick);
+    automationReadHash = settings.value("automation/readOnlyTokenHash").toString();
+    automationControlHash = settings.value("automation/controlTokenHash").toString();
+    if (getAutomationEnabled()) {
+        qDebug() << "automation: on; a read-only token:" << !automationReadHash.isEmpty()
+                 << "a control token:" << !automationControlHash.isEmpty();
+        automationTimer->start(0);  // listens once the panel's address is known
+    }
     viscaSerialSaver = new QTimer(this);
     viscaSerialSaver->setSingleShot(true);
     connect(viscaSerialSaver, &QTimer::timeout, this, &mainControl::saveViscaSerials);
@@ -174,6 +187,7 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
 }
 
 mainControl::~mainControl() {
+    stopAutomation();
     stopWorkers();
     cameraDevice.onChange(nullptr);
     saveViscaSerials();

@@ -45,6 +45,11 @@ class rotaryWorker;
 class tallyWorker;
 class commandWorker;
 class switcherWorker;
+namespace automation {
+class automationServer;
+class eventLog;
+struct panelSnapshot;
+}  // namespace automation
 
 // Version of the application: v1.0.7.
 constexpr int kAppMajor = 1;
@@ -276,6 +281,14 @@ public slots:
     int getCurrentSerialFlowcontrol() const;
     void setAutoScan(bool doAuto);
     bool getAutoScan() const;
+    // The automation interface (automationSlots.cpp): on or off (saved; off by default), where
+    // it listens ("10.77.0.1:8710", empty while it does not), and new access tokens: each is
+    // returned once and only its hash is saved, replacing the token of that role made before.
+    bool getAutomationEnabled() const;
+    void setAutomationEnabled(bool on);
+    QString getAutomationAddress() const;
+    QString newAutomationToken(bool control);
+    bool hasAutomationToken(bool control) const;
     // Camera lines paced by fixed waits rather than by the cameras' answers (saved).
     void setFixedCameraPacing(bool fixed);
     bool getFixedCameraPacing() const;
@@ -373,6 +386,7 @@ public slots:
     int getScreenSaver() const;
 
 signals:
+    void automationChanged();
     void camMWBSettingChanged();
     void camGainChanged();
     void camFocusChanged();
@@ -669,6 +683,25 @@ private:
     QString rotaryDevicePath;
     int currentBtmtool = 1;
     std::array<int, 2> btmToolPrev{};
+
+    // The automation interface: the state published to it every kAutomationPeriod while it
+    // runs, and the hashes of its tokens, which the server's threads read.
+    static constexpr std::chrono::milliseconds kAutomationPeriod{20};
+    static constexpr int kAutomationPort = 8710;
+    automation::panelSnapshot automationSnapshot() const;
+    void automationTick();
+    void stopAutomation();
+    QString automationHash(bool control) const;
+    std::unique_ptr<automation::eventLog> automationLog;
+    std::unique_ptr<automation::automationServer> automationServer;
+    QTimer* automationTimer = nullptr;
+    QString automationBoundTo;  // the address the running server was started on
+    std::chrono::steady_clock::time_point automationTriedAt{};
+    mutable std::mutex automationHashMutex;
+    QString automationReadHash;
+    QString automationControlHash;
+    // The lamps last sent to each camera (red, green), as the automation interface shows them.
+    std::array<std::pair<bool, bool>, kUsedCameraSlots> lampsSent{};
 
     keyWorker* myKeyWorker = nullptr;
     rotaryWorker* myRotaryWorker = nullptr;

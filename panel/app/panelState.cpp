@@ -181,6 +181,7 @@ std::atomic<bool> doingCalibration{false};
 std::atomic<int> rotaryFunction{0};
 std::atomic<int> tempCurrentControl{1};
 std::array<std::atomic<bool>, kUsedCameraSlots> noMoreWarning{};
+std::array<std::atomic<int>, kUsedCameraSlots> lastRecalledPreset{};
 
 namespace {
 std::mutex g_rotaryPathMutex;

@@ -194,6 +194,9 @@ extern std::atomic<int> rotaryFunction;           // 1 shutter, 2 focus, 3 iris,
 extern std::atomic<int> tempCurrentControl;       // control camera seen by switcher tally
 // Per camera: the user asked not to see the unreachable message again (not saved).
 extern std::array<std::atomic<bool>, kUsedCameraSlots> noMoreWarning;
+// The last preset recalled per camera (1..128, 0 before the first), by a key or the automation
+// interface; the key thread writes, the GUI thread reads.
+extern std::array<std::atomic<int>, kUsedCameraSlots> lastRecalledPreset;
 
 // Colour indices of the key LEDs.
 constexpr int kLedOff = 0;

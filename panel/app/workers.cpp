@@ -26,6 +26,7 @@
 #include "mcuExchange.h"
 #include "panelState.h"
 #include "pendingStops.h"
+#include "remoteKeys.h"
 #include "rotaryInput.h"
 #include "stateEncoding.h"
 #include "viscaCommands.h"
@@ -103,11 +104,17 @@ int keyWorker::rollingKeyStates() {
                 g_HardwareState.set(readHardwareState(&my_serial_stream, testMap));
             }
             dispatch.testPass(g_HardwareState.get());
+            remoteKeys.runWaiting([](const automation::remoteAction&) {
+                return automation::actionOutcome::testMode;
+            });
             continue;
         }
         // One status exchange per pass: the MCU lights the live map and returns the controls.
         writeKeyBoard(&my_serial_stream, keyLedsAsShown());
         dispatch.pass(g_HardwareState.get());
+        remoteKeys.runWaiting([&dispatch](const automation::remoteAction& action) {
+            return dispatch.perform(action);
+        });
     }
     // The program ends with the stick deflected: the camera it moves gets its stops on the way
     // out (mainControl sends them once every loop has ended).

@@ -5,6 +5,7 @@
 #include <sys/random.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace automation {
 
@@ -13,6 +14,9 @@ QString newToken() {
     std::size_t got = 0;
     while (got < sizeof bytes) {
         const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
         if (n <= 0) {
             return {};
         }

@@ -339,8 +339,12 @@ void mainControl::tcpCommand() {
     }
     // The block is taken in one step and the length computed from it: a clear between a look at
     // the queue and the read would otherwise send an empty frame.
+    // Only while the camera read above is still the controlled one: what was queued after a
+    // selection belongs to the new camera.
     QByteArray block = retryBlock;
-    if (!retrying && !cameraCommandRingBuf.take(block)) {
+    if (!retrying && !cameraCommandRingBuf.takeIf(block, [control](const QByteArray&) {
+            return currentControl == control;
+        })) {
         return;
     }
     const QByteArray message = visca::hcipEnvelope(block);
@@ -608,7 +612,9 @@ void mainControl::viscaCommandFor(int control) {
         raiseUnreachable(control);
         return;
     }
-    if (!retrying && !cameraCommandRingBuf.take(block)) {
+    if (!retrying && !cameraCommandRingBuf.takeIf(block, [control](const QByteArray&) {
+            return currentControl == control;
+        })) {
         return;
     }
     bool sent = false;

@@ -314,8 +314,11 @@ commandWorker::pace commandWorker::step() {
 
     if (useSerialPort && control <= kSerialCameras) {
         QByteArray message;
-        if (!cameraCommandRingBuf.take(message)) {
-            return pace::none;  // emptied since the look above: the next step is an idle one
+        // Taken only while the camera read above is still the controlled one: a message queued
+        // after a selection belongs to the new camera, and the next step sends it there.
+        if (!cameraCommandRingBuf.takeIf(
+                message, [control](const QByteArray&) { return currentControl == control; })) {
+            return pace::none;  // emptied, or another camera selected, since the look above
         }
         camStatusCounter = 0;
         if (!visca::passesDuplicateRule(message, cmdPrev.get(), 3)) {

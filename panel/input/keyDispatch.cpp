@@ -18,6 +18,13 @@ void updateControlRecord(const std::function<void(orb_camera_info&)>& change) {
     cameraDevice.update(currentControl - 1, change);
 }
 
+void noteRecall(int preset) {
+    const int control = currentControl;
+    if (control >= 1 && control <= kUsedCameraSlots) {
+        lastRecalledPreset[static_cast<std::size_t>(control - 1)] = preset;
+    }
+}
+
 void pauseKeyThread(int ms) {
     QThread::msleep(static_cast<unsigned long>(ms));
 }
@@ -322,6 +329,7 @@ bool keyDispatch::release(int key) {
                     setKeyLed(keyStore, kLedIdle);
                 } else {
                     queue(visca::presetRecall(n));
+                    noteRecall(n + 1);
                     qDebug() << (shifted ? "Recall Shift Preset:" : "Recall Preset:") << n;
                 }
             } else if (key >= keyCamera1 && key < keyCamera1 + 12) {
@@ -333,17 +341,16 @@ bool keyDispatch::release(int key) {
         tempCurrentControl = currentControl.load();
     }
     if (key >= keyCamera1 && key < keyCamera1 + 12) {
-        selectCamera(key);
+        selectCamera(key, camShift);
     }
     return true;
 }
 
-void keyDispatch::selectCamera(int key) {
+void keyDispatch::selectCamera(int key, bool shifted) {
     const int previous = currentControl;
     const std::deque<QByteArray> dropped = cameraCommandRingBuf.takeAll();
     camStatusCounter = 0;
     cmdPrev.reset();
-    const bool shifted = camShift;
     if (!shifted && key < keyCamera1 + 8) {
         currentInterface = 2;
         currentControl = key - 20;
@@ -369,6 +376,77 @@ void keyDispatch::selectCamera(int key) {
     if (joystick.joyZState != 0) {
         unconfirmedStops.add(slot, visca::zStopCommand());
     }
+}
+
+void keyDispatch::cameraKey(int key, bool shifted) {
+    // The press, then the release, of a camera key.
+    paintCameraGroup(key);
+    const int j = key - keyCamera1;
+    noMoreWarning[j] = false;
+    noMoreWarning[j + 12] = false;
+    paintCameraGroup(key);
+    if (currTallyMode == 2) {
+        tempCurrentControl = currentControl.load();
+    }
+    selectCamera(key, shifted);
+}
+
+void keyDispatch::presetKey(int preset, bool store) {
+    const int n = preset - 1;
+    // The key that shows this preset with the preset shift as it is now, if one does.
+    const bool shifted = pstShift;
+    const int key = !shifted && n <= 6 ? keyPreset1 + n : shifted && n >= 7 && n <= 13 ? n + 7 : -1;
+    if (key >= 0) {
+        paintPresetGroup(key);
+    }
+    if (store) {
+        queue(visca::presetStore(n));
+        qDebug() << "Store Preset:" << n << "(automation)";
+    } else {
+        queue(visca::presetRecall(n));
+        noteRecall(preset);
+        qDebug() << "Recall Preset:" << n << "(automation)";
+    }
+}
+
+void keyDispatch::stopAllCameras() {
+    const int control = currentControl;
+    // The controlled camera as at the joystick's release: what waits for it is dropped, and the
+    // stops go first.
+    cameraCommandRingBuf.clear();
+    cameraCommandRingBuf.append(visca::xyStopCommand());
+    cameraCommandRingBuf.append(visca::zStopCommand());
+    for (int slot = 0; slot < kUsedCameraSlots; ++slot) {
+        if (slot != control - 1 && cameraDevice.camera(slot).exist) {
+            unconfirmedStops.add(slot, visca::xyStopCommand());
+            unconfirmedStops.add(slot, visca::zStopCommand());
+        }
+    }
+    qDebug() << "Stop all cameras (automation)";
+}
+
+automation::actionOutcome keyDispatch::perform(const automation::remoteAction& action) {
+    if (out_.wakeupScreen) {
+        out_.wakeupScreen();
+    }
+    camStatusCounter = 0;
+    const int camera = action.camera;
+    if (camera >= 1 && camera <= kUsedCameraSlots && camera != currentControl) {
+        const bool shifted = camera > 12;
+        cameraKey(shifted ? camera + 8 : keyCamera1 + camera - 1, shifted);
+    }
+    switch (action.kind) {
+        case automation::actionKind::selectCamera:
+            break;
+        case automation::actionKind::recallPreset:
+        case automation::actionKind::storePreset:
+            presetKey(action.preset, action.kind == automation::actionKind::storePreset);
+            break;
+        case automation::actionKind::stopAll:
+            stopAllCameras();
+            break;
+    }
+    return automation::actionOutcome::done;
 }
 
 void keyDispatch::testPass(const hardwareState& state) {

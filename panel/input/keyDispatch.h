@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "defs.h"
+#include "remoteAction.h"
 
 // The keys, by number in the MCU's key bit map and LED map.
 enum panelKey {
@@ -52,6 +53,13 @@ public:
     // One pass in test mode: no actions, the LED test patterns on the start-up map.
     void testPass(const hardwareState& state);
 
+    // An action of the automation interface, run as the keys that do it: selecting camera n is
+    // its camera key (shifted for 13 to 24), a recall or a store is the preset key (the lamp of
+    // the key that shows the preset lights, if one does; the store key's arming is left as it
+    // is), and stopping all cameras stops the controlled one as the joystick's release does and
+    // gives every other camera its stops.
+    automation::actionOutcome perform(const automation::remoteAction& action);
+
     bool joystickLocked() const { return joyLock_; }
     bool presetStoreArmed() const { return pstStore_; }
     int lastPressedKey() const { return lastPressed_; }
@@ -60,7 +68,10 @@ private:
     void press(int key);
     // Returns false when the release ends the scan of this pass.
     bool release(int key);
-    void selectCamera(int key);
+    void selectCamera(int key, bool shifted);
+    void cameraKey(int key, bool shifted);
+    void presetKey(int preset, bool store);
+    void stopAllCameras();
     void paintPresetGroup(int activeKey);
     void paintCameraGroup(int activeKey);
     void moveJoystick(const hardwareState& state);

@@ -218,6 +218,7 @@ void mainControl::sendNextLamp() {
     if (lamp.camera != 0) {
         cmdTallyBuffer[6] = static_cast<char>(lamp.red);
         cmdTallyBuffer[7] = static_cast<char>(lamp.green);
+        bool sent = false;
         if (useSerialPort && lamp.camera <= kSerialCameras) {
             if (lamp.camera != currTallyIndex) {
                 // A line that cannot be opened holds no camera, so the next command tries again.
@@ -226,17 +227,23 @@ void mainControl::sendNextLamp() {
             if (writeCameraLine(*tallyLine, cmdTallyBuffer)) {
                 lampAnswerOnLine = true;
                 pause += kSerialLampPause;
+                sent = true;
             }
         } else if (scan == 0) {
             qDebug() << "[taskOnOffTally] camera" << lamp.camera
                      << "before the network scan: dropped";
         } else if (cameraDevice.camera(lamp.camera - 1).useVisca) {
             taskCommand(lamp.camera, &cmdTallyBuffer);
+            sent = true;
         } else {
             const int slot = lamp.camera - 1;  // 1 to 24, checked when queued
-            zek710aTcpsocket[slot]->write(visca::hcipEnvelope(cmdTallyBuffer));
+            sent = zek710aTcpsocket[slot]->write(visca::hcipEnvelope(cmdTallyBuffer)) > 0;
             lampAnswerSlot = slot;
             pause += kNetworkLampPause;
+        }
+        if (sent) {
+            lampsSent[static_cast<std::size_t>(lamp.camera - 1)] = {lamp.red == tally::kLampOn,
+                                                                    lamp.green == tally::kLampOn};
         }
     }
     lampPacer->start(static_cast<int>(pause.count()));

@@ -113,6 +113,9 @@ void resetPanelProcessState() {
     for (std::atomic<bool>& flag : cameraLinkDown) {
         flag = false;
     }
+    for (std::atomic<int>& preset : lastRecalledPreset) {
+        preset = 0;
+    }
     setRotaryDevicePath(QString());
     setSystemNetwork(systemNetSettings{});
 

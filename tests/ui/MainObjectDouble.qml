@@ -70,6 +70,7 @@ QtObject {
     signal refreshNewVersion(bool upable, string appver, string mcuver)
     signal upgradeResult(string result)
     signal refreshAutoScan(bool autoScan)
+    signal automationChanged()
     signal refreshSystemNetConfig(string ipAddr, bool dhcpMode, string hostName, string macAddr,
                                   string maskAddr, string gateAddr, string primDns, string secDns)
     signal refreshSerialInfo(string brate, string csize, string parity, string stopbit, string flow)
@@ -123,6 +124,10 @@ QtObject {
     }
     function getCurrentSpeedFunction() { record("getCurrentSpeedFunction", arguments); return answer("getCurrentSpeedFunction", 0) }
     function setCurrentSpeedFunction(func) { record("setCurrentSpeedFunction", arguments) }
+    function getAutomationEnabled() { record("getAutomationEnabled", arguments); return answer("getAutomationEnabled", false) }
+    function setAutomationEnabled(on) { record("setAutomationEnabled", arguments) }
+    function getAutomationAddress() { record("getAutomationAddress", arguments); return answer("getAutomationAddress", "") }
+    function newAutomationToken(control) { record("newAutomationToken", arguments); return answer("newAutomationToken", "") }
     function getAutoScan() { record("getAutoScan", arguments); return answer("getAutoScan", true) }
     function setAutoScan(doAuto) { record("setAutoScan", arguments) }
     function getScreenSaver() { record("getScreenSaver", arguments); return answer("getScreenSaver", 0) }

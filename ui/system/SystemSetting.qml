@@ -24,6 +24,8 @@ Popup {
     property int screenSaver: 0
     property string ipAddress: ""
     property string appVersion: ""
+    property bool automationOn: false
+    property string automationAddress: ""
     // From "Serial Ports" pressed until the application says the switch is done.
     property bool switchingSerial: false
 
@@ -32,6 +34,7 @@ Popup {
     property alias speedModePage: speedModePage
     property alias networkPage: networkPage
     property alias tallyPage: tallyPage
+    property alias automationPage: automationPage
     property alias shutdownDialog: shutdownDialog
 
     signal showMessage(int code, string text)
@@ -50,6 +53,8 @@ Popup {
         speedMode = mainObject.getCurrentSpeedFunction()
         screenSaver = mainObject.getScreenSaver()
         ipAddress = mainObject.getZEK710AIPADDR()
+        automationOn = mainObject.getAutomationEnabled()
+        automationAddress = mainObject.getAutomationAddress()
     }
     function languageName(index) {
         return ["English", "繁體中文", "简体中文", "Español", "Português"][index] || "English"
@@ -118,10 +123,17 @@ Popup {
         id: tallyPage
         onTallyModeChanged: screen.currTallyMode = mode
     }
+    AutomationPage {
+        id: automationPage
+        onClosed: {
+            screen.automationOn = mainObject.getAutomationEnabled()
+            screen.automationAddress = mainObject.getAutomationAddress()
+        }
+    }
     ShutdownDialog { id: shutdownDialog }
 
     Component.onCompleted: {
-        var pages = [languagePage, aboutPage, speedModePage, networkPage, tallyPage]
+        var pages = [languagePage, aboutPage, speedModePage, networkPage, tallyPage, automationPage]
         for (var i = 0; i < pages.length; ++i) {
             pages[i].showMessage.connect(showMessage)
             pages[i].openProgress.connect(openProgress)
@@ -155,7 +167,7 @@ Popup {
         default property alias control: controlArea.data
         signal clicked()
         width: 1180
-        height: 62
+        height: 58
         radius: Theme.radius
         color: rowArea.pressed ? Theme.panelRaised : Theme.panel
         border.color: Theme.line
@@ -208,7 +220,7 @@ Popup {
         }
         Column {
             x: 50; y: 72
-            spacing: 6
+            spacing: 4
             SettingRow {
                 objectName: "rowLanguage"
                 label: qsTr("Language") + qmlTranslator.e_str
@@ -271,6 +283,14 @@ Popup {
                     checked: screen.autoScan
                     onClicked: screen.toggleAutoScan()
                 }
+            }
+            SettingRow {
+                objectName: "rowAutomation"
+                label: qsTr("Automation") + qmlTranslator.e_str
+                value: !screen.automationOn ? qsTr("OFF") + qmlTranslator.e_str
+                       : screen.automationAddress !== "" ? screen.automationAddress
+                       : qsTr("ON") + qmlTranslator.e_str
+                onClicked: automationPage.open()
             }
             SettingRow {
                 objectName: "rowScreenSaver"

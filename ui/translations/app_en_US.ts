@@ -47,6 +47,45 @@ Try Again?</translation>
     </message>
 </context>
 <context>
+    <name>AutomationPage</name>
+    <message>
+        <source>Automation</source>
+        <translation>Automation</translation>
+    </message>
+    <message>
+        <source>Off: nothing listens.</source>
+        <translation>Off: nothing listens.</translation>
+    </message>
+    <message>
+        <source>Waiting for the panel&apos;s network address…</source>
+        <translation>Waiting for the panel&apos;s network address…</translation>
+    </message>
+    <message>
+        <source>New read-only token</source>
+        <translation>New read-only token</translation>
+    </message>
+    <message>
+        <source>New control token</source>
+        <translation>New control token</translation>
+    </message>
+    <message>
+        <source>Control token</source>
+        <translation>Control token</translation>
+    </message>
+    <message>
+        <source>Read-only token</source>
+        <translation>Read-only token</translation>
+    </message>
+    <message>
+        <source>shown only now; the one made before no longer works:</source>
+        <translation>shown only now; the one made before no longer works:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>Camera</name>
     <message>
         <source>Not connected</source>
@@ -700,6 +739,14 @@ Nothing was changed.</translation>
     <message>
         <source>Back</source>
         <translation>Back</translation>
+    </message>
+    <message>
+        <source>Automation</source>
+        <translation>Automation</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
     </message>
 </context>
 <context>

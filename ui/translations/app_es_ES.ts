@@ -47,6 +47,45 @@ Try Again?</source>
     </message>
 </context>
 <context>
+    <name>AutomationPage</name>
+    <message>
+        <source>Automation</source>
+        <translation>Automatización</translation>
+    </message>
+    <message>
+        <source>Off: nothing listens.</source>
+        <translation>Desactivada: no escucha nada.</translation>
+    </message>
+    <message>
+        <source>Waiting for the panel&apos;s network address…</source>
+        <translation>Esperando la dirección de red del panel…</translation>
+    </message>
+    <message>
+        <source>New read-only token</source>
+        <translation>Nuevo token de solo lectura</translation>
+    </message>
+    <message>
+        <source>New control token</source>
+        <translation>Nuevo token de control</translation>
+    </message>
+    <message>
+        <source>Control token</source>
+        <translation>Token de control</translation>
+    </message>
+    <message>
+        <source>Read-only token</source>
+        <translation>Token de solo lectura</translation>
+    </message>
+    <message>
+        <source>shown only now; the one made before no longer works:</source>
+        <translation>solo se muestra ahora; el anterior ya no funciona:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+</context>
+<context>
     <name>Camera</name>
     <message>
         <source>Not connected</source>
@@ -700,6 +739,14 @@ No se ha cambiado nada.</translation>
     <message>
         <source>Back</source>
         <translation>Atrás</translation>
+    </message>
+    <message>
+        <source>Automation</source>
+        <translation>Automatización</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ACTIVADO</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,45 @@ Tentar novamente?</translation>
     </message>
 </context>
 <context>
+    <name>AutomationPage</name>
+    <message>
+        <source>Automation</source>
+        <translation>Automação</translation>
+    </message>
+    <message>
+        <source>Off: nothing listens.</source>
+        <translation>Desligada: nada está à escuta.</translation>
+    </message>
+    <message>
+        <source>Waiting for the panel&apos;s network address…</source>
+        <translation>À espera do endereço de rede do painel…</translation>
+    </message>
+    <message>
+        <source>New read-only token</source>
+        <translation>Novo token só de leitura</translation>
+    </message>
+    <message>
+        <source>New control token</source>
+        <translation>Novo token de controlo</translation>
+    </message>
+    <message>
+        <source>Control token</source>
+        <translation>Token de controlo</translation>
+    </message>
+    <message>
+        <source>Read-only token</source>
+        <translation>Token só de leitura</translation>
+    </message>
+    <message>
+        <source>shown only now; the one made before no longer works:</source>
+        <translation>mostrado só agora; o anterior deixou de funcionar:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fechar</translation>
+    </message>
+</context>
+<context>
     <name>Camera</name>
     <message>
         <source>Not connected</source>
@@ -700,6 +739,14 @@ Nada foi alterado.</translation>
     <message>
         <source>Back</source>
         <translation>Voltar</translation>
+    </message>
+    <message>
+        <source>Automation</source>
+        <translation>Automação</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>LIGADO</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,45 @@ Try Again?</source>
     </message>
 </context>
 <context>
+    <name>AutomationPage</name>
+    <message>
+        <source>Automation</source>
+        <translation>自动化控制</translation>
+    </message>
+    <message>
+        <source>Off: nothing listens.</source>
+        <translation>关闭：不接受任何连接。</translation>
+    </message>
+    <message>
+        <source>Waiting for the panel&apos;s network address…</source>
+        <translation>等待面板的网络地址…</translation>
+    </message>
+    <message>
+        <source>New read-only token</source>
+        <translation>新的只读令牌</translation>
+    </message>
+    <message>
+        <source>New control token</source>
+        <translation>新的控制令牌</translation>
+    </message>
+    <message>
+        <source>Control token</source>
+        <translation>控制令牌</translation>
+    </message>
+    <message>
+        <source>Read-only token</source>
+        <translation>只读令牌</translation>
+    </message>
+    <message>
+        <source>shown only now; the one made before no longer works:</source>
+        <translation>仅显示这一次；之前的令牌已失效：</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>Camera</name>
     <message>
         <source>Not connected</source>
@@ -700,6 +739,14 @@ Nothing was changed.</source>
     <message>
         <source>Back</source>
         <translation>返回</translation>
+    </message>
+    <message>
+        <source>Automation</source>
+        <translation>自动化控制</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>开启</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,45 @@ Try Again?</source>
     </message>
 </context>
 <context>
+    <name>AutomationPage</name>
+    <message>
+        <source>Automation</source>
+        <translation>自動化控制</translation>
+    </message>
+    <message>
+        <source>Off: nothing listens.</source>
+        <translation>關閉：不接受任何連線。</translation>
+    </message>
+    <message>
+        <source>Waiting for the panel&apos;s network address…</source>
+        <translation>等待面板的網路位址…</translation>
+    </message>
+    <message>
+        <source>New read-only token</source>
+        <translation>新的唯讀權杖</translation>
+    </message>
+    <message>
+        <source>New control token</source>
+        <translation>新的控制權杖</translation>
+    </message>
+    <message>
+        <source>Control token</source>
+        <translation>控制權杖</translation>
+    </message>
+    <message>
+        <source>Read-only token</source>
+        <translation>唯讀權杖</translation>
+    </message>
+    <message>
+        <source>shown only now; the one made before no longer works:</source>
+        <translation>僅顯示這一次；先前的權杖已失效：</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>關閉</translation>
+    </message>
+</context>
+<context>
     <name>Camera</name>
     <message>
         <source>Not connected</source>
@@ -700,6 +739,14 @@ Nothing was changed.</source>
     <message>
         <source>Back</source>
         <translation>返回</translation>
+    </message>
+    <message>
+        <source>Automation</source>
+        <translation>自動化控制</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>開啟</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,11 @@
+#include "eventLog.h"
 #include "panelSnapshot.h"
 
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -66,6 +69,56 @@ TEST(AutomationEvents, OneEventPerChangeInAFixedOrder) {
               R"("name":"","protocol":"","tally":{"green":false,"red":false}},"type":"camera"})");
     EXPECT_NE(json(events[3]).find(R"("camera":9,)"), std::string::npos);
     EXPECT_NE(json(events[3]).find(R"("lastPreset":6)"), std::string::npos);
+}
+
+TEST(AutomationEventLog, NumbersEventsAndTellsAClientThatFellBehind) {
+    using namespace std::chrono_literals;
+    automation::eventLog log;
+    EXPECT_FALSE(log.latest().published);
+    automation::panelSnapshot s = studio();
+    EXPECT_EQ(log.publish(s), 0u);  // the first state makes no events
+    EXPECT_TRUE(log.latest().published);
+    EXPECT_TRUE(log.after(0, 0ms).events.empty());
+
+    s.controlledCamera = 2;
+    s.cameras[1].lastPreset = 3;
+    EXPECT_EQ(log.publish(s), 2u);
+    const auto both = log.after(0, 0ms);
+    ASSERT_EQ(both.events.size(), 2u);
+    EXPECT_EQ(both.events[0].json,
+              R"({"selection":{"controlled":2,"onScreen":1},"seq":1,"type":"selection"})");
+    EXPECT_EQ(both.events[1].type, "camera");
+    EXPECT_EQ(both.events[1].sequence, 2u);
+    EXPECT_EQ(log.latest().sequence, 2u);
+    EXPECT_EQ(log.latest().snapshot.controlledCamera, 2);
+    ASSERT_EQ(log.after(1, 0ms).events.size(), 1u);
+
+    // A reader waiting for the next event gets it as it is published.
+    std::thread publisher([&log, s]() mutable {
+        std::this_thread::sleep_for(50ms);
+        s.onScreenCamera = 2;
+        log.publish(s);
+    });
+    const auto next = log.after(2, 5s);
+    publisher.join();
+    ASSERT_EQ(next.events.size(), 1u);
+    EXPECT_EQ(next.events[0].sequence, 3u);
+
+    // More changes than are kept: a reader still at event 3 lost some.
+    for (std::size_t i = 0; i <= automation::eventLog::kEventsKept; ++i) {
+        s.controlledCamera = s.controlledCamera == 1 ? 2 : 1;
+        log.publish(s);
+    }
+    EXPECT_TRUE(log.after(3, 0ms).lost);
+    EXPECT_FALSE(log.after(log.latest().sequence - 1, 0ms).lost);
+
+    // Closing ends the waits at once.
+    std::thread closer([&log] {
+        std::this_thread::sleep_for(50ms);
+        log.close();
+    });
+    EXPECT_TRUE(log.after(log.latest().sequence, 10s).closed);
+    closer.join();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "joystick.h"
 #include "linkLog.h"
 #include "panelState.h"
+#include "pendingStops.h"
 
 namespace {
 
@@ -270,6 +271,62 @@ TEST_F(KeyDispatchTest, CameraKeysSelectCamerasWithAndWithoutShift) {
     EXPECT_EQ(led(keyCamera1 + 2), kLedActive);
     EXPECT_EQ(led(keyCamera1), 11);
     EXPECT_EQ(led(keyCamera1 + 11), 11);
+}
+
+// The automation interface's actions, run as the keys: the same selection, lamps and bytes.
+TEST_F(KeyDispatchTest, AutomationActionsAreTheKeysActions) {
+    using automation::actionKind;
+    const struct {
+        int camera;
+        int key;
+        int interface;
+    } selections[] = {{2, keyCamera1 + 1, 2}, {9, keyCamera1 + 8, 1}, {13, keyCamera1, 1},
+                      {24, keyCamera1 + 11, 1}};
+    for (const auto& s : selections) {
+        queueMessage(kWaiting);
+        cmdPrev.set("XYZ");
+        noMoreWarning[s.key - keyCamera1] = true;
+        EXPECT_EQ(dispatch.perform({actionKind::selectCamera, s.camera, 0}),
+                  automation::actionOutcome::done);
+        EXPECT_EQ(currentControl.load(), s.camera);
+        EXPECT_EQ(currentInterface.load(), s.interface) << s.camera;
+        EXPECT_TRUE(cameraCommandRingBuf.isEmpty()) << "selection clears the queue";
+        EXPECT_EQ(cmdPrev.get(), QByteArray("ABC"));
+        EXPECT_FALSE(noMoreWarning[s.key - keyCamera1].load());
+        EXPECT_EQ(led(s.key), kLedActive);
+        EXPECT_FALSE(camShift.load()) << "the screens' shift flag is left alone";
+    }
+    // Preset 3 on camera 1: the camera key, then PST 3; the preset shift shows 8 to 14.
+    EXPECT_EQ(dispatch.perform({actionKind::recallPreset, 1, 3}), automation::actionOutcome::done);
+    EXPECT_EQ(currentControl.load(), 1);
+    EXPECT_EQ(drainQueue(), Bytes{"81 01 04 3f 02 02 ff"});
+    EXPECT_EQ(led(keyPreset1 + 2), kLedActive);
+    EXPECT_EQ(led(keyCamera1), kLedActive);
+    EXPECT_EQ(lastRecalledPreset[0].load(), 3);
+    pstShift = true;
+    dispatch.perform({actionKind::recallPreset, 0, 14});
+    EXPECT_EQ(led(keyPreset1 + 6), kLedActive);
+    EXPECT_EQ(led(keyPreset1 + 2), 10);
+    dispatch.perform({actionKind::recallPreset, 0, 128});  // no key shows it: the lamps stay
+    EXPECT_EQ(led(keyPreset1 + 6), kLedActive);
+    EXPECT_EQ(drainQueue(), (Bytes{"81 01 04 3f 02 0d ff", "81 01 04 3f 02 7f ff"}));
+    EXPECT_EQ(lastRecalledPreset[0].load(), 128);
+    // A store leaves the store key's arming as it was.
+    tap({keyStore});
+    dispatch.perform({actionKind::storePreset, 0, 1});
+    EXPECT_EQ(drainQueue(), Bytes{"81 01 04 3f 01 00 ff"});
+    EXPECT_TRUE(dispatch.presetStoreArmed());
+    EXPECT_EQ(lastRecalledPreset[0].load(), 128);
+    // Stop all: the controlled camera's queue gives way to its stops; every other camera the
+    // panel knows gets its own.
+    cameraDevice.update(4, [](orb_camera_info& r) { r.exist = true; });
+    queueMessage(kWaiting);
+    dispatch.perform({actionKind::stopAll, 0, 0});
+    EXPECT_EQ(drainQueue(), (Bytes{kPanTiltStop, kZoomStop}));
+    const auto due = unconfirmedStops.next([](int) { return true; });
+    ASSERT_TRUE(due);
+    EXPECT_EQ(due->slot, 4);
+    EXPECT_EQ(due->message.toHex(' ').toStdString(), kPanTiltStop);
 }
 
 TEST_F(KeyDispatchTest, SwitcherTallyFollowsTheControlCameraOnEveryRelease) {

@@ -216,6 +216,34 @@ TestCase {
         tryCompare(findChild(child(screen, "rowNetwork"), "value"), "text", "10.9.8.7  ›", 5000)
     }
 
+    // Off by default; turned on from its page, which then shows where it listens and a new
+    // token once.
+    function test_automationRowAndPage() {
+        var screen = openScreen()
+        compare(rowValue(screen, "rowAutomation"), "OFF  ›")
+        child(screen, "rowAutomation").clicked()
+        var page = screen.automationPage
+        tryCompare(page, "opened", true, 5000)
+        compare(findChild(page.contentItem, "automationAddress").text, "Off: nothing listens.")
+        mainObject.values = { "getAutomationEnabled": true, "getAutomationAddress": "10.1.2.3:8710",
+                              "newAutomationToken": "5f0c" }
+        findChild(page.contentItem, "automationSwitch").clicked()
+        compare(mainObject.callsOf("setAutomationEnabled"), ["setAutomationEnabled(true)"])
+        compare(findChild(page.contentItem, "automationAddress").text, "http://10.1.2.3:8710/")
+        var token = findChild(page.contentItem, "automationToken")
+        compare(token.visible, false)
+        findChild(page.contentItem, "newControlToken").clicked()
+        compare(mainObject.callsOf("newAutomationToken"), ["newAutomationToken(true)"])
+        compare(token.text, "5f0c")
+        compare(token.visible, true)
+        findChild(page.contentItem, "automationClose").clicked()
+        tryCompare(findChild(child(screen, "rowAutomation"), "value"), "text", "10.1.2.3:8710  ›", 5000)
+        // Opened again, the token is not shown any more.
+        child(screen, "rowAutomation").clicked()
+        tryCompare(page, "opened", true, 5000)
+        compare(token.visible, false)
+    }
+
     function test_backCloses() {
         var screen = openScreen()
         child(screen, "backButton").clicked()
