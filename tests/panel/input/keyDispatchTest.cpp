@@ -280,7 +280,9 @@ TEST_F(KeyDispatchTest, AutomationActionsAreTheKeysActions) {
         int camera;
         int key;
         int interface;
-    } selections[] = {{2, keyCamera1 + 1, 2}, {9, keyCamera1 + 8, 1}, {13, keyCamera1, 1},
+    } selections[] = {{2, keyCamera1 + 1, 2},
+                      {9, keyCamera1 + 8, 1},
+                      {13, keyCamera1, 1},
                       {24, keyCamera1 + 11, 1}};
     for (const auto& s : selections) {
         queueMessage(kWaiting);
