@@ -74,9 +74,15 @@ bool automationServer::start(const std::string& address, int port) {
     server_ = std::make_unique<httplib::Server>();
     httplib::Server& svr = *server_;
     svr.set_payload_max_length(kMaxRequestBytes);
+    // An answer goes out in more than one write (head, body, each event): without this, each
+    // further write waits for the client's delayed acknowledgement, some 40 ms.
+    svr.set_tcp_nodelay(true);
     svr.set_read_timeout(kIdleSeconds, 0);
     svr.set_write_timeout(kIdleSeconds, 0);
     svr.set_keep_alive_timeout(kIdleSeconds);
+    // A client polling on one connection keeps it for this many requests, then connects again:
+    // fewer connections to set up, and no client holds a thread for long.
+    svr.set_keep_alive_max_count(kRequestsPerConnection);
     route(svr);
 
     port_ =

@@ -31,6 +31,7 @@ public:
     static constexpr std::size_t kMaxRequestBytes = 8192;
     static constexpr int kIdleSeconds = 5;  // a client that sends nothing for this long is dropped
     static constexpr int kMaxEventStreams = 4;
+    static constexpr int kRequestsPerConnection = 100;
     static constexpr std::chrono::seconds kKeepAlivePeriod{15};  // a comment on a quiet stream
     static constexpr std::chrono::milliseconds kActionWait{1000};
 
