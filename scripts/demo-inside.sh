@@ -201,7 +201,7 @@ sleep 0.5
 echo "  recall preset 4 on camera 2: $(on_network curl -s --max-time 5 \
   -H "Authorization: Bearer $control_token" -d '{"camera":2,"preset":4}' "$api/api/v1/actions/recall")"
 sleep 0.5
-echo "  camera 2 recalled preset: $(ctl "$root/run/cam2.sock" get lastPreset)"
+echo "  camera 2 recalled its preset memory $(ctl "$root/run/cam2.sock" get lastPreset) (VISCA counts from 0)"
 echo "  with the read-only token: $(on_network curl -s --max-time 5 -H "Authorization: Bearer $read_token" \
   -d '{"camera":1}' "$api/api/v1/actions/select")"
 tap 21
