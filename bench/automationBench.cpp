@@ -31,6 +31,7 @@
 #include "benchSupport.h"
 #include "panelRig.h"
 #include "panelState.h"
+#include "presetKeys.h"
 
 namespace {
 
@@ -233,25 +234,7 @@ struct figures {
 figures measure(PanelRig& rig, eventReader& events, int presses) {
     stallProbe probe;
     probe.start();
-    VirtualCamera& camera = rig.serialCamera(1);
-    // Preset keys on camera 1.
-    camera.command("clear messages");
-    std::vector<long long> released;
-    for (int i = 0; i < presses; ++i) {
-        const int key = 14 + i % 7;
-        press(rig, key);
-        const int before = std::stoi(camera.get("presetRecalls"));
-        released.push_back(nowNs());
-        rig.mcu().command("release " + std::to_string(key));
-        waitUntil([&] { return std::stoi(camera.get("presetRecalls")) > before; },
-                  std::chrono::seconds(5));
-        waitUntil([] { return false; }, std::chrono::milliseconds(40));
-    }
-    const std::vector<long long> arrived = arrivalsOf(camera, "8101043f02");
-    std::vector<double> keyMs;
-    for (std::size_t i = 0; i < released.size() && i < arrived.size(); ++i) {
-        keyMs.push_back((arrived[i] - released[i]) / 1e6);
-    }
+    const std::vector<double> keyMs = presetLatency(rig, rig.serialCamera(1), presses);
     // Camera keys 2 and 1 in turn: each release is one selection event.
     std::vector<double> eventMs;
     for (int i = 0; i < presses; ++i) {

@@ -24,6 +24,7 @@
 #include "mcuExchange.h"
 #include "panelRig.h"
 #include "panelState.h"
+#include "presetKeys.h"
 
 namespace {
 
@@ -53,29 +54,6 @@ void selectCamera(PanelRig& rig, int key, int camera) {
     waitUntil([] { return false; }, std::chrono::milliseconds(100));
     rig.mcu().command("release " + std::to_string(key));
     waitUntil([camera] { return currentControl.load() == camera; }, std::chrono::seconds(5));
-}
-
-// Preset key releases: PST 1 to 7 in turn, each after an idle spell.
-std::vector<double> presetLatency(PanelRig& rig, VirtualCamera& camera, int presses) {
-    camera.command("clear messages");
-    std::vector<long long> released;
-    for (int i = 0; i < presses; ++i) {
-        const int key = 14 + i % 7;
-        rig.mcu().command("press " + std::to_string(key));
-        waitUntil([] { return false; }, std::chrono::milliseconds(60));
-        const int before = std::stoi(camera.get("presetRecalls"));
-        released.push_back(nowNs());
-        rig.mcu().command("release " + std::to_string(key));
-        waitUntil([&] { return std::stoi(camera.get("presetRecalls")) > before; },
-                  std::chrono::seconds(5));
-        waitUntil([] { return false; }, std::chrono::milliseconds(40));
-    }
-    const std::vector<long long> arrived = arrivalsOf(camera, "8101043f02");
-    std::vector<double> ms;
-    for (std::size_t i = 0; i < released.size() && i < arrived.size(); ++i) {
-        ms.push_back((arrived[i] - released[i]) / 1e6);
-    }
-    return ms;
 }
 
 // Joystick moves from rest to a pan, then back to rest.
