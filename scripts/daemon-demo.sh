@@ -22,7 +22,7 @@ mkdir -p "$root/dev" "$root/run" "$root/home/zek710/software/current"
 source scripts/sim-lib.sh
 say() { echo "[daemon demo] $*"; }
 mcu() { build/sim/simctl "$root/run/mcu.sock" "$@" >/dev/null; }
-linkctl() { build/sim/linkctl/linkctl "$@"; }
+linkctl() { build/tools/linkctl/linkctl "$@"; }
 
 build/sim/virtualMcu --link "$root/dev/ttymxc1" --control "$root/run/mcu.sock" --version 1.7 \
   >"$root/mcu.out" 2>"$root/mcu.err" &

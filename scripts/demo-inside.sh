@@ -216,7 +216,7 @@ if on_network python3 tests/panel/automation/pageCheck.py "$api/#token=$read_tok
 fi
 
 say "a configuration tool on the camera network scans and sets up the panel:"
-hcip() { ip netns exec "$ZEK_CAMERA_NS" build/sim/hcipTool/hcipTool --interface "$ZEK_CAMERA_IFACE" "$@"; }
+hcip() { ip netns exec "$ZEK_CAMERA_NS" build/tools/hcipTool/hcipTool --interface "$ZEK_CAMERA_IFACE" "$@"; }
 hcip --timeout 15000 version >/dev/null 2>&1 || true
 hcip --timeout 500 scan 2>/dev/null | grep '^device' | sed 's/^/  /' || true
 mac=$(tr 'a-f' 'A-F' < /sys/class/net/eth0/address)

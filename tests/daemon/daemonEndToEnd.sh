@@ -10,7 +10,7 @@ build=$1
 root=$(mktemp -d /tmp/zek-daemon.XXXXXX)
 source "$(dirname "$0")/../panel/app/e2e-lib.sh"
 fail() { echo "FAIL: $*"; echo "--- daemon log"; tail -40 "$root/daemon.log" || true; exit 1; }
-tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/sim/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@"; }
+tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/tools/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@"; }
 expect_line() {  # pattern, output
   grep -qx -- "$1" <<<"$2" || fail "expected line '$1' in:
 $2"
@@ -75,7 +75,7 @@ grep -q "^ack" <<<"$out" && fail "the daemon answered SET_MACADR: $out"
 
 # The command-line client on the TCP ports: control, bookings, initialisation, the panel state
 # with a key held on the virtual MCU, versions, and an MCU upgrade from a stick folder.
-linkctl() { "$build/sim/linkctl/linkctl" "$@"; }
+linkctl() { "$build/tools/linkctl/linkctl" "$@"; }
 out=$(linkctl ask) || fail "linkctl ask: $out"
 grep -qx "pool port 7001" <<<"$out" || fail "pool port: $out"
 out=$(linkctl book TBar joyStick + release TBar + version + calibration) || fail "session: $out"

@@ -9,7 +9,7 @@ build=$1
 root=$(mktemp -d /tmp/zek-hcip.XXXXXX)
 source "$(dirname "$0")/../app/e2e-lib.sh"
 
-tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/sim/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@"; }
+tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/tools/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@"; }
 expect_line() {  # pattern, output
   grep -qx -- "$1" <<<"$2" || fail "expected line '$1' in:
 $2"

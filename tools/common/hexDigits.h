@@ -1,5 +1,5 @@
-// Hex digits of the simulators' control channels and logs (kept apart from the product's own
-// helpers, so the simulators check the product rather than share its code).
+// Hex digits of the tools' and the simulators' protocols, control channels and logs (kept apart
+// from the product's own helpers, so they check the product rather than share its code).
 #pragma once
 
 // Value of one hex digit (either case), or -1.

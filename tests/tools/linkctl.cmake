@@ -4,6 +4,8 @@
 add_executable(linkctlTest ${CMAKE_CURRENT_LIST_DIR}/linkctlTest.cpp)
 target_link_libraries(linkctlTest PRIVATE linkctlprotocol Threads::Threads GTest::gtest
                       GTest::gtest_main)
+# The byte strings spelled out as the simulators' tests spell them.
+target_include_directories(linkctlTest PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../sim)
 target_compile_definitions(linkctlTest PRIVATE ZEK_LINKCTL_PATH="$<TARGET_FILE:linkctl>")
 add_dependencies(linkctlTest linkctl)
 add_test(NAME linkctlTest COMMAND linkctlTest)
