@@ -6,6 +6,8 @@
 #   linkdaemon     linkDaemon in /home/zek710/software/v-<version>, with the "current" link the
 #                  daemon's own USB update re-points
 #   panelrescue    panelRescue in /usr/bin: it must outlive the application versions it restores
+#   zek-tools      linkctl and hcipTool in /usr/bin, for the people who run the studio, with their
+#                  manual pages and bash completion
 #
 # and their systemd units (docs/deployment.md). Library dependencies are computed from the
 # executables by dpkg-shlibdeps; the Qt Quick modules the screens import are looked up at
@@ -38,6 +40,10 @@ install(DIRECTORY ${ZEK_TRANSLATION_DIR}/ DESTINATION ${ZEK_PANEL_DIR} COMPONENT
         FILES_MATCHING PATTERN "app_*.qm")
 install(TARGETS linkDaemon RUNTIME DESTINATION ${ZEK_DAEMON_VERSION_DIR} COMPONENT linkdaemon)
 install(TARGETS panelRescue RUNTIME DESTINATION bin COMPONENT panelrescue)
+install(TARGETS linkctl hcipTool RUNTIME DESTINATION bin COMPONENT zektools)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/completion/linkctl
+              ${PROJECT_SOURCE_DIR}/packaging/completion/hcipTool
+        DESTINATION share/bash-completion/completions COMPONENT zektools)
 
 # Debian 12 keeps units in /lib/systemd/system (the /usr merge of packages came later).
 set(unitDir /lib/systemd/system)
@@ -51,22 +57,26 @@ install(FILES ${packagingDir}/systemd/panelRescue.service DESTINATION ${unitDir}
 
 # Per package: copyright, Debian changelog and manual page, as Debian's tools expect them.
 set(generatedDocs ${CMAKE_BINARY_DIR}/packaging)
-foreach(package zek710amgrgui linkdaemon panelrescue)
-  install(FILES ${packagingDir}/copyright DESTINATION share/doc/${package} COMPONENT ${package})
+foreach(component zek710amgrgui linkdaemon panelrescue zektools)
+  set(package ${component})
+  if(component STREQUAL "zektools")
+    set(package zek-tools)
+  endif()
+  install(FILES ${packagingDir}/copyright DESTINATION share/doc/${package} COMPONENT ${component})
   # A native package: its changelog is "changelog", not "changelog.Debian".
   set(changelog ${generatedDocs}/${package}/changelog.gz)
   configure_file(${packagingDir}/changelog.in ${generatedDocs}/${package}/changelog @ONLY)
   # gzip -n: no name or time stamp in the archive, so the package is the same on every build.
   execute_process(COMMAND gzip -9nf ${generatedDocs}/${package}/changelog)
-  install(FILES ${changelog} DESTINATION share/doc/${package} COMPONENT ${package})
+  install(FILES ${changelog} DESTINATION share/doc/${package} COMPONENT ${component})
   # The fixed paths below /home that the update, the recovery tool and the daemon's own update
   # move versions through, accepted with their reason.
   if(EXISTS ${packagingDir}/${package}/lintian-overrides)
     install(FILES ${packagingDir}/${package}/lintian-overrides DESTINATION share/lintian/overrides
-            RENAME ${package} COMPONENT ${package})
+            RENAME ${package} COMPONENT ${component})
   endif()
 endforeach()
-foreach(page zek710amgrgui.1 linkDaemon.1 panelRescue.1)
+foreach(page zek710amgrgui.1 linkDaemon.1 panelRescue.1 linkctl.1 hcipTool.1)
   execute_process(COMMAND gzip -9nc ${packagingDir}/man/${page}
                   OUTPUT_FILE ${generatedDocs}/${page}.gz)
 endforeach()
@@ -74,6 +84,8 @@ install(FILES ${generatedDocs}/zek710amgrgui.1.gz DESTINATION share/man/man1
         COMPONENT zek710amgrgui)
 install(FILES ${generatedDocs}/linkDaemon.1.gz DESTINATION share/man/man1 COMPONENT linkdaemon)
 install(FILES ${generatedDocs}/panelRescue.1.gz DESTINATION share/man/man1 COMPONENT panelrescue)
+install(FILES ${generatedDocs}/linkctl.1.gz ${generatedDocs}/hcipTool.1.gz DESTINATION share/man/man1
+        COMPONENT zektools)
 
 # The Debian packages that hold the Qt Quick modules a program's documents import, from the
 # package database of the target architecture: import "QtQuick.Controls" is the module
@@ -145,7 +157,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL zek710amgrgui linkdaemon panelrescue)
+set(CPACK_COMPONENTS_ALL zek710amgrgui linkdaemon panelrescue zektools)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${debianArchitecture})
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
@@ -197,5 +209,15 @@ set(CPACK_DEBIAN_PANELRESCUE_PACKAGE_DEPENDS "${rescueQmlPackages}, sudo")
 set(CPACK_DEBIAN_PANELRESCUE_PACKAGE_CONTROL_EXTRA
     ${packagingDir}/panelrescue/postinst ${packagingDir}/panelrescue/prerm
     ${packagingDir}/panelrescue/postrm)
+
+set(CPACK_DEBIAN_ZEKTOOLS_PACKAGE_NAME zek-tools)
+set(CPACK_DEBIAN_ZEKTOOLS_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_ZEKTOOLS_DESCRIPTION
+    "ZEK-710A studio tools
+linkctl, a client of the ZEK-710 link daemon: bookings, the live panel state,
+LEDs, the T-bar calibration and the MCU upgrade with its progress; and
+hcipTool, which finds ZEK panels, cameras and switchers on the network and
+sets up their addresses, DHCP mode, host names and MAC addresses.")
+set(CPACK_DEBIAN_ZEKTOOLS_PACKAGE_RECOMMENDS "bash-completion")
 
 include(CPack)

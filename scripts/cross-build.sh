@@ -87,7 +87,7 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain
 # The programs when packages are asked for or nothing else is; the tests pull in what they start.
 targets=()
 if [ -n "$packages" ] || [ -z "$tests" ]; then
-  targets=(zek710amgrgui linkDaemon panelRescue zekTranslations)
+  targets=(zek710amgrgui linkDaemon panelRescue linkctl hcipTool zekTranslations)
 fi
 case "$tests" in
   quick) selected=("${quick_tests[@]}") ;;

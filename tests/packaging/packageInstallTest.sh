@@ -33,7 +33,7 @@ check() {
 (cd "$build" && cpack -G DEB -B "$work/packages" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log"; exit 1; }
 debs=("$work"/packages/*.deb)
-[ ${#debs[@]} -eq 3 ] || { echo "expected three packages, got: ${debs[*]}"; exit 1; }
+[ ${#debs[@]} -eq 4 ] || { echo "expected four packages, got: ${debs[*]}"; exit 1; }
 
 root=$work/root
 cp -a "$clean" "$root"
@@ -41,11 +41,11 @@ mkdir -p "$root/tmp/packages"
 cp "${debs[@]}" "$root/tmp/packages/"
 in_root() { chroot "$root" "$@"; }
 
-check "dpkg -i installs the three packages" \
+check "dpkg -i installs the four packages" \
   in_root sh -c 'dpkg -i /tmp/packages/*.deb >/tmp/dpkg.log 2>&1 || { cat /tmp/dpkg.log; exit 1; }'
 check "every package configured" \
-  test "$(in_root dpkg-query -W -f='${db:Status-Abbrev}\n' zek710amgrgui linkdaemon panelrescue |
-    grep -c '^ii')" -eq 3
+  test "$(in_root dpkg-query -W -f='${db:Status-Abbrev}\n' zek710amgrgui linkdaemon panelrescue \
+    zek-tools | grep -c '^ii')" -eq 4
 check "no broken dependency left" in_root dpkg --audit
 
 # Where the programs must be.
@@ -77,8 +77,15 @@ check "zek710amgrgui -v" test "$(in_root $panel/zek710amgrgui -v)" = "v1.0.7"
 check "linkDaemon -v through the current link" \
   test "$(in_root /home/zek710/software/current/linkDaemon -v)" = "current Version:023.035"
 check "panelRescue -v" test "$(in_root /usr/bin/panelRescue -v)" = "panelRescue v1.0"
+# The studio's tools: their help, manual pages and completion.
+for tool in linkctl hcipTool; do
+  check "$tool --help" sh -c "chroot '$root' /usr/bin/$tool --help 2>&1 | grep -q '^usage: $tool'"
+  check "$tool manual page" test -s "$root/usr/share/man/man1/$tool.1.gz"
+  check "$tool bash completion" test -s "$root/usr/share/bash-completion/completions/$tool"
+done
 # Every shared library of the programs resolves in the root (the dynamic loader's own view).
-for program in $panel/zek710amgrgui /home/zek710/software/current/linkDaemon /usr/bin/panelRescue; do
+for program in $panel/zek710amgrgui /home/zek710/software/current/linkDaemon /usr/bin/panelRescue \
+  /usr/bin/linkctl /usr/bin/hcipTool; do
   check "$program: no library missing" \
     sh -c "! chroot '$root' ldd '$program' | grep -q 'not found'"
 done
@@ -94,10 +101,11 @@ check "units verify" sh -c "systemd-analyze verify --man=no --root='$root' \
 cat "$work/verify.log"
 
 # Removal: the programs and the daemon's link go; purge forgets the units.
-check "dpkg -r removes them" in_root dpkg -r zek710amgrgui linkdaemon panelrescue
+check "dpkg -r removes them" in_root dpkg -r zek710amgrgui linkdaemon panelrescue zek-tools
 check "panel application gone" test ! -e "$root$panel/zek710amgrgui"
 check "daemon link gone" test ! -L "$root/home/zek710/software/current"
-check "dpkg --purge" in_root dpkg --purge zek710amgrgui linkdaemon panelrescue
+check "tools gone" test ! -e "$root/usr/bin/linkctl"
+check "dpkg --purge" in_root dpkg --purge zek710amgrgui linkdaemon panelrescue zek-tools
 check "no unit enablement left" \
   sh -c "! ls '$root'/etc/systemd/system/multi-user.target.wants/ 2>/dev/null |
     grep -q -e zek710amgrgui -e linkDaemon -e panelRescue"
