@@ -1,0 +1,1 @@
+// Compiles the test programs' precompiled header once; every gtest program reuses it.
