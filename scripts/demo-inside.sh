@@ -220,7 +220,7 @@ hcip() { ip netns exec "$ZEK_CAMERA_NS" build/tools/hcipTool/hcipTool --interfac
 hcip --timeout 15000 version >/dev/null 2>&1 || true
 hcip --timeout 500 scan 2>/dev/null | grep '^device' | sed 's/^/  /' || true
 mac=$(tr 'a-f' 'A-F' < /sys/class/net/eth0/address)
-hcip --to 10.77.0.1 set-static "$mac" 10.77.0.50 255.255.255.0 10.77.0.254 9.9.9.9 8.8.4.4 \
+hcip --yes --to 10.77.0.1 set-static "$mac" 10.77.0.50 255.255.255.0 10.77.0.254 9.9.9.9 8.8.4.4 \
   2>/dev/null | grep '^ack' | sed 's/^/  /' || true
 echo "  new service file: $(grep IPv4 "$root/var/lib/connman/default.config_new" 2>/dev/null)"
 

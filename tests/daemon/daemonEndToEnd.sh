@@ -10,7 +10,8 @@ build=$1
 root=$(mktemp -d /tmp/zek-daemon.XXXXXX)
 source "$(dirname "$0")/../panel/app/e2e-lib.sh"
 fail() { echo "FAIL: $*"; echo "--- daemon log"; tail -40 "$root/daemon.log" || true; exit 1; }
-tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/tools/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@"; }
+# Not on a terminal, as in a script, even when the tests are started from one.
+tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/tools/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@" </dev/null; }
 expect_line() {  # pattern, output
   grep -qx -- "$1" <<<"$2" || fail "expected line '$1' in:
 $2"
@@ -70,7 +71,7 @@ Domain = velmora.lan
 [ "$(cat "$root/var/lib/connman/default.config_new")" = "$expected_static" ] \
   || fail "static service file: $(cat "$root/var/lib/connman/default.config_new")"
 # The daemon does not take a new MAC address.
-out=$(tool --timeout 500 --to 10.77.0.1 set-mac 02:a4:5c:01:0a:0b || true)
+out=$(tool --timeout 500 --to 10.77.0.1 set-mac "$mac" 02:a4:5c:01:0a:0b || true)
 grep -q "^ack" <<<"$out" && fail "the daemon answered SET_MACADR: $out"
 
 # The command-line client on the TCP ports: control, bookings, initialisation, the panel state
@@ -92,7 +93,15 @@ mkdir -p "$root/home/zek710/usb/zek710-firmware"
 { printf '\0\0\0\0\0\0\0\0\0\0\0\3\0\1\0\0'; head -c 1000 /dev/urandom; } \
   > "$root/home/zek710/usb/zek710-firmware/mcu.bin"
 out=$(linkctl needupdate) || fail "needupdate: $out"
-out=$(linkctl upgrade) || fail "upgrade: $out"
+# The operator names the image meant: a copy whose version header was wiped is refused before
+# anything reaches the daemon; the stick's own file goes through.
+head -c 10 "$root/home/zek710/usb/zek710-firmware/mcu.bin" > "$root/wiped.bin"
+printf '\377\377\377\377' >> "$root/wiped.bin"
+tail -c +15 "$root/home/zek710/usb/zek710-firmware/mcu.bin" >> "$root/wiped.bin"
+out=$(linkctl upgrade --image "$root/wiped.bin" 2>&1) && fail "a wiped image was taken: $out"
+grep -q "refused: the header carries no version" <<<"$out" || fail "wiped image: $out"
+out=$(linkctl upgrade --image "$root/home/zek710/usb/zek710-firmware/mcu.bin") \
+  || fail "upgrade: $out"
 image=$(tail -c +17 "$root/home/zek710/usb/zek710-firmware/mcu.bin" | od -An -tx1 -v | tr -d ' \n')
 [ "$("$build/sim/simctl" "$root/run/mcu.sock" get image)" = "$image" ] || fail "image not rebuilt"
 

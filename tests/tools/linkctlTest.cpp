@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <random>
 #include <string>
@@ -51,6 +53,34 @@ TEST(Answers, PoolPortAsHundredsAndUnits) {
     EXPECT_EQ(grant.value.poolPort, 7001);
     EXPECT_EQ(grant.value.freeMask, 0xFF);
     EXPECT_EQ(parseAskForControlAnswer(B("00 08 82 65 46 06 9E")).value.poolPort, 7006);
+}
+
+// An image is refused for its size or its version header, with the cause in the message.
+TEST(Image, SizeAndVersionHeaderAreChecked) {
+    const Bytes header = B("00 00 00 00 00 00 00 00 00 00 00 03 00 02 00 00");
+    Bytes one = header;
+    one.push_back(0x5A);
+    const auto small = checkMcuImage(one);
+    ASSERT_TRUE(small.ok()) << small.error;
+    EXPECT_EQ(small.value.major, 3);
+    EXPECT_EQ(small.value.minor, 2);
+    EXPECT_EQ(small.value.imageSize, 1u);
+
+    Bytes largest = header;
+    largest.resize(16 + 65535, 0x11);
+    EXPECT_TRUE(checkMcuImage(largest).ok());
+    largest.push_back(0x11);
+    EXPECT_NE(checkMcuImage(largest).error.find("65535"), std::string::npos);
+
+    EXPECT_NE(checkMcuImage(header).error.find("the file is 16 bytes"), std::string::npos);
+    EXPECT_NE(checkMcuImage({}).error.find("the file is 0 bytes"), std::string::npos);
+    const Bytes erased = B("00 00 00 00 00 00 00 00 00 00 FF FF FF FF 00 00 5A");
+    EXPECT_NE(checkMcuImage(erased).error.find("FF FF FF FF"), std::string::npos);
+    const Bytes blank = B("00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5A");
+    EXPECT_NE(checkMcuImage(blank).error.find("no version"), std::string::npos);
+    // Only both halves erased or blank are refused: 0.1 and 255.255 are versions.
+    EXPECT_TRUE(checkMcuImage(B("00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 5A")).ok());
+    EXPECT_TRUE(checkMcuImage(B("00 00 00 00 00 00 00 00 00 00 FF FF 00 FF 00 00 5A")).ok());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -439,6 +469,82 @@ TEST(Session, NeedUpdateThenUpgradeStoppedOnTheWay) {
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].first, "00 0F 82 6E 'FWUPDSTATE' 2A");
     EXPECT_EQ(H(replies[0].second), "00 05 82 6E 15");
+}
+
+// A file in a directory of the test's own, removed with it.
+class ImageFile {
+public:
+    explicit ImageFile(const std::string& spelled) {
+        char pattern[] = "/tmp/zek-linkctl.XXXXXX";
+        if (::mkdtemp(pattern) != nullptr) {
+            directory_ = pattern;
+            path_ = directory_ + "/mcu.bin";
+            const Bytes data = B(spelled);
+            if (FILE* file = std::fopen(path_.c_str(), "wb")) {
+                std::fwrite(data.data(), 1, data.size(), file);
+                std::fclose(file);
+            }
+        }
+    }
+    ~ImageFile() {
+        std::remove(path_.c_str());
+        ::rmdir(directory_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string directory_;
+    std::string path_;
+};
+
+// The image named on the command line is checked before connecting, and the upgrade starts only
+// when the stick's MCU file has its version.
+TEST(Session, UpgradeOfANamedImage) {
+    {
+        // Nothing listens on port 1 of loopback: a refusal that came after connecting would
+        // say so.
+        const ImageFile erased("00 00 00 00 00 00 00 00 00 00 FF FF FF FF 00 00 5A 5A");
+        const ToolRun run =
+            runLinkctl({"--port", "1", "--timeout", "500", "upgrade", "--image", erased.path()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(contains(
+            run.out, "linkctl: image " + erased.path() + " refused: the header carries no version"))
+            << run.out;
+        EXPECT_FALSE(contains(run.out, "cannot connect")) << run.out;
+        const ToolRun missing =
+            runLinkctl({"--port", "1", "upgrade", "--image", erased.path() + ".absent"});
+        EXPECT_EQ(missing.status, 1);
+        EXPECT_TRUE(contains(missing.out, "cannot open the image")) << missing.out;
+    }
+    const ImageFile image("00 00 00 00 00 00 00 00 00 00 00 01 00 07 00 00 5A 5A 5A");
+    {
+        FakeDaemon daemon({{"NEEDFWUPD", {{"00 0D 82 6C 06 00 17 00 24 00 01 00 08"}}}});
+        ASSERT_TRUE(daemon.start());
+        const ToolRun run = runLinkctl(withPort(daemon, {"upgrade", "--image", image.path()}));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(
+            contains(run.out, "image " + image.path() + ": MCU firmware version 1.7, 3 bytes\n"))
+            << run.out;
+        EXPECT_TRUE(contains(run.out, "the stick's MCU firmware file is version 1.8, not " +
+                                          image.path() + "'s 1.7, so no upgrade was started"))
+            << run.out;
+        const std::vector<Bytes> sent = daemon.poolMessages();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(H(sent[0]), H(B("'NEEDFWUPD'")));
+    }
+    {
+        FakeDaemon daemon(
+            {{"NEEDFWUPD", {{"00 0D 82 6C 06 00 17 00 24 00 01 00 07"}}},
+             {"STARTFWUPD",
+              {{"00 05 82 6D 15 00 0F 82 6E 'FWUPDSTATE' 00"}, {"00 0F 82 6E 'FWUPDSTATE' 64"}}}});
+        ASSERT_TRUE(daemon.start());
+        const ToolRun run = runLinkctl(withPort(daemon, {"upgrade", "--image=" + image.path()}));
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_TRUE(contains(run.out, "progress 100: ")) << run.out;
+        const std::vector<Bytes> sent = daemon.poolMessages();
+        ASSERT_EQ(sent.size(), 2u);
+        EXPECT_EQ(H(sent[1]), H(B("'STARTFWUPD'")));
+    }
 }
 
 }  // namespace

@@ -4,17 +4,23 @@
 // and write a network setup. Its request bytes come from its own table below, on purpose
 // independent of the product's frame builders, so a mistake in one shows up against the other.
 //
-// usage: hcipTool [--interface IFACE] [--port PORT] [--timeout MS] [--to ADDR] [--verbose]
-//                 COMMAND ARGS...
+// usage: hcipTool [--interface IFACE] [--port PORT] [--timeout MS] [--to ADDR] [--yes]
+//                 [--verbose] COMMAND ARGS...
 //   scan | version | model MAC | model-name MAC | set-dhcp MAC on|off | set-ip MAC ADDR GATEWAY
-//   set-netmask MASK | set-gateway GATEWAY | set-dns1 ADDR | set-dns2 ADDR | set-name NAME
-//   set-mac NEWMAC | set-static MAC ADDR MASK GATEWAY DNS1 DNS2 | factory MAC | raw HEX...
+//   set-netmask MAC MASK | set-gateway MAC GATEWAY | set-dns1 MAC ADDR | set-dns2 MAC ADDR
+//   set-name MAC NAME | set-mac MAC NEWMAC | set-static MAC ADDR MASK GATEWAY DNS1 DNS2
+//   factory MAC | raw HEX...
 // (each explained in kUsage below, printed by "hcipTool --help"). Broadcast-class requests go
 // to 255.255.255.255:PORT; unicast-class ones, and 'version' and 'raw' with --to, go to ADDR.
 //
+// On a real network a setting reaches only the device the user named by its MAC: the
+// broadcast-class ones carry the MAC, and before a unicast-class one the tool scans and checks
+// that the device at --to has that MAC. Run from a terminal, a change also needs --yes.
+//
 // Every datagram received is printed as "answer from A.B.C.D:PORT <hex bytes>", followed by a
 // decoded line when it is a well-formed answer. Exit status: 0 the expected answer arrived,
-// 1 no answer or a negative one (or the socket failed), 2 usage error.
+// 1 no answer, a negative one, another device at --to (or the socket failed), 2 usage error or
+// a change not confirmed with --yes.
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -22,6 +28,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -33,14 +40,15 @@
 #include <utility>
 #include <vector>
 
+#include "commandLine.h"
 #include "deadlineWait.h"
 #include "hexDigits.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: hcipTool [--interface IFACE] [--port PORT] [--timeout MS] [--to ADDR] [--verbose]\n"
-    "                COMMAND ARGS...\n"
+    "usage: hcipTool [--interface IFACE] [--port PORT] [--timeout MS] [--to ADDR] [--yes]\n"
+    "                [--verbose] COMMAND ARGS...\n"
     "\n"
     "Options (also --name=value):\n"
     "  --interface IFACE  send and receive on this interface only (needed to broadcast where\n"
@@ -49,6 +57,8 @@ const char kUsage[] =
     "  --timeout MS       how long each step waits for its answer (default 2000)\n"
     "  --to ADDR          the device's current IPv4 address: unicast requests go there, and\n"
     "                     'version' and 'raw' are sent there instead of broadcast\n"
+    "  --yes              make the change: needed for every set-* and factory command when\n"
+    "                     hcipTool runs on a terminal (scripts need not give it)\n"
     "  --verbose          print every request sent on stderr\n"
     "\n"
     "Commands (MAC is six hex pairs joined by ':'; addresses are dotted IPv4):\n"
@@ -58,22 +68,47 @@ const char kUsage[] =
     "  model-name MAC              \"GET_MODEL_NAME\" to the device with this MAC\n"
     "  set-dhcp MAC on|off         \"SET_DHCPMODE\"\n"
     "  set-ip MAC ADDR GATEWAY     \"SET_IPADR\": static address and gateway\n"
-    "  set-netmask MASK            \"SET_NETMASK\" (unicast, needs --to)\n"
-    "  set-gateway GATEWAY         \"SET_GATEWAY\" (unicast, needs --to)\n"
-    "  set-dns1 ADDR               \"SET_PRIDNS\" (unicast, needs --to)\n"
-    "  set-dns2 ADDR               \"SET_SECDNS\" (unicast, needs --to)\n"
-    "  set-name NAME               \"SET_DHCPNAME\", first 15 characters (unicast, needs --to)\n"
-    "  set-mac NEWMAC              \"SET_MACADR\" (unicast, needs --to)\n"
+    "  set-netmask MAC MASK        \"SET_NETMASK\" (unicast, needs --to)\n"
+    "  set-gateway MAC GATEWAY     \"SET_GATEWAY\" (unicast, needs --to)\n"
+    "  set-dns1 MAC ADDR           \"SET_PRIDNS\" (unicast, needs --to)\n"
+    "  set-dns2 MAC ADDR           \"SET_SECDNS\" (unicast, needs --to)\n"
+    "  set-name MAC NAME           \"SET_DHCPNAME\", first 15 characters (unicast, needs --to)\n"
+    "  set-mac MAC NEWMAC          \"SET_MACADR\" (unicast, needs --to)\n"
     "  set-static MAC ADDR MASK GATEWAY DNS1 DNS2\n"
     "                              the complete manual setup: set-ip to MAC, then set-netmask,\n"
     "                              set-dns1 and set-dns2 to --to (the device's current address),\n"
     "                              then the device's completion answer (code 0x03)\n"
     "  factory MAC                 \"E2P_DEFAULT\": factory network setup\n"
     "  raw HEX...                  send these bytes as they are (broadcast, or to --to) and\n"
-    "                              print everything received until the timeout\n"
+    "                              print everything received until the timeout; bytes that\n"
+    "                              carry a setting's word need --yes on a terminal\n"
+    "\n"
+    "The unicast settings go to --to only after a scan showed that the device there has MAC;\n"
+    "otherwise nothing is sent.\n"
+    "\n"
+    "Examples:\n"
+    "  hcipTool scan\n"
+    "  hcipTool --interface eth0 --timeout 500 scan\n"
+    "  hcipTool version\n"
+    "  hcipTool --to 192.168.0.10 version\n"
+    "  hcipTool model 02:A4:5C:01:02:03\n"
+    "  hcipTool model-name 02:A4:5C:01:02:03\n"
+    "  hcipTool --yes set-dhcp 02:A4:5C:01:02:03 on\n"
+    "  hcipTool --yes set-ip 02:A4:5C:01:02:03 192.168.0.50 192.168.0.254\n"
+    "  hcipTool --yes --to 192.168.0.10 set-netmask 02:A4:5C:01:02:03 255.255.255.0\n"
+    "  hcipTool --yes --to 192.168.0.10 set-gateway 02:A4:5C:01:02:03 192.168.0.254\n"
+    "  hcipTool --yes --to 192.168.0.10 set-dns1 02:A4:5C:01:02:03 9.9.9.9\n"
+    "  hcipTool --yes --to 192.168.0.10 set-dns2 02:A4:5C:01:02:03 8.8.4.4\n"
+    "  hcipTool --yes --to 192.168.0.10 set-name 02:A4:5C:01:02:03 studio-a\n"
+    "  hcipTool --yes --to 192.168.0.10 set-mac 02:A4:5C:01:02:03 02:A4:5C:01:02:04\n"
+    "  hcipTool --yes --to 192.168.0.10 set-static 02:A4:5C:01:02:03 192.168.0.50 \\\n"
+    "           255.255.255.0 192.168.0.254 9.9.9.9 8.8.4.4\n"
+    "  hcipTool --yes factory 02:A4:5C:01:02:03\n"
+    "  hcipTool --timeout 500 raw 00 0B 80 00 45 54 48 5F 52 45 51\n"
     "\n"
     "scan and raw listen for the whole timeout; the other commands return as soon as their\n"
-    "answer arrives. Exit status: 0 answered (ACK), 1 no answer or NAK, 2 usage error.\n";
+    "answer arrives. Exit status: 0 answered (ACK); 1 no answer, NAK, another device at --to,\n"
+    "or the network failed; 2 usage error, or a change not confirmed with --yes.\n";
 
 using Bytes = std::vector<uint8_t>;
 using MacAddress = std::array<uint8_t, 6>;
@@ -192,6 +227,7 @@ struct Answer {
     uint8_t code;
     bool acknowledged;        // acknowledgements: ACK rather than NAK; other kinds: true
     std::string description;  // the decoded line
+    MacAddress deviceMac{};   // device information: the answering device's MAC
 };
 
 std::string hexByte(uint8_t value) {
@@ -274,13 +310,19 @@ std::optional<Answer> decodeAnswer(const Bytes& datagram) {
                       "ack code=0x" + hexByte(code) + (positive ? " ACK" : " NAK")};
     }
     if (type == BROADCAST_TYPECODE && code == kDeviceInfoCode && size == kDeviceInfoLength) {
-        return Answer{
-            Answer::Kind::DeviceInfo, type, code, true,
-            "device mac=" + macText(datagram, 21) +
-                " name=" + fieldText(datagram, 5, kNameFieldLength) +
-                " dhcp=" + std::to_string(datagram[4]) + " ip=" + dottedText(datagram, 27) +
-                " mask=" + dottedText(datagram, 31) + " gateway=" + dottedText(datagram, 35) +
-                " dns1=" + dottedText(datagram, 39) + " dns2=" + dottedText(datagram, 43)};
+        MacAddress mac{};
+        std::copy(datagram.begin() + 21, datagram.begin() + 21 + kMacLength, mac.begin());
+        return Answer{Answer::Kind::DeviceInfo,
+                      type,
+                      code,
+                      true,
+                      "device mac=" + macText(datagram, 21) +
+                          " name=" + fieldText(datagram, 5, kNameFieldLength) +
+                          " dhcp=" + std::to_string(datagram[4]) +
+                          " ip=" + dottedText(datagram, 27) + " mask=" + dottedText(datagram, 31) +
+                          " gateway=" + dottedText(datagram, 35) +
+                          " dns1=" + dottedText(datagram, 39) + " dns2=" + dottedText(datagram, 43),
+                      mac};
     }
     if (code == kVersionCode && size == kVersionLength) {
         return Answer{Answer::Kind::Version, type, code, true,
@@ -446,7 +488,7 @@ public:
         if (!interfaceName.empty() &&
             ::setsockopt(fd_, SOL_SOCKET, SO_BINDTODEVICE, interfaceName.c_str(),
                          static_cast<socklen_t>(interfaceName.size() + 1)) != 0) {
-            return fail("SO_BINDTODEVICE " + interfaceName, error);
+            return fail("interface " + interfaceName, error);
         }
         sockaddr_in local{};
         local.sin_family = AF_INET;
@@ -463,7 +505,7 @@ public:
                                       reinterpret_cast<const sockaddr*>(&to), sizeof to);
         if (sent < 0 || static_cast<size_t>(sent) != datagram.size()) {
             error = "send to " + endpointText(to) + ": " +
-                    (sent < 0 ? std::strerror(errno) : "datagram cut short");
+                    (sent < 0 ? networkFailureAdvice(errno) : "datagram cut short");
             return false;
         }
         return true;
@@ -499,7 +541,7 @@ public:
 private:
     // Leaves the endpoint closed, so a half-configured socket is never used.
     bool fail(const std::string& step, std::string& error) {
-        error = step + ": " + std::strerror(errno);
+        error = step + ": " + networkFailureAdvice(errno);
         ::close(fd_);
         fd_ = -1;
         return false;
@@ -518,6 +560,7 @@ struct Options {
     uint16_t port = 5002;
     unsigned long timeoutMs = 2000;
     std::optional<Ipv4Address> to;
+    bool yes = false;
     bool verbose = false;
 };
 
@@ -569,8 +612,10 @@ public:
                     return Outcome::Negative;
                 }
                 std::fprintf(stderr,
-                             "hcipTool: no answer of type 0x%02X code 0x%02X within %lu ms\n", type,
-                             answerCode, options_.timeoutMs);
+                             "hcipTool: no answer of type 0x%02X code 0x%02X within %lu ms: check "
+                             "that the device is on and reachable ('hcipTool scan'), or wait "
+                             "longer with --timeout\n",
+                             type, answerCode, options_.timeoutMs);
                 return Outcome::NoAnswer;
             }
             const std::optional<Answer> answer = print(datagram);
@@ -586,6 +631,49 @@ public:
                 std::fprintf(stderr, "hcipTool: the device answered NAK\n");
                 return Outcome::Negative;
             }
+        }
+    }
+
+    // Asks every device for its setup ("ETH_REQ") and waits for the answer of the one at --to:
+    // true when that device has `mac`. A unicast setting is sent only then, so a wrong or
+    // reassigned address cannot change another device.
+    bool targetHasMac(const MacAddress& mac) {
+        if (!sendBroadcast(buildRequest(kEthReq, nullptr))) {
+            return false;
+        }
+        const std::string target = dottedText(Bytes(options_.to->begin(), options_.to->end()), 0);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
+        Datagram datagram;
+        for (;;) {
+            std::string error;
+            const UdpEndpoint::Wait wait = endpoint_.receive(deadline, datagram, error);
+            if (wait == UdpEndpoint::Wait::Failed) {
+                std::fprintf(stderr, "hcipTool: %s\n", error.c_str());
+                return false;
+            }
+            if (wait == UdpEndpoint::Wait::Timeout) {
+                std::fprintf(stderr,
+                             "hcipTool: no device at %s answered the scan within %lu ms, so "
+                             "nothing was changed: check the address ('hcipTool scan' lists the "
+                             "devices), the interface (--interface), or wait longer with "
+                             "--timeout\n",
+                             target.c_str(), options_.timeoutMs);
+                return false;
+            }
+            const std::optional<Answer> answer = print(datagram);
+            if (!answer || answer->kind != Answer::Kind::DeviceInfo || !fromTarget(datagram.from)) {
+                continue;
+            }
+            if (answer->deviceMac == mac) {
+                return true;
+            }
+            const Bytes found(answer->deviceMac.begin(), answer->deviceMac.end());
+            const Bytes named(mac.begin(), mac.end());
+            std::fprintf(stderr,
+                         "hcipTool: the device at %s is %s, not %s, so nothing was changed: "
+                         "check the address and the MAC ('hcipTool scan' lists both)\n",
+                         target.c_str(), macText(found, 0).c_str(), macText(named, 0).c_str());
+            return false;
         }
     }
 
@@ -669,6 +757,33 @@ struct UsageError {
     std::string message;
 };
 
+// A change asked for on a terminal without --yes.
+struct NotConfirmed {
+    std::string command;
+};
+
+// Every command that changes a device, and raw bytes that carry one of their words.
+const RequestForm* const kChangingForms[] = {&kSetDhcpMode, &kSetIpAdr,  &kE2pDefault,
+                                             &kSetDhcpName, &kSetMacAdr, &kSetNetmask,
+                                             &kSetGateway,  &kSetPriDns, &kSetSecDns};
+
+bool carriesChangingWord(const Bytes& bytes) {
+    for (const RequestForm* form : kChangingForms) {
+        const size_t length = std::strlen(form->word);
+        if (std::search(bytes.begin(), bytes.end(), form->word, form->word + length) !=
+            bytes.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void confirmChange(const Options& options, const std::string& commandName) {
+    if (!options.yes && runByPerson()) {
+        throw NotConfirmed{commandName};
+    }
+}
+
 struct Command {
     std::string name;
     std::vector<std::string> args;
@@ -746,6 +861,10 @@ int runSetStatic(HcipClient& client, const Options& options, const Command& comm
     const Ipv4Address gateway = addressArgument(command.args[3]);
     const Ipv4Address dns1 = addressArgument(command.args[4]);
     const Ipv4Address dns2 = addressArgument(command.args[5]);
+    confirmChange(options, command.name);
+    if (!client.targetHasMac(mac)) {
+        return 1;
+    }
 
     bool allAcknowledged = true;
     // A NAK does not stop the sequence: devices have been seen to answer the address setting
@@ -828,6 +947,7 @@ int runCommand(HcipClient& client, const Options& options, const Command& comman
             throw UsageError{"set-dhcp takes on or off, not '" + mode + "'"};
         }
         const uint8_t flag = (mode == "on" || mode == "1") ? 0x01 : 0x00;
+        confirmChange(options, name);
         return exitStatus(broadcastSetting(client, kSetDhcpMode, mac, Bytes{flag}));
     }
     if (name == "set-ip") {
@@ -835,38 +955,47 @@ int runCommand(HcipClient& client, const Options& options, const Command& comman
         const MacAddress mac = macArgument(command.args[0]);
         const Ipv4Address address = addressArgument(command.args[1]);
         const Ipv4Address gateway = addressArgument(command.args[2]);
+        confirmChange(options, name);
         return exitStatus(broadcastSetting(client, kSetIpAdr, mac, ipAndGateway(address, gateway)));
     }
     if (name == "factory") {
         expectArgs(command, 1);
-        return exitStatus(broadcastSetting(client, kE2pDefault, macArgument(command.args[0]), {}));
+        const MacAddress mac = macArgument(command.args[0]);
+        confirmChange(options, name);
+        return exitStatus(broadcastSetting(client, kE2pDefault, mac, {}));
     }
     if (name == "set-netmask" || name == "set-gateway" || name == "set-dns1" ||
-        name == "set-dns2") {
-        expectArgs(command, 1);
-        requireTarget(options, name);
-        const Ipv4Address value = addressArgument(command.args[0]);
-        const RequestForm& form = name == "set-netmask"   ? kSetNetmask
-                                  : name == "set-gateway" ? kSetGateway
-                                  : name == "set-dns1"    ? kSetPriDns
-                                                          : kSetSecDns;
-        return exitStatus(unicastSetting(client, {form, addressBytes(value)}));
-    }
-    if (name == "set-name") {
-        expectArgs(command, 1);
-        requireTarget(options, name);
-        const std::string& hostName = command.args[0];
-        if (hostName.size() > kMaxNameLength) {
-            std::fprintf(stderr, "hcipTool: only the first %zu characters of the name are sent\n",
-                         kMaxNameLength);
-        }
-        return exitStatus(unicastSetting(client, {kSetDhcpName, nameField(hostName)}));
-    }
-    if (name == "set-mac") {
-        expectArgs(command, 1);
+        name == "set-dns2" || name == "set-name" || name == "set-mac") {
+        expectArgs(command, 2);
         requireTarget(options, name);
         const MacAddress mac = macArgument(command.args[0]);
-        return exitStatus(unicastSetting(client, {kSetMacAdr, Bytes(mac.begin(), mac.end())}));
+        const std::string& text = command.args[1];
+        const RequestForm* form = &kSetSecDns;
+        Bytes value;
+        if (name == "set-name") {
+            if (text.size() > kMaxNameLength) {
+                std::fprintf(stderr,
+                             "hcipTool: only the first %zu characters of the name are sent\n",
+                             kMaxNameLength);
+            }
+            form = &kSetDhcpName;
+            value = nameField(text);
+        } else if (name == "set-mac") {
+            const MacAddress newMac = macArgument(text);
+            form = &kSetMacAdr;
+            value.assign(newMac.begin(), newMac.end());
+        } else {
+            form = name == "set-netmask"   ? &kSetNetmask
+                   : name == "set-gateway" ? &kSetGateway
+                   : name == "set-dns1"    ? &kSetPriDns
+                                           : &kSetSecDns;
+            value = addressBytes(addressArgument(text));
+        }
+        confirmChange(options, name);
+        if (!client.targetHasMac(mac)) {
+            return 1;
+        }
+        return exitStatus(unicastSetting(client, {*form, value}));
     }
     if (name == "set-static") {
         return runSetStatic(client, options, command);
@@ -881,6 +1010,9 @@ int runCommand(HcipClient& client, const Options& options, const Command& comman
         }
         if (bytes->size() > kMaxDatagramLength) {
             throw UsageError{"raw: more bytes than one UDP datagram holds"};
+        }
+        if (carriesChangingWord(*bytes)) {
+            confirmChange(options, name);
         }
         const bool sent = options.to ? client.sendUnicast(*bytes) : client.sendBroadcast(*bytes);
         if (!sent) {
@@ -912,17 +1044,18 @@ Command parseCommandLine(int argc, char** argv, Options& options, bool& helpWant
             options.verbose = true;
             continue;
         }
-        std::string value;
-        const size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-            arg.resize(equals);
-        } else if (arg == "--interface" || arg == "--port" || arg == "--timeout" || arg == "--to") {
-            if (index + 1 >= argc) {
-                throw UsageError{arg + " needs a value"};
-            }
-            value = argv[++index];
+        if (arg == "--yes") {
+            options.yes = true;
+            continue;
         }
+        LongOption option;
+        std::string error;
+        if (!readLongOption(argc, argv, index, {"--interface", "--port", "--timeout", "--to"},
+                            option, error)) {
+            throw UsageError{error};
+        }
+        arg = option.name;
+        const std::string& value = option.value;
         if (arg == "--interface") {
             if (value.empty() || value.size() >= IFNAMSIZ) {
                 throw UsageError{"not an interface name: '" + value + "'"};
@@ -975,6 +1108,12 @@ int main(int argc, char** argv) {
         return runCommand(client, options, command);
     } catch (const UsageError& usage) {
         std::fprintf(stderr, "hcipTool: %s\n\n%s", usage.message.c_str(), kUsage);
+        return kExitUsage;
+    } catch (const NotConfirmed& notConfirmed) {
+        std::fprintf(stderr,
+                     "hcipTool: '%s' changes a device's network setup; nothing was sent. Check "
+                     "the command and run it again with --yes\n",
+                     notConfirmed.command.c_str());
         return kExitUsage;
     }
 }

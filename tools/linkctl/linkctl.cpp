@@ -24,10 +24,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "commandLine.h"
 #include "deadlineWait.h"
 #include "linkctlProtocol.h"
 
@@ -82,10 +84,14 @@ const char kUsage[] =
     "                          maximum or minimum (the daemon does not answer)\n"
     "  needupdate              \"NEEDFWUPD\": versions of the daemon and the MCU file on the\n"
     "                          USB stick; no answer means no stick\n"
-    "  upgrade [--cancel-at P] \"STARTFWUPD\": ACK when a newer daemon is on the stick and is\n"
+    "  upgrade [--image FILE] [--cancel-at P]\n"
+    "                          \"STARTFWUPD\": ACK when a newer daemon is on the stick and is\n"
     "                          installed; then follow the MCU upgrade to 100 (finished) or\n"
     "                          101-105 (failed, status 1). --cancel-at P asks the daemon to\n"
-    "                          stop at the first progress of P% or more\n"
+    "                          stop at the first progress of P% or more. --image FILE: the\n"
+    "                          MCU image meant (a copy of the stick's mcu.bin); its size and\n"
+    "                          version header are checked before connecting, and the upgrade\n"
+    "                          starts only when the stick's file has the same version\n"
     "  raw HEX...              send these bytes on the pool port; print everything received\n"
     "                          until the timeout\n"
     "\n"
@@ -93,8 +99,22 @@ const char kUsage[] =
     "'?' no key table) lock=0|1, joystick x/y/z and shuttle/jog as signed magnitudes ('+' when\n"
     "the direction flag is set: right, up, tele), tbar, sliders 1-4.\n"
     "\n"
-    "Exit status: 0 success, 1 failure (cannot connect, no answer, malformed answer, NACK),\n"
-    "2 usage error.\n";
+    "Examples:\n"
+    "  linkctl ask\n"
+    "  linkctl --host 192.168.0.20 book keyBoardArea1 joyStick + release all\n"
+    "  linkctl release 0x41\n"
+    "  linkctl init\n"
+    "  linkctl version + calibration\n"
+    "  linkctl status --leds 2222222222222222222222222222222222222222\n"
+    "  linkctl watch --interval 100\n"
+    "  linkctl leds 1111111111111111111111111111111111111111\n"
+    "  linkctl tbar max\n"
+    "  linkctl needupdate\n"
+    "  linkctl --progress-timeout 60000 upgrade --image /media/stick/zek710-firmware/mcu.bin\n"
+    "  linkctl --timeout 500 raw 47 45 54 5F 56 45 52 53 49 4F 4E\n"
+    "\n"
+    "Exit status: 0 success, 1 failure (cannot connect, no answer, malformed answer, NACK,\n"
+    "an image refused), 2 usage error.\n";
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -160,10 +180,13 @@ public:
         to.sin_port = htons(port);
         if (::connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 &&
             errno != EINPROGRESS) {
-            return failConnect(std::strerror(errno), error);
+            return failConnect(networkFailureAdvice(errno), error);
         }
         if (waitFor(POLLOUT, deadline) != Wait::Data) {
-            return failConnect("no connection within the timeout", error);
+            return failConnect(
+                "no connection within the time allowed: check the address and the "
+                "network, or allow longer with --timeout",
+                error);
         }
         int socketError = 0;
         socklen_t length = sizeof socketError;
@@ -171,7 +194,7 @@ public:
             socketError = errno;
         }
         if (socketError != 0) {
-            return failConnect(std::strerror(socketError), error);
+            return failConnect(networkFailureAdvice(socketError), error);
         }
         return true;
     }
@@ -384,7 +407,9 @@ private:
                     *silent = true;
                 } else {
                     fail("no answer to " + waitingFor + " from " + connection.name() + " within " +
-                         std::to_string(options_.timeoutMs) + " ms");
+                         std::to_string(options_.timeoutMs) +
+                         " ms: is it a linkDaemon, and not busy with an MCU upgrade? Try again, "
+                         "or allow longer with --timeout");
                 }
                 return false;
             case TcpConnection::Wait::Closed:
@@ -424,6 +449,8 @@ struct Step {
     unsigned long intervalMs = 200;  // watch
     unsigned long count = 0;         // watch: 0 = until interrupted
     long cancelAt = -1;              // upgrade: -1 = never
+    std::string image;               // upgrade: the image meant, checked before connecting
+    ImageFacts imageFacts;           // upgrade: what the check found
     Bytes raw;                       // raw
 };
 
@@ -681,7 +708,41 @@ void drawProgress(int value, bool terminal) {
     std::fflush(stdout);
 }
 
+// With an image named: the stick's MCU file must have the image's version, or nothing starts.
+bool stickHoldsImage(Session& session, const Step& step) {
+    Bytes answer;
+    bool silent = false;
+    if (!session.exchangeOrSilence(needFwUpdRequest(), answer, silent)) {
+        if (silent) {
+            fail("no answer to \"NEEDFWUPD\" within " +
+                 std::to_string(session.options().timeoutMs) +
+                 " ms: the daemon found no USB stick with firmware, so no upgrade was started; "
+                 "put the stick with " +
+                 step.image + " into the panel");
+        }
+        return false;
+    }
+    const Parsed<StickVersions> stick = parseNeedFwUpdAnswer(answer);
+    if (!stick.ok()) {
+        fail(stick.error);
+        return false;
+    }
+    if (stick.value.mcuFileMajor != step.imageFacts.major ||
+        stick.value.mcuFileMinor != step.imageFacts.minor) {
+        fail("the stick's MCU firmware file is version " +
+             std::to_string(stick.value.mcuFileMajor) + "." +
+             std::to_string(stick.value.mcuFileMinor) + ", not " + step.image + "'s " +
+             std::to_string(step.imageFacts.major) + "." + std::to_string(step.imageFacts.minor) +
+             ", so no upgrade was started: put the checked image on the stick");
+        return false;
+    }
+    return true;
+}
+
 int runUpgrade(Session& session, const Step& step) {
+    if (!step.image.empty() && !stickHoldsImage(session, step)) {
+        return kExitFailure;
+    }
     if (!session.send(startFwUpdRequest())) {
         return kExitFailure;
     }
@@ -996,6 +1057,11 @@ Step parseStep(const std::string& name, const std::vector<std::string>& args) {
             if (optionValue(args, i, "--cancel-at", value)) {
                 step.cancelAt =
                     static_cast<long>(numberArgument("a progress percentage", value, 99));
+            } else if (optionValue(args, i, "--image", value)) {
+                if (value.empty()) {
+                    throw UsageError{"upgrade: --image needs a file"};
+                }
+                step.image = value;
             } else {
                 throw UsageError{"upgrade: unknown argument '" + args[i] + "'"};
             }
@@ -1027,18 +1093,15 @@ std::vector<Step> parseCommandLine(int argc, char** argv, Options& options, bool
             options.verbose = true;
             continue;
         }
-        std::string value;
-        const size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-            arg.resize(equals);
-        } else if (arg == "--host" || arg == "--port" || arg == "--timeout" ||
-                   arg == "--progress-timeout") {
-            if (index + 1 >= argc) {
-                throw UsageError{arg + " needs a value"};
-            }
-            value = argv[++index];
+        LongOption option;
+        std::string error;
+        if (!readLongOption(argc, argv, index,
+                            {"--host", "--port", "--timeout", "--progress-timeout"}, option,
+                            error)) {
+            throw UsageError{error};
         }
+        arg = option.name;
+        const std::string& value = option.value;
         if (arg == "--host") {
             if (::inet_pton(AF_INET, value.c_str(), &options.address) != 1) {
                 throw UsageError{"not a dotted IPv4 address: '" + value + "'"};
@@ -1082,6 +1145,32 @@ std::vector<Step> parseCommandLine(int argc, char** argv, Options& options, bool
     return steps;
 }
 
+// Reads at most enough of the file to tell it is too large.
+bool checkImageFile(Step& step) {
+    std::ifstream file(step.image, std::ios::binary);
+    if (!file) {
+        fail("cannot open the image " + step.image + ": " + std::strerror(errno) +
+             ": check the path");
+        return false;
+    }
+    Bytes bytes(kImageReadLimit);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (file.bad()) {
+        fail("cannot read the image " + step.image + ": " + std::strerror(errno));
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(file.gcount()));
+    const Parsed<ImageFacts> facts = checkMcuImage(bytes);
+    if (!facts.ok()) {
+        fail("image " + step.image + " refused: " + facts.error);
+        return false;
+    }
+    step.imageFacts = facts.value;
+    std::printf("image %s: MCU firmware version %d.%d, %zu bytes\n", step.image.c_str(),
+                facts.value.major, facts.value.minor, facts.value.imageSize);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -1100,6 +1189,12 @@ int main(int argc, char** argv) {
     if (helpWanted) {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    // An image is checked before anything reaches the daemon.
+    for (Step& step : steps) {
+        if (!step.image.empty() && !checkImageFile(step)) {
+            return kExitFailure;
+        }
     }
     Session session(options);
     if (!session.open()) {

@@ -507,6 +507,31 @@ Parsed<bool> parseStartFwUpdAnswer(const Bytes& answer) {
     return parsed;
 }
 
+Parsed<ImageFacts> checkMcuImage(const Bytes& file) {
+    if (file.size() <= kImageHeaderLength) {
+        return failed<ImageFacts>("the file is " + std::to_string(file.size()) +
+                                  " bytes; an MCU image is a 16-byte header and at least one "
+                                  "image byte: check that it is the right file (mcu.bin)");
+    }
+    if (file.size() - kImageHeaderLength > kMaxImageSize) {
+        return failed<ImageFacts>(
+            "the image is larger than the 65535 bytes an upgrade can "
+            "announce to the MCU: check that it is an MCU image (mcu.bin)");
+    }
+    Parsed<ImageFacts> parsed;
+    parsed.value.major = static_cast<int>(bigEndian16(file, 10));
+    parsed.value.minor = static_cast<int>(bigEndian16(file, 12));
+    parsed.value.imageSize = file.size() - kImageHeaderLength;
+    const bool erased = parsed.value.major == 0xFFFF && parsed.value.minor == 0xFFFF;
+    const bool blank = parsed.value.major == 0 && parsed.value.minor == 0;
+    if (erased || blank) {
+        return failed<ImageFacts>(std::string("the header carries no version (bytes 10-13 are ") +
+                                  (erased ? "FF FF FF FF" : "00 00 00 00") +
+                                  "): the file is damaged or not an MCU image");
+    }
+    return parsed;
+}
+
 Parsed<int> parseProgressMessage(const Bytes& message) {
     std::string error = checkEnvelope(message, kProgress);
     if (!error.empty()) {

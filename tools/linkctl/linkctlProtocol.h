@@ -158,6 +158,22 @@ Parsed<StickVersions> parseNeedFwUpdAnswer(const Bytes& answer);
 Parsed<bool> parseStartFwUpdAnswer(const Bytes& answer);  // true ACK, false NACK
 Parsed<int> parseProgressMessage(const Bytes& message);   // the progress value 0-255
 
+// An MCU image file ("mcu.bin"): a 16-byte header whose bytes 10-13 are the version (major,
+// minor, big-endian), then the image proper that the daemon sends to the MCU. The upgrade's
+// start command announces the image's size in 16 bits, so a larger image cannot be sent whole.
+struct ImageFacts {
+    int major = 0;
+    int minor = 0;
+    size_t imageSize = 0;
+};
+constexpr size_t kImageHeaderLength = 16;
+constexpr size_t kMaxImageSize = 65535;
+// Enough of a file to know it is too large.
+constexpr size_t kImageReadLimit = kImageHeaderLength + kMaxImageSize + 1;
+
+// Checks an image file's bytes (at most kImageReadLimit of them) before an upgrade is asked for.
+Parsed<ImageFacts> checkMcuImage(const Bytes& file);
+
 // A one-line name for any received message that parses as one of the answers above ("" when
 // none does); for printing what comes back to raw bytes.
 std::string describeAnswer(const Bytes& message);

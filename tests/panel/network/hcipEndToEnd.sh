@@ -9,7 +9,8 @@ build=$1
 root=$(mktemp -d /tmp/zek-hcip.XXXXXX)
 source "$(dirname "$0")/../app/e2e-lib.sh"
 
-tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/tools/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@"; }
+# Not on a terminal, as in a script, even when the tests are started from one.
+tool() { ip netns exec "$ZEK_CAMERA_NS" "$build/tools/hcipTool/hcipTool" --interface "$ZEK_CAMERA_IFACE" "$@" </dev/null; }
 expect_line() {  # pattern, output
   grep -qx -- "$1" <<<"$2" || fail "expected line '$1' in:
 $2"
@@ -72,8 +73,25 @@ Domain = velmora.lan
 out=$(tool set-dhcp "$mac" on) || fail "set-dhcp: $out"
 grep -qx "IPv4 = dhcp" "$root/var/lib/connman/default.config_new" || fail "DHCP service file"
 
+# A unicast setting reaches only the device named by its MAC: a wrong MAC, or an address where
+# no device answers, sends nothing; and a person at a terminal confirms a change with --yes.
+before=$(md5sum < "$root/var/lib/connman/default.config_new")
+out=$(tool --to 10.77.0.1 set-netmask 02:00:00:00:00:99 255.0.0.0 2>&1) \
+  && fail "set-netmask to another MAC: $out"
+grep -q "the device at 10.77.0.1 is $mac, not 02:00:00:00:00:99, so nothing was changed" <<<"$out" \
+  || fail "wrong MAC: $out"
+out=$(tool --timeout 300 --to 10.77.0.99 set-dns1 "$mac" 1.1.1.1 2>&1) \
+  && fail "set-dns1 to an address without a device: $out"
+grep -q "no device at 10.77.0.99 answered the scan within 300 ms" <<<"$out" || fail "no device: $out"
+out=$(script -qec "ip netns exec $ZEK_CAMERA_NS $build/tools/hcipTool/hcipTool \
+  --interface $ZEK_CAMERA_IFACE set-dhcp $mac off; echo status=\$?" /dev/null | tr -d '\r')
+grep -q "'set-dhcp' changes a device's network setup; nothing was sent" <<<"$out" \
+  && grep -qx "status=2" <<<"$out" || fail "a change on a terminal without --yes: $out"
+[ "$(md5sum < "$root/var/lib/connman/default.config_new")" = "$before" ] \
+  || fail "service file changed: $(cat "$root/var/lib/connman/default.config_new")"
+
 # A new MAC address goes into the boot command line; the rest of the line stays.
-out=$(tool --to 10.77.0.1 set-mac 02:a4:5c:01:0a:0b) || fail "set-mac: $out"
+out=$(tool --to 10.77.0.1 set-mac "$mac" 02:a4:5c:01:0a:0b) || fail "set-mac: $out"
 [ "$(cat "$root/boot/cmdline.txt")" = "console=tty1 smsc95xx.macaddr=02:a4:5c:01:0a:0b rootwait" ] \
   || fail "boot command line: $(cat "$root/boot/cmdline.txt")"
 grep -qx "sudo mount /dev/mmcblk0p1 /boot" "$root/commands.log" || fail "mount not recorded"
