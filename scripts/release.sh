@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian packages of the three programs for amd64, arm64 and armhf into one folder and
-# checks each with lintian:
+# Builds the Debian packages (the three programs and zek-tools) for amd64, arm64 and armhf into one
+# folder and checks each with lintian:
 #
 #   scripts/release.sh [OUTPUT_DIR] [ARCH...]      (default: release/, all three)
 #
