@@ -8,6 +8,7 @@
 // ZEK_LINK_CLIENT_IDLE (seconds) replaces the time after which a silent client on a pool port is
 // disconnected (120 s).
 #include <signal.h>
+#include <strings.h>
 
 #include <fmt/format.h>
 
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "daemonMessages.h"
@@ -51,6 +53,23 @@ linkServerLimits limitsFromEnvironment() {
         }
     }
     return limits;
+}
+
+// "ZEK_REMOTE_SETUP" from the unit's environment file: "locked" keeps the network's
+// configuration tools from changing this panel's network setup, "allowed" (or nothing) lets them.
+// A value that is neither locks: whoever wrote it meant to say something about the lock.
+bool remoteSetupLockedByEnvironment() {
+    const char* value = std::getenv("ZEK_REMOTE_SETUP");
+    if (value == nullptr || *value == '\0' || strcasecmp(value, "allowed") == 0) {
+        return false;
+    }
+    if (strcasecmp(value, "locked") != 0) {
+        say(
+            fmt::format("ZEK_REMOTE_SETUP=\"{:.40}\" is neither locked nor allowed: remote setup "
+                        "locked",
+                        value));
+    }
+    return true;
 }
 
 }  // namespace
@@ -97,7 +116,11 @@ int main(int argc, char** argv) {
                         kVersionWait.count()));
     }
 
-    std::thread(udpHcipProcess, versionAnswer, std::string(), &mcuLine, daemonHcipProfile(),
+    hcipServiceProfile hcipProfile = daemonHcipProfile();
+    const bool setupLocked = remoteSetupLockedByEnvironment();
+    say(setupLocked ? "remote setup: locked" : "remote setup: allowed");
+    hcipProfile.setupLock = std::make_shared<const std::atomic<bool>>(setupLocked);
+    std::thread(udpHcipProcess, versionAnswer, std::string(), &mcuLine, std::move(hcipProfile),
                 std::chrono::seconds(10))
         .detach();
 

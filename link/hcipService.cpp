@@ -436,6 +436,45 @@ void hcipService::log(const std::string& text) const {
     linkLog(kCategory, text);
 }
 
+std::optional<std::string> hcip::refusalLogLimit::admit(const std::string& line,
+                                                        std::chrono::steady_clock::time_point now) {
+    if (!windowStart_ || now - *windowStart_ >= kWindow) {
+        windowStart_ = now;
+        linesInWindow_ = 0;
+    }
+    if (linesInWindow_ >= kLines) {
+        ++heldBack_;
+        return std::nullopt;
+    }
+    ++linesInWindow_;
+    if (heldBack_ == 0) {
+        return line;
+    }
+    const std::string told =
+        fmt::format("{} ({} more refused before, not logged)", line, heldBack_);
+    heldBack_ = 0;
+    return told;
+}
+
+bool hcipService::refusedWhileLocked(const char* word, bool forUs) {
+    if (!profile_.setupLock || !profile_.setupLock->load()) {
+        return false;
+    }
+    // A setup half made before the lock cannot be completed through it either.
+    state_.bManualSetIp = false;
+    state_.bsetNetMask = false;
+    state_.bsetDns1 = false;
+    state_.bsetDns2 = false;
+    if (forUs) {
+        if (const auto line = refusalLog_.admit(
+                fmt::format("remote setup locked: {} from {} refused", word, senderText(sender_)),
+                std::chrono::steady_clock::now())) {
+            log(*line);
+        }
+    }
+    return true;
+}
+
 bool hcipService::macMatches(const std::string& datagram) const {
     return state_.ownMac.size() == 6 && datagram.size() >= hcip::kMacOffset + 6 &&
            datagram.compare(hcip::kMacOffset, 6, state_.ownMac) == 0;
@@ -491,6 +530,7 @@ void hcipService::readMissingInterfaceValues() {
 void hcipService::handleDatagram(const std::string& datagram, const sockaddr_in& sender,
                                  const sendFunction& send) {
     readMissingInterfaceValues();
+    sender_ = sender;
     if (profile_.logsEveryDatagram) {
         log(fmt::format("Received Udp data form {} : {}\n", senderText(sender),
                         ntohs(sender.sin_port)));
@@ -578,7 +618,9 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
 
     if (holds(datagram, "SET_DHCPMODE")) {
         bool ack = false;
-        if (macMatches(datagram)) {
+        if (refusedWhileLocked("SET_DHCPMODE", macMatches(datagram))) {
+            // answered NAK below
+        } else if (macMatches(datagram)) {
             const auto enable = unPackHCIP_DHCPModeEnable(body);
             if (!enable) {
                 log("SET_DHCPMODE without its flag byte: refused");
@@ -622,7 +664,12 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
     // Any broadcast-class datagram cancels a manual setup that is still waiting for its netmask
     // and DNS servers; only a taken address setting starts one.
     state_.bManualSetIp = false;
-    if (holds(datagram, "SET_IPADR") && macMatches(datagram)) {
+    if (holds(datagram, "SET_IPADR") && macMatches(datagram) && refusedWhileLocked("SET_IPADR")) {
+        if (!answer(packBroadCastReturnAck(false, hcip::kCodeSetAddress),
+                    "SET IP ADDR: Could not send ack back!\n")) {
+            return false;
+        }
+    } else if (holds(datagram, "SET_IPADR") && macMatches(datagram)) {
         const auto address = unPackHCIPAddr(body, hcip::kSetAddressOffset - 3);
         const auto gateway = unPackHCIPAddr(body, hcip::kSetGatewayOffset - 3);
         if (!address || !gateway) {
@@ -647,7 +694,9 @@ bool hcipService::handleBroadcast(const std::string& datagram, const sockaddr_in
 
     if (holds(datagram, "E2P_DEFAULT")) {
         bool ack = false;
-        if (macMatches(datagram)) {
+        if (refusedWhileLocked("E2P_DEFAULT", macMatches(datagram))) {
+            // answered NAK below
+        } else if (macMatches(datagram)) {
             if (profile_.logsEveryDatagram) {
                 log("factory default \n");
             }
@@ -703,7 +752,9 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
         const std::size_t behind = datagram.find("SET_MACADR") + std::strlen("SET_MACADR");
         const std::string newMac = datagram.substr(behind, 6);
         bool written = false;
-        if (!isAssignableMac(newMac)) {
+        if (refusedWhileLocked("SET_MACADR")) {
+            // answered NAK below
+        } else if (!isAssignableMac(newMac)) {
             log(fmt::format("SET_MACADR with {}: refused, not a device address",
                             newMac.size() == 6 ? netconfig::macText(newMac) : "a cut-short MAC"));
         } else {
@@ -716,6 +767,7 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
 
     if (holds(datagram, "SET_NETMASK")) {
         const bool taken =
+            !refusedWhileLocked("SET_NETMASK") &&
             takeAddress(hcip::kNetmaskOffset, "SET_NETMASK", state_.netmask, &state_.bsetNetMask);
         if (taken && profile_.logsEveryDatagram) {
             log("set NetMask\n");
@@ -729,8 +781,11 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
         const std::size_t behind = datagram.find("SET_DHCPNAME") + std::strlen("SET_DHCPNAME");
         const std::string rest = datagram.substr(behind);
         const std::string name = rest.substr(0, rest.find('\0'));
-        const bool taken = netconfig::isAcceptableHostName(name);
-        if (taken) {
+        const bool locked = refusedWhileLocked("SET_DHCPNAME");
+        const bool taken = !locked && netconfig::isAcceptableHostName(name);
+        if (locked) {
+            // answered NAK below
+        } else if (taken) {
             state_.hostName = name;
             if (profile_.logsEveryDatagram) {
                 log(fmt::format("set DHCPNAME {}\n", name));
@@ -746,6 +801,7 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
 
     if (holds(datagram, "SET_GATEWAY")) {
         const bool taken =
+            !refusedWhileLocked("SET_GATEWAY") &&
             takeAddress(hcip::kGatewayOffset, "SET_GATEWAY", state_.gateway, nullptr);
         if (taken && profile_.logsEveryDatagram) {
             log("set GateWay\n");
@@ -757,6 +813,7 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
 
     if (holds(datagram, "SET_PRIDNS")) {
         const bool taken =
+            !refusedWhileLocked("SET_PRIDNS") &&
             takeAddress(hcip::kDnsOffset, "SET_PRIDNS", state_.dns1, &state_.bsetDns1);
         if (taken && profile_.logsEveryDatagram) {
             log("set primary dns\n");
@@ -768,6 +825,7 @@ bool hcipService::handleUnicast(const std::string& datagram, const sockaddr_in& 
 
     if (holds(datagram, "SET_SECDNS")) {
         const bool taken =
+            !refusedWhileLocked("SET_SECDNS") &&
             takeAddress(hcip::kDnsOffset, "SET_SECDNS", state_.dns2, &state_.bsetDns2);
         if (taken && profile_.logsEveryDatagram) {
             log("set secondary dns\n");

@@ -19,6 +19,7 @@
 
 #include <netinet/in.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -167,7 +168,33 @@ struct hcipServiceProfile {
     std::function<std::string()> startHostName;
     // DHCP byte, gateway and DNS of the device information, taken at every scan.
     std::function<hcip::deviceInfoValues()> deviceInfo;
+    // Remote setup locked by the operator, read at every request (shared with whoever sets it;
+    // none: never locked). Scans, version and model questions are answered as ever; a request
+    // that would change the setup is answered NAK where it has an answer, changes nothing and
+    // is logged.
+    std::shared_ptr<const std::atomic<bool>> setupLock;
 };
+
+namespace hcip {
+
+// Keeps a flood of refused requests from filling the log: at most kLines lines in a window of
+// kWindow; the lines held back are counted and told with the next line let through.
+class refusalLogLimit {
+public:
+    static constexpr std::size_t kLines = 10;
+    static constexpr std::chrono::seconds kWindow{60};
+
+    // The line to log now, or nothing.
+    std::optional<std::string> admit(const std::string& line,
+                                     std::chrono::steady_clock::time_point now);
+
+private:
+    std::optional<std::chrono::steady_clock::time_point> windowStart_;
+    std::size_t linesInWindow_ = 0;
+    std::size_t heldBack_ = 0;
+};
+
+}  // namespace hcip
 
 // The panel application: host name "ZEK-710A"; the device information carries the panel's own
 // DHCP setting, gateway and DNS as it read them at start-up (fixed 192.168.100.1, 1.1.1.1 and
@@ -235,6 +262,10 @@ private:
     bool handleUnicast(const std::string& datagram, const sockaddr_in& to,
                        const sendFunction& send);
     bool macMatches(const std::string& datagram) const;
+    // True, with the refusal logged, when the setup is locked: `word` is then answered NAK.
+    // A request meant for another device (`forUs` false) is not logged: this panel refuses
+    // nothing of it.
+    bool refusedWhileLocked(const char* word, bool forUs = true);
     bool writeStaticFile(const std::string& netmask);
     // The MAC and netmask not read yet (no lease when the service started) are read again.
     void readMissingInterfaceValues();
@@ -249,6 +280,8 @@ private:
     int mcuMajor_ = -1;
     int mcuMinor_ = -1;
     hcipServiceState state_;
+    sockaddr_in sender_{};  // of the datagram being handled
+    hcip::refusalLogLimit refusalLog_;
 };
 
 // Receives datagrams on socket and hands them to service until stopFd (when not -1) becomes

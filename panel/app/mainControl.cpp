@@ -112,6 +112,7 @@ mainControl::mainControl(QObject* parent) : QObject(parent) {
     useSerialPort = settings.value("useRS422", true).toBool();
     autoScan = settings.value("hcipautoscan", true).toBool();
     fixedCameraPacing = settings.value("fixedCameraPacing", false).toBool();
+    remoteSetupLocked = settings.value("remoteSetupLocked", false).toBool();
     screenSaverMin = settings.value("screenSaverMin", 0).toInt();
     iCurrentSpeedFunction = settings.value("speedfunc", 0).toInt();
     currTallyMode = settings.value("tallymode", 0).toInt();

@@ -292,6 +292,9 @@ public slots:
     // Camera lines paced by fixed waits rather than by the cameras' answers (saved).
     void setFixedCameraPacing(bool fixed);
     bool getFixedCameraPacing() const;
+    // The network's configuration tools may not change this panel's network setup (saved).
+    void setRemoteSetupLocked(bool locked);
+    bool getRemoteSetupLocked() const;
     bool getSeeNoMoreWarning(int index) const;
     void setSeeNoMoreWarning(int index, bool enable);
     void setCameraNetworkManual(int index, const QString& ip, int protocol);

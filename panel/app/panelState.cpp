@@ -42,6 +42,7 @@ std::atomic<bool> useSerialPort{true};
 std::atomic<bool> autoScan{true};
 std::atomic<bool> runRobin{false};
 std::atomic<bool> fixedCameraPacing{false};
+std::atomic<bool> remoteSetupLocked{false};
 std::atomic<bool> rotaryRobin{false};
 backlightLevel panelBacklight([](const std::string& command) { platform::runCommand(command); });
 std::atomic<int> camStatusCounter{0};

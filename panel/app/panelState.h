@@ -107,6 +107,10 @@ constexpr int walkRobin = 55;
 // of by the cameras' answers, for cameras that need it. Settings key "fixedCameraPacing" in
 // group "system", off by default.
 extern std::atomic<bool> fixedCameraPacing;
+// Requests of the network's configuration tools that would change this panel's network setup
+// are refused (scans and questions are still answered). Settings key "remoteSetupLocked" in
+// group "system", off by default. Read by the configuration service's thread.
+extern std::atomic<bool> remoteSetupLocked;
 
 extern MyRingBuffer cameraCommandRingBuf;
 

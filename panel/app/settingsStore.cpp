@@ -49,6 +49,7 @@ void mainControl::deviceSave() {
     settings.setValue("useRS422", useSerialPort.load());
     settings.setValue("hcipautoscan", autoScan.load());
     settings.setValue("fixedCameraPacing", fixedCameraPacing.load());
+    settings.setValue("remoteSetupLocked", remoteSetupLocked.load());
     settings.setValue("joyfunction", iCurrentSpeedFunction.load());
     settings.setValue("alldeviceindex", cameraCount.load());
     settings.setValue("currentControl", currentControl.load());
@@ -123,6 +124,7 @@ void mainControl::deviceLoad() {
     useSerialPort = settings.value("useRS422", true).toBool();
     autoScan = settings.value("hcipautoscan", true).toBool();
     fixedCameraPacing = settings.value("fixedCameraPacing", false).toBool();
+    remoteSetupLocked = settings.value("remoteSetupLocked", false).toBool();
     iCurrentSpeedFunction = settings.value("joyfunction", 0).toInt();
     const int deviceCount = settings.value("alldeviceindex", 0).toInt();
     // Camera numbers from the file are held to 1..24: the rest of the program indexes with them.

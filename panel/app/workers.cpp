@@ -63,8 +63,12 @@ int keyWorker::rollingKeyStates() {
     const std::string versionAnswer = sendCommandtoMcu(protocol.askVersion(), my_serial_stream);
 
     // The UDP configuration service runs for the life of the program on a thread of its own.
-    std::thread(udpHcipProcess, versionAnswer, std::string(), &my_serial_stream,
-                panelHcipProfile(panelSavedNetwork), std::chrono::seconds(10))
+    // The lock lives as long as the program, so the service may outlive this loop.
+    hcipServiceProfile profile = panelHcipProfile(panelSavedNetwork);
+    profile.setupLock = std::shared_ptr<const std::atomic<bool>>(&remoteSetupLocked,
+                                                                 [](const std::atomic<bool>*) {});
+    std::thread(udpHcipProcess, versionAnswer, std::string(), &my_serial_stream, std::move(profile),
+                std::chrono::seconds(10))
         .detach();
 
     // The periodic poll of the MCU is created parked: this loop polls the MCU itself.

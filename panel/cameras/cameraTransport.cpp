@@ -1012,6 +1012,16 @@ bool mainControl::getFixedCameraPacing() const {
     return fixedCameraPacing;
 }
 
+void mainControl::setRemoteSetupLocked(bool locked) {
+    remoteSetupLocked = locked;
+    qDebug() << "remote setup:" << (locked ? "locked" : "allowed");
+    saveSetting("system", "remoteSetupLocked", locked);
+}
+
+bool mainControl::getRemoteSetupLocked() const {
+    return remoteSetupLocked;
+}
+
 bool mainControl::getSeeNoMoreWarning(int /*index*/) const {
     const int slot = slotOf(currentControl);
     return slot < kUsedCameraSlots && noMoreWarning[slot];

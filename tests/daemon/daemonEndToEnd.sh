@@ -106,4 +106,28 @@ image=$(tail -c +17 "$root/home/zek710/usb/zek710-firmware/mcu.bin" | od -An -tx
 [ "$("$build/sim/simctl" "$root/run/mcu.sock" get image)" = "$image" ] || fail "image not rebuilt"
 
 kill -0 "${pids[2]}" || fail "the daemon died"
+
+# Its unit's environment file locks remote setup: started again with that environment as systemd
+# gives it, the daemon answers scans, refuses a change with NAK and logs who asked.
+kill -TERM "${pids[2]}"
+wait "${pids[2]}" || true
+unit="$(dirname "$0")/../../packaging/systemd/linkDaemon.service"
+environment=$(sed -n 's/^EnvironmentFile=-\?//p' "$unit")
+[ "$environment" = /etc/default/linkdaemon ] || fail "the unit reads no environment file: $environment"
+mkdir -p "$root/etc/default"
+echo "ZEK_REMOTE_SETUP=locked" > "$root$environment"
+(set -a; source "$root$environment"; set +a
+ ZEK_ROOT="$root" ZEK_SIMULATION=1 exec "$build/daemon/linkDaemon" >"$root/daemon.log" 2>&1) &
+pids+=($!)
+wait_for 20 grep -q "remote setup: locked" "$root/daemon.log" || fail "the lock was not read"
+out=$(tool --timeout 15000 version) || fail "no version answer when locked: $out"
+out=$(tool --timeout 1000 scan || true)
+grep -q "^device mac=$mac name=studio-link " <<<"$out" || fail "no scan answer when locked: $out"
+before=$(md5sum < "$root/var/lib/connman/default.config_new")
+out=$(tool set-dhcp "$mac" on) && fail "set-dhcp taken when locked: $out"
+grep -q "^answer from 10.77.0.1:5002 00 05 80 02 15$" <<<"$out" || fail "set-dhcp when locked: $out"
+[ "$(md5sum < "$root/var/lib/connman/default.config_new")" = "$before" ] \
+  || fail "service file changed while locked"
+grep -q "remote setup locked: SET_DHCPMODE from 10.77.0.2 refused" "$root/daemon.log" \
+  || fail "refusal not logged: $(tail -5 "$root/daemon.log")"
 echo "1 passed, 0 failed"

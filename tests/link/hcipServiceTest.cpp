@@ -5,7 +5,11 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -471,6 +475,89 @@ TEST_F(HcipServiceTest, ACommandThatCannotStartFailsOnlyItsRequest) {
 
 // eth0 before its lease: the hardware address is there, the netmask not yet. Run in a network
 // namespace of this test's own, on a thread that alone enters it.
+// Locked by the operator, every word that would change the setup is answered NAK, changes
+// nothing and is logged with the sender; scans and questions are answered as ever.
+TEST_F(HcipServiceTest, LockedSetupRefusesEveryChangeAndAnswersQuestions) {
+    std::vector<std::string> lines;
+    setLinkLogSink([&lines](const char*, const std::string& line) { lines.push_back(line); });
+    const auto lock = std::make_shared<std::atomic<bool>>(true);
+    hcipServiceProfile profile = panelHcipProfile({});
+    profile.setupLock = lock;
+    start(profile, kMcuVersionAnswer);
+
+    // Half a manual setup made before the lock cannot be completed through it.
+    lock->store(false);
+    request(setIpAddress(kOwnMac));
+    system_.files.clear();
+    lock->store(true);
+
+    const std::string hostName =
+        bytes("00 20 81 09") + "SET_DHCPNAME" + "cam7" + std::string(12, '\0');
+    const struct {
+        const char* word;
+        std::string datagram;
+        const char* answer;
+    } refused[] = {
+        {"SET_DHCPMODE", setDhcpMode(kOwnMac, "01"), "00 05 80 02 15"},
+        {"SET_IPADR", setIpAddress(kOwnMac), "00 05 80 03 15"},
+        {"E2P_DEFAULT", bytes("00 15 80 06") + kOwnMac + "E2P_DEFAULT", "00 05 80 06 15"},
+        {"SET_NETMASK", kSetNetmask, "00 05 81 0b 15"},
+        {"SET_GATEWAY", bytes("00 13 81 0C") + "SET_GATEWAY" + bytes("0A 4D 00 FE"),
+         "00 05 81 0c 15"},
+        {"SET_PRIDNS", kSetPrimaryDns, "00 05 81 0d 15"},
+        {"SET_SECDNS", kSetSecondaryDns, "00 05 81 0e 15"},
+        {"SET_DHCPNAME", hostName, "00 05 81 09 15"},
+        {"SET_MACADR", bytes("00 14 81 0A") + "SET_MACADR" + bytes("02 A4 5C 07 12 AB"),
+         "00 05 81 0a 15"},
+    };
+    for (const auto& row : refused) {
+        lines.clear();
+        const auto sent = request(row.datagram, "10.77.0.9", 40100);
+        ASSERT_EQ(sent.size(), 1u) << row.word;
+        EXPECT_EQ(hex(sent[0].bytes), row.answer) << row.word;
+        EXPECT_EQ(lines, std::vector<std::string>{std::string("remote setup locked: ") + row.word +
+                                                  " from 10.77.0.9 refused\n"});
+    }
+    EXPECT_TRUE(system_.files.empty());
+    EXPECT_TRUE(system_.bootMacs.empty());
+    EXPECT_EQ(service_->state().hostName, "ZEK-710A");
+    EXPECT_FALSE(service_->state().bsetDhcp);
+    EXPECT_FALSE(service_->state().bManualSetIp || service_->state().bsetNetMask ||
+                 service_->state().bsetDns1 || service_->state().bsetDns2);
+
+    // Questions, and another device's requests, as ever and not logged.
+    lines.clear();
+    EXPECT_EQ(hex(request(kScan).at(0).bytes.substr(0, 4)), "00 2f 80 00");
+    EXPECT_EQ(hex(request(bytes("00 0F 81 01") + "GET_VERSION").at(0).bytes.substr(0, 4)),
+              "00 14 81 42");
+    EXPECT_EQ(hex(request(bytes("00 13 80 40") + kOwnMac + "GET_MODEL").at(0).bytes),
+              "00 08 80 40 05 88 40 01");
+    EXPECT_EQ(hex(request(setDhcpMode(kOtherMac, "01")).at(0).bytes), "00 05 80 02 15");
+    EXPECT_TRUE(lines.empty());
+
+    // Unlocked, the same words are taken again.
+    lock->store(false);
+    EXPECT_EQ(hex(request(setDhcpMode(kOwnMac, "01")).at(0).bytes), "00 05 80 02 06");
+    EXPECT_EQ(system_.files.size(), 1u);
+}
+
+// A flood of refused requests logs at most ten lines a minute; the next line tells how many were
+// held back.
+TEST(HcipRefusalLog, AtMostTenLinesAMinute) {
+    hcip::refusalLogLimit limit;
+    const std::chrono::steady_clock::time_point start{};
+    int logged = 0;
+    for (int i = 0; i < 25; ++i) {
+        logged += limit.admit("refused", start + std::chrono::milliseconds(i)).has_value();
+    }
+    EXPECT_EQ(logged, 10);
+    EXPECT_FALSE(limit.admit("refused", start + std::chrono::seconds(59)).has_value());
+    EXPECT_EQ(limit.admit("refused", start + std::chrono::seconds(60)),
+              std::optional<std::string>("refused (16 more refused before, not logged)"));
+    EXPECT_EQ(limit.admit("refused", start + std::chrono::seconds(61)),
+              std::optional<std::string>("refused"));
+}
+
 TEST(HcipInterface, HardwareAddressWithoutAnIPv4Address) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root for a network namespace";

@@ -78,6 +78,7 @@ void resetPanelProcessState() {
     cmdPrev.reset();
     commandWorker::wakeOnCommand = true;
     fixedCameraPacing = false;
+    remoteSetupLocked = false;
     commandWorker::networkStepPending = false;
     {
         std::lock_guard<std::mutex> lock(cameraLinesMutex);

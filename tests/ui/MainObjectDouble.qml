@@ -126,6 +126,8 @@ QtObject {
     function setCurrentSpeedFunction(func) { record("setCurrentSpeedFunction", arguments) }
     function getAutomationEnabled() { record("getAutomationEnabled", arguments); return answer("getAutomationEnabled", false) }
     function setAutomationEnabled(on) { record("setAutomationEnabled", arguments) }
+    function getRemoteSetupLocked() { record("getRemoteSetupLocked", arguments); return answer("getRemoteSetupLocked", false) }
+    function setRemoteSetupLocked(locked) { record("setRemoteSetupLocked", arguments) }
     function getAutomationAddress() { record("getAutomationAddress", arguments); return answer("getAutomationAddress", "") }
     function newAutomationToken(control) { record("newAutomationToken", arguments); return answer("newAutomationToken", "") }
     function getAutoScan() { record("getAutoScan", arguments); return answer("getAutoScan", true) }

@@ -28,6 +28,7 @@ Popup {
     property string automationAddress: ""
     // From "Serial Ports" pressed until the application says the switch is done.
     property bool switchingSerial: false
+    property bool remoteSetupLocked: false
 
     property alias languagePage: languagePage
     property alias aboutPage: aboutPage
@@ -55,6 +56,11 @@ Popup {
         ipAddress = mainObject.getZEK710AIPADDR()
         automationOn = mainObject.getAutomationEnabled()
         automationAddress = mainObject.getAutomationAddress()
+        remoteSetupLocked = mainObject.getRemoteSetupLocked()
+    }
+    function toggleRemoteSetup() {
+        mainObject.setRemoteSetupLocked(!remoteSetupLocked)
+        remoteSetupLocked = mainObject.getRemoteSetupLocked()
     }
     function languageName(index) {
         return ["English", "繁體中文", "简体中文", "Español", "Português"][index] || "English"
@@ -167,7 +173,7 @@ Popup {
         default property alias control: controlArea.data
         signal clicked()
         width: 1180
-        height: 58
+        height: 52
         radius: Theme.radius
         color: rowArea.pressed ? Theme.panelRaised : Theme.panel
         border.color: Theme.line
@@ -241,7 +247,7 @@ Popup {
                 onClicked: screen.toggleSerialPort()
                 Switch {
                     objectName: "serialSwitch"
-                    height: Theme.touch
+                    height: parent.height
                     anchors.verticalCenter: parent.verticalCenter
                     anchors.right: parent.right
                     checkable: false
@@ -276,7 +282,7 @@ Popup {
                 onClicked: screen.toggleAutoScan()
                 Switch {
                     objectName: "autoScanSwitch"
-                    height: Theme.touch
+                    height: parent.height
                     anchors.verticalCenter: parent.verticalCenter
                     anchors.right: parent.right
                     checkable: false
@@ -293,6 +299,15 @@ Popup {
                 onClicked: automationPage.open()
             }
             SettingRow {
+                objectName: "rowRemoteSetup"
+                label: qsTr("Remote setup") + qmlTranslator.e_str
+                value: (screen.remoteSetupLocked ? qsTr("locked") : qsTr("allowed"))
+                       + qmlTranslator.e_str
+                opens: false
+                toggles: true
+                onClicked: screen.toggleRemoteSetup()
+            }
+            SettingRow {
                 objectName: "rowScreenSaver"
                 label: qsTr("Screen Saver") + qmlTranslator.e_str
                 opens: false
@@ -302,14 +317,14 @@ Popup {
                     spacing: 8
                     Image {
                         objectName: "saverDown"
-                        width: 56; height: 56
+                        width: 52; height: 52
                         source: "qrc:/images/icons/arrow_left" + (screen.screenSaver > 0 ? "" : "_disabled") + ".png"
                         MouseArea { anchors.fill: parent; onClicked: screen.setScreenSaverMinutes(screen.screenSaver - 1) }
                     }
                     Slider {
                         objectName: "saverSlider"
                         width: 360
-                        height: 56
+                        height: 52
                         from: 0
                         to: 10
                         stepSize: 1
@@ -319,14 +334,14 @@ Popup {
                     }
                     Image {
                         objectName: "saverUp"
-                        width: 56; height: 56
+                        width: 52; height: 52
                         source: "qrc:/images/icons/arrow_right" + (screen.screenSaver < 10 ? "" : "_disabled") + ".png"
                         MouseArea { anchors.fill: parent; onClicked: screen.setScreenSaverMinutes(screen.screenSaver + 1) }
                     }
                     Text {
                         objectName: "saverText"
                         width: 110
-                        height: 56
+                        height: 52
                         verticalAlignment: Text.AlignVCenter
                         horizontalAlignment: Text.AlignRight
                         text: screen.screenSaver + qsTr(" min.") + qmlTranslator.e_str

@@ -748,6 +748,18 @@ Nothing was changed.</translation>
         <source>ON</source>
         <translation>ON</translation>
     </message>
+    <message>
+        <source>Remote setup</source>
+        <translation>Remote setup</translation>
+    </message>
+    <message>
+        <source>allowed</source>
+        <translation>allowed</translation>
+    </message>
+    <message>
+        <source>locked</source>
+        <translation>locked</translation>
+    </message>
 </context>
 <context>
     <name>TallyMapping</name>

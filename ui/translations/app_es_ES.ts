@@ -748,6 +748,18 @@ No se ha cambiado nada.</translation>
         <source>ON</source>
         <translation>ACTIVADO</translation>
     </message>
+    <message>
+        <source>Remote setup</source>
+        <translation>Configuración remota</translation>
+    </message>
+    <message>
+        <source>allowed</source>
+        <translation>permitida</translation>
+    </message>
+    <message>
+        <source>locked</source>
+        <translation>bloqueada</translation>
+    </message>
 </context>
 <context>
     <name>TallyMapping</name>

@@ -748,6 +748,18 @@ Nada foi alterado.</translation>
         <source>ON</source>
         <translation>LIGADO</translation>
     </message>
+    <message>
+        <source>Remote setup</source>
+        <translation>Configuração remota</translation>
+    </message>
+    <message>
+        <source>allowed</source>
+        <translation>permitida</translation>
+    </message>
+    <message>
+        <source>locked</source>
+        <translation>bloqueada</translation>
+    </message>
 </context>
 <context>
     <name>TallyMapping</name>

@@ -748,6 +748,18 @@ Nothing was changed.</source>
         <source>ON</source>
         <translation>开启</translation>
     </message>
+    <message>
+        <source>Remote setup</source>
+        <translation>远程设置</translation>
+    </message>
+    <message>
+        <source>allowed</source>
+        <translation>允许</translation>
+    </message>
+    <message>
+        <source>locked</source>
+        <translation>已锁定</translation>
+    </message>
 </context>
 <context>
     <name>TallyMapping</name>

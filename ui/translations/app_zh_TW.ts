@@ -748,6 +748,18 @@ Nothing was changed.</source>
         <source>ON</source>
         <translation>開啟</translation>
     </message>
+    <message>
+        <source>Remote setup</source>
+        <translation>遠端設定</translation>
+    </message>
+    <message>
+        <source>allowed</source>
+        <translation>允許</translation>
+    </message>
+    <message>
+        <source>locked</source>
+        <translation>已鎖定</translation>
+    </message>
 </context>
 <context>
     <name>TallyMapping</name>

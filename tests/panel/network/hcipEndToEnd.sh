@@ -121,4 +121,30 @@ tool set-dhcp "$mac" on >/dev/null || fail "set-dhcp after hostile input"
   && grep -qx "#HOSTNAME=ZEK-710A" "$root/var/lib/connman/default.config_new" \
   || fail "service file after hostile input: $(cat "$root/var/lib/connman/default.config_new")"
 kill -0 "${pids[1]}" || fail "the panel died"
+
+# Locked by its operator (the saved setting, read again at the next start), the panel still
+# answers scans, refuses every change with NAK, writes nothing and logs who asked.
+kill -TERM "${pids[1]}"
+wait "${pids[1]}" || true
+settings="$root/home/zek710a/.config/velmora/zek710a.conf"
+grep -qx '\[system\]' "$settings" || fail "no saved settings: $(cat "$settings")"
+sed -i '/^\[system\]$/a remoteSetupLocked=true' "$settings"
+: > "$root/panel.log"
+ZEK_ROOT="$root" ZEK_SIMULATION=1 QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+  "$build/panel/zek710amgrgui" >"$root/panel.log" 2>&1 &
+pids+=($!)
+wait_for 20 grep -q "End of SysInit()" "$root/panel.log" || fail "second start-up did not finish"
+out=$(tool --timeout 15000 version) || fail "no version answer when locked: $out"
+out=$(tool --timeout 1000 scan || true)
+grep -q "^device mac=$mac name=ZEK-710A " <<<"$out" || fail "no scan answer when locked: $out"
+before=$(cat "$root/var/lib/connman/default.config_new" "$root/boot/cmdline.txt" | md5sum)
+out=$(tool set-dhcp "$mac" off) && fail "set-dhcp taken when locked: $out"
+grep -q "^answer from 10.77.0.1:5002 00 05 80 02 15$" <<<"$out" || fail "set-dhcp when locked: $out"
+out=$(tool --to 10.77.0.1 set-mac "$mac" 02:a4:5c:01:0c:0d) && fail "set-mac taken when locked: $out"
+grep -q "^answer from 10.77.0.1:5002 00 05 81 0A 15$" <<<"$out" || fail "set-mac when locked: $out"
+[ "$(cat "$root/var/lib/connman/default.config_new" "$root/boot/cmdline.txt" | md5sum)" = "$before" ] \
+  || fail "files changed while locked"
+grep -q "remote setup locked: SET_DHCPMODE from 10.77.0.2 refused" "$root/panel.log" \
+  && grep -q "remote setup locked: SET_MACADR from 10.77.0.2 refused" "$root/panel.log" \
+  || fail "refusals not logged"
 echo "1 passed, 0 failed"

@@ -244,6 +244,20 @@ TestCase {
         compare(token.visible, false)
     }
 
+    // Allowed by default; a touch on the row locks it and the row shows what is in force. All ten
+    // rows stay above the buttons.
+    function test_remoteSetupRow() {
+        var screen = openScreen()
+        compare(rowValue(screen, "rowRemoteSetup"), "allowed")
+        mainObject.values = { "getRemoteSetupLocked": true }
+        child(screen, "rowRemoteSetup").clicked()
+        compare(mainObject.callsOf("setRemoteSetupLocked"), ["setRemoteSetupLocked(true)"])
+        compare(rowValue(screen, "rowRemoteSetup"), "locked")
+        var last = child(screen, "rowScreenSaver")
+        verify(last.mapToItem(screen.contentItem, 0, last.height).y
+               <= child(screen, "shutdownButton").y)
+    }
+
     function test_backCloses() {
         var screen = openScreen()
         child(screen, "backButton").clicked()
