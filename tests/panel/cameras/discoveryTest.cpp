@@ -206,6 +206,10 @@ TEST_F(Discovery, RemoteSetupRewritesTheCamerasIdentity) {
     mainControl& p = rig->panel();
     VirtualCamera& camera = rig->networkCamera("near");
     ASSERT_EQ(slotAddress(8), "10.77.0.7");
+    // The panel's own remote-setup lock (saved at once) is about requests to the panel, not
+    // from it: the cameras are set up as ever.
+    p.setRemoteSetupLocked(true);
+    EXPECT_TRUE(zek710aSettings().value("system/remoteSetupLocked").toBool());
     // The camera page's sequence: DHCP mode, host name, address and gateway, netmask, gateway,
     // primary and secondary DNS.
     p.setDhcpMode(8, 1);
