@@ -74,10 +74,12 @@ sed -e "s|^libdir=.*|libdir=$staging/lib|" /usr/lib/"$build_triplet"/pkgconfig/c
   > "$staging/pkgconfig/cpp-httplib.pc"
 export ZEK_CROSS_STAGING=$staging
 
-quick_tests=(linkProtocolTest linkRobustnessTest daemonProtocolTest cameraCoreTest keyDispatchTest
+# The quick set is the byte-level code (where the boards' unsigned char and 32-bit sizes would
+# show) and builds none of the panel application's library.
+quick_tests=(linkProtocolTest linkRobustnessTest daemonProtocolTest cameraCoreTest tallyCoreTest
              gpioMappingTest)
 emulated_tests=("${quick_tests[@]}" workItemTest mcuLineTest platformTest networkConfigTest
-                linkLogTest linkDaemonTest tallyCoreTest peripheralsTest panelStateTest)
+                linkLogTest linkDaemonTest keyDispatchTest peripheralsTest panelStateTest)
 
 build_tests=ON
 [ -n "$packages" ] && [ -z "$tests" ] && build_tests=OFF
