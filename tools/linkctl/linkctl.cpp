@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -329,6 +330,22 @@ public:
         return exchangeOn(pool_, request, answer);
     }
 
+    // A request and its answer as `parse` reads it; nothing, with the cause told, when there is
+    // no answer or it does not read.
+    template <typename T>
+    std::optional<T> ask(const Bytes& request, Parsed<T> (*parse)(const Bytes&)) {
+        Bytes answer;
+        if (!exchange(request, answer)) {
+            return std::nullopt;
+        }
+        Parsed<T> parsed = parse(answer);
+        if (!parsed.ok()) {
+            fail(parsed.error);
+            return std::nullopt;
+        }
+        return std::move(parsed.value);
+    }
+
     // The same, for the caller to tell a silent daemon apart: false with `silent` set when
     // nothing came within the timeout (nothing printed then).
     bool exchangeOrSilence(const Bytes& request, Bytes& answer, bool& silent) {
@@ -459,21 +476,16 @@ bool stdoutIsTerminal() {
 }
 
 int runBook(Session& session, const Step& step) {
-    Bytes answer;
-    if (!session.exchange(registRequest(step.mask), answer)) {
-        return kExitFailure;
-    }
-    const Parsed<uint8_t> free = parseRegistAnswer(answer);
-    if (!free.ok()) {
-        fail(free.error);
+    const std::optional<uint8_t> free = session.ask(registRequest(step.mask), parseRegistAnswer);
+    if (!free) {
         return kExitFailure;
     }
     // What was free before and is not any more went to this session; the daemon says nothing
     // about what it refused, only the mask shows it.
     const uint8_t held = session.heldMask();
-    const uint8_t granted = step.mask & ~held & session.freeMask() & ~free.value;
+    const uint8_t granted = step.mask & ~held & session.freeMask() & ~*free;
     const uint8_t refused = step.mask & ~held & ~granted;
-    session.setFree(free.value);
+    session.setFree(*free);
     session.setHeld(held | granted);
     std::printf("booked: %s\n", resourceNames(granted).c_str());
     if (step.mask & held) {
@@ -488,17 +500,12 @@ int runBook(Session& session, const Step& step) {
 }
 
 int runRelease(Session& session, const Step& step) {
-    Bytes answer;
-    if (!session.exchange(releaseRequest(step.mask), answer)) {
-        return kExitFailure;
-    }
-    const Parsed<uint8_t> free = parseReleaseAnswer(answer);
-    if (!free.ok()) {
-        fail(free.error);
+    const std::optional<uint8_t> free = session.ask(releaseRequest(step.mask), parseReleaseAnswer);
+    if (!free) {
         return kExitFailure;
     }
     const uint8_t held = session.heldMask();
-    session.setFree(free.value);
+    session.setFree(*free);
     session.setHeld(held & ~step.mask);
     std::printf("released: %s\n", resourceNames(step.mask & held).c_str());
     if (step.mask & ~held) {
@@ -516,16 +523,11 @@ int runInit(Session& session, const Bytes& table) {
     } else {
         std::printf("init: %zu bytes\n", table.size());
     }
-    Bytes answer;
-    if (!session.exchange(initZekRequest(table), answer)) {
+    const std::optional<bool> ack = session.ask(initZekRequest(table), parseInitZekAnswer);
+    if (!ack) {
         return kExitFailure;
     }
-    const Parsed<bool> ack = parseInitZekAnswer(answer);
-    if (!ack.ok()) {
-        fail(ack.error);
-        return kExitFailure;
-    }
-    if (!ack.value) {
+    if (!*ack) {
         fail("\"INITZEK\" answered NACK: the MCU was not initialised" +
              std::string(table.size() == kInitTableLength
                              ? ""
@@ -537,16 +539,12 @@ int runInit(Session& session, const Bytes& table) {
 }
 
 int runVersion(Session& session) {
-    Bytes answer;
-    if (!session.exchange(getVersionRequest(), answer)) {
+    const std::optional<VersionInfo> version =
+        session.ask(getVersionRequest(), parseGetVersionAnswer);
+    if (!version) {
         return kExitFailure;
     }
-    const Parsed<VersionInfo> version = parseGetVersionAnswer(answer);
-    if (!version.ok()) {
-        fail(version.error);
-        return kExitFailure;
-    }
-    const VersionInfo& v = version.value;
+    const VersionInfo& v = *version;
     std::printf("linkDaemon version %d.%d\n", v.daemonMajor, v.daemonMinor);
     if (v.mcuMajor == 0xFFFF && v.mcuMinor == 0xFFFF) {
         std::printf("MCU version unknown (the daemon has no valid version answer from it)\n");
@@ -559,30 +557,21 @@ int runVersion(Session& session) {
 }
 
 int runCalibration(Session& session) {
-    Bytes answer;
-    if (!session.exchange(caliZekRequest(), answer)) {
+    const std::optional<calibrateTbarPar> tbar = session.ask(caliZekRequest(), parseCaliZekAnswer);
+    if (!tbar) {
         return kExitFailure;
     }
-    const Parsed<calibrateTbarPar> tbar = parseCaliZekAnswer(answer);
-    if (!tbar.ok()) {
-        fail(tbar.error);
-        return kExitFailure;
-    }
-    std::printf("T-bar maximum %d, minimum %d\n", tbar.value.maxValue, tbar.value.minValue);
+    std::printf("T-bar maximum %d, minimum %d\n", tbar->maxValue, tbar->minValue);
     return 0;
 }
 
 bool readState(Session& session, const LedMap& leds, hardwareState& state) {
-    Bytes answer;
-    if (!session.exchange(updateStatusRequest(leds), answer)) {
+    std::optional<hardwareState> read =
+        session.ask(updateStatusRequest(leds), parseHardwareStateTable);
+    if (!read) {
         return false;
     }
-    const Parsed<hardwareState> parsed = parseHardwareStateTable(answer);
-    if (!parsed.ok()) {
-        fail(parsed.error);
-        return false;
-    }
-    state = parsed.value;
+    state = std::move(*read);
     return true;
 }
 
