@@ -394,37 +394,6 @@ std::optional<MacAddress> parseMac(const std::string& text) {
     return mac;
 }
 
-// Hex digits in pairs; blanks, ':' and '-' may separate the pairs. Several arguments are
-// joined, so "raw 00 0B 80 00 4554485F524551" works as well as one quoted string.
-std::optional<Bytes> parseHex(const std::vector<std::string>& parts) {
-    Bytes bytes;
-    for (const std::string& part : parts) {
-        int pendingHigh = -1;
-        for (char c : part) {
-            if (c == ' ' || c == '\t' || c == ':' || c == '-') {
-                if (pendingHigh >= 0) {
-                    return std::nullopt;  // a lone digit before a separator
-                }
-                continue;
-            }
-            const int value = hexDigitValue(c);
-            if (value < 0) {
-                return std::nullopt;
-            }
-            if (pendingHigh < 0) {
-                pendingHigh = value;
-            } else {
-                bytes.push_back(static_cast<uint8_t>(pendingHigh * 16 + value));
-                pendingHigh = -1;
-            }
-        }
-        if (pendingHigh >= 0) {
-            return std::nullopt;
-        }
-    }
-    return bytes;
-}
-
 std::optional<unsigned long> parseUnsigned(const std::string& text, unsigned long maximum) {
     if (text.empty() || text.size() > 10) {
         return std::nullopt;
@@ -1004,7 +973,7 @@ int runCommand(HcipClient& client, const Options& options, const Command& comman
         if (command.args.empty()) {
             throw UsageError{"raw takes the bytes to send, in hex"};
         }
-        const std::optional<Bytes> bytes = parseHex(command.args);
+        const std::optional<Bytes> bytes = hexPairs(command.args);
         if (!bytes) {
             throw UsageError{"raw takes hex digits in pairs (blanks, ':' or '-' between pairs)"};
         }

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "hexDigits.h"
 
@@ -765,32 +767,11 @@ std::string hexBytes(const Bytes& bytes) {
 }
 
 bool parseHex(const std::vector<std::string>& parts, Bytes& out) {
-    Bytes bytes;
-    for (const std::string& part : parts) {
-        int pendingHigh = -1;
-        for (char c : part) {
-            if (c == ' ' || c == '\t' || c == ':' || c == '-') {
-                if (pendingHigh >= 0) {
-                    return false;  // a lone digit before a separator
-                }
-                continue;
-            }
-            const int value = hexDigitValue(c);
-            if (value < 0) {
-                return false;
-            }
-            if (pendingHigh < 0) {
-                pendingHigh = value;
-            } else {
-                bytes.push_back(static_cast<uint8_t>(pendingHigh * 16 + value));
-                pendingHigh = -1;
-            }
-        }
-        if (pendingHigh >= 0) {
-            return false;
-        }
+    std::optional<Bytes> bytes = hexPairs(parts);
+    if (!bytes) {
+        return false;
     }
-    out = std::move(bytes);
+    out = std::move(*bytes);
     return true;
 }
 
